@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need,
+# but only those that are missing, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang clang-format
+  # user interface
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # Player engine and export components
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libzstd-dev libmp3lame-dev libmp3lame0 libx264-dev libjpeg-dev
+  # crash stack traces
+  libdw-dev libunwind-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  ffmpeg xvfb xauth xdg-utils procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,18 @@
+#pragma once
+
+// Diagnostic traces. printf-style; the text is cut at 1024 characters and
+// handed to the registered log transport. Without a transport, or with
+// logging off, every call returns at once. Tracing never changes what the
+// caller does.
+
+#if defined(__GNUC__)
+#define VANTOR_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define VANTOR_PRINTF(fmt, args)
+#endif
+
+void TraceLog(const char* format, ...) VANTOR_PRINTF(1, 2);
+void TraceWarning(const char* format, ...) VANTOR_PRINTF(1, 2);
+void TraceError(const char* format, ...) VANTOR_PRINTF(1, 2);
+// Names the calling thread in the log; the name is cut at 255 characters.
+void TraceThreadName(const char* format, ...) VANTOR_PRINTF(1, 2);

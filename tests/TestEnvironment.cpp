@@ -1,0 +1,57 @@
+#include "TestEnvironment.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace vantor::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "vantor-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_path, ec);
+}
+
+const fs::path& TestHome()
+{
+    static TempDir home;
+    return home.Path();
+}
+
+fs::path BinDir()
+{
+    if (const char* dir = std::getenv("VANTOR_BIN_DIR"))
+        return dir;
+    return VANTOR_BIN_DIR;
+}
+
+void WriteFile(const fs::path& path, const std::string& text)
+{
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace vantor::test

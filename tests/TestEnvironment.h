@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace vantor::test {
+
+// A folder that exists for the life of the object and is removed with all
+// its contents afterwards.
+class TempDir final {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The private home folder that the test main set up for this process:
+// HOME, XDG_CONFIG_HOME, XDG_CONFIG_DIRS, XDG_RUNTIME_DIR and the documents
+// folder all point below it, so no test touches the real user's files.
+const std::filesystem::path& TestHome();
+
+// The folder that holds the built program, plugins and tools.
+std::filesystem::path BinDir();
+
+// Writes `text` to `path`, creating parent folders.
+void WriteFile(const std::filesystem::path& path, const std::string& text);
+// The whole file, or an empty string when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+
+} // namespace vantor::test

@@ -1,0 +1,26 @@
+#include "TestEnvironment.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+// Points HOME and every XDG folder into a private temporary folder before
+// any test runs, so that settings files, registries and language choices made
+// by one test binary never reach the real user or another binary.
+int main(int argc, char** argv)
+{
+    namespace fs = std::filesystem;
+    const fs::path& home = vantor::test::TestHome();
+    for (const char* sub : {"config", "etc-xdg", "runtime", "Documents"})
+        fs::create_directories(home / sub);
+    fs::permissions(home / "runtime", fs::perms::owner_all);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (home / "etc-xdg").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
+    setenv("XDG_DOCUMENTS_DIR", (home / "Documents").c_str(), 1);
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,74 @@
+#include "TestEnvironment.h"
+#include "platform/SpecialFolders.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sets an environment variable for one scope and restores it afterwards.
+class ScopedEnv final {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(SpecialFolders, FollowTheXdgVariablesAndTheirFallbacks)
+{
+    ScopedEnv home("HOME", "/home/ann/");
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", "/cfg/");
+        ScopedEnv dirs("XDG_CONFIG_DIRS", "/etc/one:/etc/two");
+        EXPECT_EQ(platform::ApplicationDataFolder(), "/cfg");
+        EXPECT_EQ(platform::CommonApplicationDataFolder(), "/etc/one");
+    }
+    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv dirs("XDG_CONFIG_DIRS", nullptr);
+    ScopedEnv docs("XDG_DOCUMENTS_DIR", nullptr);
+    ScopedEnv runtime("XDG_RUNTIME_DIR", "relative/is/ignored");
+    EXPECT_EQ(platform::HomeFolder(), "/home/ann");
+    EXPECT_EQ(platform::ApplicationDataFolder(), "/home/ann/.config");
+    EXPECT_EQ(platform::CommonApplicationDataFolder(), "/etc/xdg");
+    EXPECT_EQ(platform::DocumentsFolder(), "/home/ann/Documents");
+    EXPECT_EQ(platform::RuntimeFolder(), "/tmp");
+}
+
+TEST(SpecialFolders, DocumentsFolderIsReadFromUserDirsWithHomeExpanded)
+{
+    vantor::test::TempDir dir;
+    ScopedEnv home("HOME", dir.Path().c_str());
+    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv docs("XDG_DOCUMENTS_DIR", nullptr);
+    vantor::test::WriteFile(dir.Path() / ".config/user-dirs.dirs",
+        "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+        "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    EXPECT_EQ(platform::DocumentsFolder(), dir.Path().string() + "/Dokumente");
+}
+
+TEST(SpecialFolders, ExecutableFolderHoldsThisTestProgram)
+{
+    std::string path = platform::ExecutablePath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.substr(0, platform::ExecutableFolder().size()), platform::ExecutableFolder());
+    EXPECT_EQ(platform::ModulePath(reinterpret_cast<const void*>(&platform::ExecutablePath)), path);
+}
