@@ -8,10 +8,17 @@ function(vantor_library name)
   else()
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
-  add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    set(scope PUBLIC)
+  else()
+    # A folder whose sources have not arrived yet still gives its target.
+    add_library(${name} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${name} ${scope} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
   if(ARG_DEPS)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_link_libraries(${name} ${scope} ${ARG_DEPS})
   endif()
 endfunction()
 
@@ -29,4 +36,32 @@ function(vantor_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTOR_BIN_DIR=${VANTOR_OUTPUT_DIR}" ${ARG_PROPERTIES})
+endfunction()
+
+# vantor_test_folder(PREFIX DEPS ...) builds every *Test.cpp of the current
+# folder into a test binary of its own, PREFIX_<Name>Test, linked with DEPS
+# and with the folder's other .cpp files (scripted stand-ins and helpers),
+# which become a small library PREFIX_testsupport. Subfolders with a
+# CMakeLists.txt (test plugins, child programs) are added first.
+function(vantor_test_folder prefix)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
+  file(GLOB subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir IN LISTS subdirs)
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER helpers EXCLUDE REGEX "Test\\.cpp$")
+  set(deps ${ARG_DEPS})
+  if(helpers)
+    add_library(${prefix}_testsupport STATIC ${helpers})
+    target_link_libraries(${prefix}_testsupport PUBLIC ${ARG_DEPS} vantor_test_main)
+    set(deps ${prefix}_testsupport)
+  endif()
+  foreach(test IN LISTS tests)
+    get_filename_component(name ${test} NAME_WE)
+    vantor_test(${prefix}_${name} SOURCES ${test} DEPS ${deps} TIMEOUT ${ARG_TIMEOUT})
+  endforeach()
 endfunction()

@@ -14,8 +14,8 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return SafeAnswer(flags);
     }
-    std::optional<std::string> InputBox(DialogOwner, const std::string&, const std::string&,
-        const std::string&) override
+    std::optional<std::string> InputBox(
+        DialogOwner, const std::string&, const std::string&, const std::string&) override
     {
         return std::nullopt;
     }

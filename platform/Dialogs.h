@@ -45,8 +45,8 @@ class IDialogs {
 public:
     virtual ~IDialogs() = default;
     // Returns IDOK, IDCANCEL, IDYES or IDNO.
-    virtual int MessageBox(DialogOwner owner, const std::string& text, const std::string& caption,
-        unsigned flags)
+    virtual int MessageBox(
+        DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
         = 0;
     // The text entered, or nothing when cancelled.
     virtual std::optional<std::string> InputBox(DialogOwner owner, const std::string& caption,
@@ -55,8 +55,8 @@ public:
     // The chosen files, empty when cancelled.
     virtual std::vector<std::string> OpenFiles(DialogOwner owner, const OpenFilesRequest& request) = 0;
     // The chosen folder, or nothing when cancelled.
-    virtual std::optional<std::string> BrowseFolder(DialogOwner owner, const std::string& title,
-        const std::string& initialFolder)
+    virtual std::optional<std::string> BrowseFolder(
+        DialogOwner owner, const std::string& title, const std::string& initialFolder)
         = 0;
 };
 

@@ -33,8 +33,8 @@ public:
     std::vector<platform::OpenFilesRequest> openFilesRequests;
     std::vector<std::string> folderRequests; // initial folders asked with
 
-    int MessageBox(platform::DialogOwner, const std::string& text, const std::string& caption,
-        unsigned flags) override
+    int MessageBox(
+        platform::DialogOwner, const std::string& text, const std::string& caption, unsigned flags) override
     {
         messages.push_back({ text, caption, flags });
         if (messageAnswers.empty())
@@ -43,26 +43,26 @@ public:
         messageAnswers.pop_front();
         return answer;
     }
-    std::optional<std::string> InputBox(platform::DialogOwner, const std::string&, const std::string&,
-        const std::string&) override
+    std::optional<std::string> InputBox(
+        platform::DialogOwner, const std::string&, const std::string&, const std::string&) override
     {
         return Take(inputAnswers, std::optional<std::string>());
     }
-    std::vector<std::string> OpenFiles(platform::DialogOwner, const platform::OpenFilesRequest& request) override
+    std::vector<std::string> OpenFiles(
+        platform::DialogOwner, const platform::OpenFilesRequest& request) override
     {
         openFilesRequests.push_back(request);
         return Take(openFilesAnswers, std::vector<std::string>());
     }
-    std::optional<std::string> BrowseFolder(platform::DialogOwner, const std::string&,
-        const std::string& initialFolder) override
+    std::optional<std::string> BrowseFolder(
+        platform::DialogOwner, const std::string&, const std::string& initialFolder) override
     {
         folderRequests.push_back(initialFolder);
         return Take(folderAnswers, std::optional<std::string>());
     }
 
 private:
-    template <typename T>
-    static T Take(std::deque<T>& queue, T fallback)
+    template <typename T> static T Take(std::deque<T>& queue, T fallback)
     {
         if (queue.empty())
             return fallback;

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
 {
     namespace fs = std::filesystem;
     const fs::path& home = vantor::test::TestHome();
-    for (const char* sub : {"config", "etc-xdg", "runtime", "Documents"})
+    for (const char* sub : { "config", "etc-xdg", "runtime", "Documents" })
         fs::create_directories(home / sub);
     fs::permissions(home / "runtime", fs::perms::owner_all);
     setenv("HOME", home.c_str(), 1);

@@ -1,5 +1,5 @@
-#include "TestEnvironment.h"
 #include "platform/SpecialFolders.h"
+#include "TestEnvironment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -9,7 +9,8 @@ namespace {
 // Sets an environment variable for one scope and restores it afterwards.
 class ScopedEnv final {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+    ScopedEnv(const char* name, const char* value)
+        : m_name(name)
     {
         if (const char* old = std::getenv(name))
             m_old = old;
