@@ -1,0 +1,45 @@
+#include "app/ExportChecks.h"
+
+#include "app/BatchOutputNames.h"
+#include "app/ForceDirectories.h"
+#include "app/StringTable.h"
+#include "strings/StringIds.h"
+
+#include <unistd.h>
+
+namespace vantor {
+
+bool CheckDestinationFolder(
+    const std::string& destFolder, platform::DialogOwner owner, const std::string& caption)
+{
+    if (ForceDirectories(destFolder))
+        return true;
+    platform::MessageBox(owner, LoadStr(str::kBatchFolderCreateFailed), caption, platform::MB_ICONERROR);
+    return false;
+}
+
+bool ConfirmOverwrite(const std::vector<std::string>& movies, const OutputsOfMovie& outputsOf,
+    OverwriteQuestion question, platform::DialogOwner owner, const std::string& caption)
+{
+    for (const std::string& movie : movies) {
+        for (const std::string& output : outputsOf(movie)) {
+            if (!PathExists(output))
+                continue;
+            const int id = question == OverwriteQuestion::Conversion ? str::kBatchOverwriteConvert
+                                                                     : str::kBatchOverwriteExport;
+            return platform::MessageBox(
+                       owner, LoadStr(id), caption, platform::MB_YESNO | platform::MB_ICONWARNING)
+                == platform::IDYES;
+        }
+    }
+    return true;
+}
+
+void DeleteOutputs(const std::vector<std::string>& movies, const OutputsOfMovie& outputsOf)
+{
+    for (const std::string& movie : movies)
+        for (const std::string& output : outputsOf(movie))
+            ::unlink(output.c_str());
+}
+
+} // namespace vantor
