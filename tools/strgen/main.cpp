@@ -3,6 +3,7 @@
 // compiled into the program.
 //
 //   strgen TABLE.tsv OUT_HEADER OUT_SOURCE
+//   strgen --check TABLE.tsv     (only checks a table, for language packs)
 
 #include "app/StringTableFile.h"
 
@@ -58,27 +59,37 @@ void WriteIfChanged(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+// Reads and parses a table; false after printing what is wrong.
+bool ReadTable(const char* path, vantor::StringTableRows& rows)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        std::cerr << "strgen: cannot read " << path << "\n";
+        return false;
+    }
+    std::string error;
+    if (!vantor::ParseStringTable(text.str(), rows, error)) {
+        std::cerr << path << ": " << error << "\n";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    vantor::StringTableRows rows;
+    if (argc == 3 && std::string(argv[1]) == "--check")
+        return ReadTable(argv[2], rows) ? 0 : 1;
     if (argc != 4) {
-        std::cerr << "usage: strgen TABLE.tsv OUT_HEADER OUT_SOURCE\n";
+        std::cerr << "usage: strgen TABLE.tsv OUT_HEADER OUT_SOURCE\n       strgen --check TABLE.tsv\n";
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) {
-        std::cerr << "strgen: cannot read " << argv[1] << "\n";
+    if (!ReadTable(argv[1], rows))
         return 1;
-    }
-    vantor::StringTableRows rows;
-    std::string error;
-    if (!vantor::ParseStringTable(text.str(), rows, error)) {
-        std::cerr << argv[1] << ": " << error << "\n";
-        return 1;
-    }
 
     std::ostringstream header;
     header << "#pragma once\n// Generated from " << argv[1]
