@@ -1,0 +1,171 @@
+// The launcher with the real viewer: a stand-in `xdg-open` script written
+// into the test's folder and put first on PATH.
+
+#include "support/CVHtmlHelp.h"
+#include "support/HelpLauncher.h"
+
+#include "TestEnvironment.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vantor::test::ReadFile;
+using vantor::test::TempDir;
+using vantor::test::WriteFile;
+
+// A viewer that logs "<pid> <url>" when it starts and "<pid> closed" when it
+// is asked to close, and otherwise stays open like a help window. With
+// `stubborn` it ignores the close request.
+void WriteStandInViewer(const fs::path& folder, const fs::path& log, bool stubborn)
+{
+    const fs::path script = folder / "xdg-open";
+    std::string text = "#!/bin/sh\n"
+                       "printf '%s %s\\n' \"$$\" \"$1\" >> '"
+        + log.string() + "'\n";
+    if (stubborn)
+        text += "trap '' TERM\n";
+    else
+        text += "trap 'printf \"%s closed\\n\" \"$$\" >> \"" + log.string() + "\"; exit 0' TERM\n";
+    text += "while :; do sleep 0.05; done\n";
+    WriteFile(script, text);
+    fs::permissions(script, fs::perms::owner_all);
+}
+
+std::vector<std::string> Lines(const fs::path& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(path));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool WaitForLines(const fs::path& path, std::size_t count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Lines(path).size() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool ProcessExists(pid_t pid)
+{
+    return kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+class HelpViewerProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* path = std::getenv("PATH");
+        m_savedPath = path ? path : "";
+        fs::create_directories(Viewers());
+    }
+    void TearDown() override { setenv("PATH", m_savedPath.c_str(), 1); }
+
+    fs::path Viewers() const { return m_dir.Path() / "viewers"; }
+    fs::path Log() const { return m_dir.Path() / "viewer.log"; }
+    // The help file of a program installed in the test's folder.
+    std::string HelpFile() const { return (m_dir.Path() / "CV Vantor Pro Help.chm").string(); }
+    std::string PageUrl(const std::string& topic) const
+    {
+        return "file://" + m_dir.Path().string() + "/CV%20Vantor%20Pro%20Help/html/" + topic + ".htm";
+    }
+    void PutViewersFirstOnPath() { setenv("PATH", (Viewers().string() + ":" + m_savedPath).c_str(), 1); }
+
+    TempDir m_dir;
+    std::string m_savedPath;
+};
+
+TEST_F(HelpViewerProgram, OpensThePageAndClosesTheOpenWindowOnClose)
+{
+    WriteStandInViewer(Viewers(), Log(), false);
+    PutViewersFirstOnPath();
+    CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
+    help.SetHelpFile(HelpFile());
+    help.SetHelpFolder("/html/");
+    ASSERT_TRUE(help.WaitForService());
+    help.ShowTopic("Exporting_to_QuickTime_(H264)");
+    ASSERT_TRUE(WaitForLines(Log(), 1));
+
+    const std::vector<std::string> started = Lines(Log());
+    const std::string pid = started[0].substr(0, started[0].find(' '));
+    EXPECT_EQ(started[0], pid + " " + PageUrl("Exporting_to_QuickTime_%28H264%29"));
+
+    const auto begin = std::chrono::steady_clock::now();
+    help.Close();
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+    // The window got the close request and is gone when Close returns.
+    EXPECT_EQ(Lines(Log()), (std::vector<std::string> { started[0], pid + " closed" }));
+    EXPECT_FALSE(ProcessExists(static_cast<pid_t>(std::stoi(pid))));
+}
+
+TEST_F(HelpViewerProgram, LeavesNoViewerBehindWhenClosed)
+{
+    // Earlier windows and one that ignores the close request are ended too.
+    WriteStandInViewer(Viewers(), Log(), true);
+    PutViewersFirstOnPath();
+    {
+        CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
+        help.SetHelpFile(HelpFile());
+        help.SetHelpFolder("html");
+        help.ShowTopic("AVI_format");
+        ASSERT_TRUE(WaitForLines(Log(), 1));
+        help.ShowTopic("About_codecs");
+        ASSERT_TRUE(WaitForLines(Log(), 2));
+    } // destroyed without Close
+    const std::vector<std::string> lines = Lines(Log());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(PageUrl("AVI_format")), std::string::npos);
+    EXPECT_NE(lines[1].find(PageUrl("About_codecs")), std::string::npos);
+    for (const std::string& line : lines)
+        EXPECT_FALSE(ProcessExists(static_cast<pid_t>(std::stoi(line)))) << line;
+}
+
+TEST_F(HelpViewerProgram, IgnoresRequestsWhenNoViewerIsOnPath)
+{
+    setenv("PATH", Viewers().string().c_str(), 1);
+    CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
+    help.SetHelpFile(HelpFile());
+    help.SetHelpFolder("/html/");
+    EXPECT_FALSE(help.WaitForService());
+
+    // A viewer installed while the program runs is not picked up: the
+    // service ended when the launcher started.
+    WriteStandInViewer(Viewers(), Log(), false);
+    help.ShowTopic("AVI_format");
+    help.Close();
+    EXPECT_FALSE(fs::exists(Log()));
+}
+
+TEST_F(HelpViewerProgram, DoesNotTakeANonExecutableFileForTheViewer)
+{
+    const fs::path other = m_dir.Path() / "other";
+    WriteStandInViewer(other, Log(), false);
+    WriteFile(Viewers() / "xdg-open", "#!/bin/sh\nexit 0\n");
+    fs::permissions(Viewers() / "xdg-open", fs::perms::owner_read | fs::perms::owner_write);
+    setenv("PATH", (Viewers().string() + ":" + other.string()).c_str(), 1);
+
+    CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
+    help.SetHelpFile(HelpFile());
+    ASSERT_TRUE(help.WaitForService());
+    help.ShowTopic("AVI_format");
+    ASSERT_TRUE(WaitForLines(Log(), 1));
+    help.Close();
+    EXPECT_NE(Lines(Log())[0].find("/CV%20Vantor%20Pro%20Help/AVI_format.htm"), std::string::npos);
+}
+
+} // namespace
