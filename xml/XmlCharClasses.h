@@ -22,8 +22,8 @@ enum : std::uint8_t {
     // ASCII letters and digits and " \r\n-'()+,./:=?;!*#@$_%".
     kPubidChar = 1 << 5,
     // A Char that may be copied into element text as it stands: everything
-    // but '<', '&', ']', '\r' (CR LF and lone CR become LF) and '\n' (lines
-    // are counted on demand, but a text scan stops nowhere else).
+    // but '<', '&', ']' (it may start "]]>") and '\r' (CR LF and a lone CR
+    // become LF).
     kPlainText = 1 << 6,
     // A Char that may be copied into an attribute value as it stands:
     // everything but '<', '&', the quotes and '\r'.
@@ -54,7 +54,7 @@ constexpr std::array<std::uint8_t, 256> MakeTable()
             pubid = pubid || c == static_cast<unsigned char>(*p);
         if (pubid)
             flags |= kPubidChar;
-        if ((flags & kChar) && c != '<' && c != '&' && c != ']' && c != '\r' && c != '\n')
+        if ((flags & kChar) && c != '<' && c != '&' && c != ']' && c != '\r')
             flags |= kPlainText;
         if ((flags & kChar) && c != '<' && c != '&' && c != '"' && c != '\'' && c != '\r')
             flags |= kPlainValue;
