@@ -95,10 +95,14 @@ public:
 private:
     friend class TXMLSettingsWatcher;
 
-    bool Load(const std::string& path);
+    bool Load(const std::string& path, bool report);
+    // A load for the watcher: no messages, no watching.
+    bool LoadQuietly(const std::string& path) { return Load(path, false); }
     bool Save(const std::string& path, const char* operation);
+    // Copies every value of `changed` that this store holds under the same
+    // key and type and has not modified.
+    void MergeUnmodified(const TXMLKey& changed);
     const TXMLValue* FindValue(const std::string& key) const;
-    TXMLValue& CreateValue(const std::string& key);
     bool Store(const std::string& key, TXMLPayload payload);
     void Watch(const std::string& path);
     void Unwatch();

@@ -5,6 +5,7 @@
 #include "xml/XMLMeta.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -68,11 +69,27 @@ public:
     void Set(TXMLPayload payload)
     {
         m_payload = std::move(payload);
+        m_unreadable.reset();
         m_modified = true;
     }
     // Replaces the payload without touching the modified flag (loads and
     // merges of outside changes).
-    void Assign(TXMLPayload payload) { m_payload = std::move(payload); }
+    void Assign(TXMLPayload payload)
+    {
+        m_payload = std::move(payload);
+        m_unreadable.reset();
+    }
+
+    // A value whose file text does not fit its declared type ("abc" as an
+    // Integer) is kept as it was read, so that a save writes it back
+    // unchanged; the getters treat it as missing and return their default.
+    void MarkUnreadable(std::string typeName, std::string text)
+    {
+        m_unreadable = Unreadable { std::move(typeName), std::move(text) };
+    }
+    bool IsUnreadable() const { return m_unreadable.has_value(); }
+    const std::string& UnreadableTypeName() const { return m_unreadable->typeName; }
+    const std::string& UnreadableText() const { return m_unreadable->text; }
 
     bool Modified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -85,4 +102,9 @@ private:
     TXMLPayload m_payload;
     bool m_modified = false;
     TXMLMetadata m_metadata;
+    struct Unreadable {
+        std::string typeName;
+        std::string text;
+    };
+    std::optional<Unreadable> m_unreadable;
 };

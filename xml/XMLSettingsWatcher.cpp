@@ -1,0 +1,244 @@
+#include "xml/XMLSettingsWatcher.h"
+
+#include "xml/XMLSettings.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+// A finished write in place, or a file put in place by rename (how this
+// store and most editors replace files).
+constexpr uint32_t kWatchedEvents = IN_CLOSE_WRITE | IN_MOVED_TO;
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+TXMLSettingsWatcher& TXMLSettingsWatcher::Instance()
+{
+    static TXMLSettingsWatcher watcher;
+    return watcher;
+}
+
+TXMLSettingsWatcher::~TXMLSettingsWatcher()
+{
+    std::lock_guard lock(m_threadLock);
+    Stop();
+}
+
+void TXMLSettingsWatcher::Register(TXMLSettings& store, const std::string& path)
+{
+    std::string absolute = AbsolutePath(path);
+    std::lock_guard threadLock(m_threadLock);
+    if (!m_thread.joinable())
+        Start();
+    std::lock_guard listLock(m_listLock);
+    if (Find(store) != nullptr) {
+        RemoveLocked(store);
+        --m_count;
+    }
+    std::string folder = FolderOf(absolute);
+    FolderWatch& watch = m_folders[folder];
+    if (watch.files++ == 0 && m_inotify >= 0) {
+        watch.descriptor = inotify_add_watch(m_inotify, folder.c_str(), kWatchedEvents | IN_ONLYDIR);
+        if (watch.descriptor >= 0)
+            m_folderOfWatch[watch.descriptor] = folder;
+    }
+    m_records[absolute].registrations.push_back({ &store, XMLFileStampOf(absolute), false });
+    ++m_count;
+}
+
+void TXMLSettingsWatcher::Unregister(TXMLSettings& store)
+{
+    std::lock_guard threadLock(m_threadLock);
+    {
+        std::lock_guard listLock(m_listLock);
+        if (Find(store) == nullptr)
+            return;
+        RemoveLocked(store);
+        --m_count;
+    }
+    if (m_count == 0)
+        Stop();
+}
+
+void TXMLSettingsWatcher::SuspendForOwnWrite(TXMLSettings& store)
+{
+    std::lock_guard lock(m_listLock);
+    if (Registration* registration = Find(store))
+        registration->suspended = true;
+}
+
+void TXMLSettingsWatcher::ResumeAfterOwnWrite(TXMLSettings& store)
+{
+    std::lock_guard lock(m_listLock);
+    std::string path;
+    if (Registration* registration = Find(store, &path)) {
+        registration->seen = XMLFileStampOf(path);
+        registration->suspended = false;
+    }
+}
+
+size_t TXMLSettingsWatcher::RegistrationCount() const
+{
+    std::lock_guard lock(m_threadLock);
+    return m_count;
+}
+
+bool TXMLSettingsWatcher::Running() const
+{
+    std::lock_guard lock(m_threadLock);
+    return m_thread.joinable();
+}
+
+TXMLSettingsWatcher::Registration* TXMLSettingsWatcher::Find(TXMLSettings& store, std::string* path)
+{
+    for (auto& [file, record] : m_records) {
+        for (Registration& registration : record.registrations) {
+            if (registration.store == &store) {
+                if (path != nullptr)
+                    *path = file;
+                return &registration;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void TXMLSettingsWatcher::RemoveLocked(TXMLSettings& store)
+{
+    for (auto it = m_records.begin(); it != m_records.end(); ++it) {
+        auto& registrations = it->second.registrations;
+        auto found = std::find_if(registrations.begin(), registrations.end(),
+            [&](const Registration& registration) { return registration.store == &store; });
+        if (found == registrations.end())
+            continue;
+        registrations.erase(found);
+        std::string folder = FolderOf(it->first);
+        if (registrations.empty())
+            m_records.erase(it);
+        auto watch = m_folders.find(folder);
+        if (watch != m_folders.end() && --watch->second.files == 0) {
+            if (watch->second.descriptor >= 0) {
+                inotify_rm_watch(m_inotify, watch->second.descriptor);
+                m_folderOfWatch.erase(watch->second.descriptor);
+            }
+            m_folders.erase(watch);
+        }
+        return;
+    }
+}
+
+void TXMLSettingsWatcher::Start()
+{
+    m_inotify = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    {
+        std::lock_guard lock(m_listLock);
+        m_stop = false;
+    }
+    m_thread = std::thread([this] { Run(); });
+}
+
+void TXMLSettingsWatcher::Stop()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard lock(m_listLock);
+        m_stop = true;
+    }
+    uint64_t one = 1;
+    if (::write(m_wake, &one, sizeof one) < 0) {
+        // The counter cannot overflow with one write a stop; nothing to do.
+    }
+    m_thread.join();
+    ::close(m_inotify);
+    ::close(m_wake);
+    m_inotify = m_wake = -1;
+    std::lock_guard lock(m_listLock);
+    m_folders.clear();
+    m_folderOfWatch.clear();
+}
+
+void TXMLSettingsWatcher::Run()
+{
+    alignas(inotify_event) char buffer[16384];
+    while (true) {
+        pollfd fds[2] = { { m_wake, POLLIN, 0 }, { m_inotify, POLLIN, 0 } };
+        if (::poll(fds, m_inotify >= 0 ? 2 : 1, -1) < 0 && errno != EINTR)
+            return;
+        if (fds[0].revents & POLLIN) {
+            uint64_t count;
+            if (::read(m_wake, &count, sizeof count) < 0) {
+                // Already drained; the stop flag is what matters.
+            }
+        }
+        {
+            std::lock_guard lock(m_listLock);
+            if (m_stop)
+                return;
+        }
+        if (!(fds[1].revents & POLLIN))
+            continue;
+        // Gather the changed paths first: one save gives several events.
+        std::set<std::string> changed;
+        while (true) {
+            ssize_t length = ::read(m_inotify, buffer, sizeof buffer);
+            if (length <= 0)
+                break;
+            std::lock_guard lock(m_listLock);
+            for (char* at = buffer; at < buffer + length;) {
+                auto* event = reinterpret_cast<inotify_event*>(at);
+                at += sizeof(inotify_event) + event->len;
+                if (event->len == 0 || !(event->mask & kWatchedEvents))
+                    continue;
+                auto folder = m_folderOfWatch.find(event->wd);
+                if (folder != m_folderOfWatch.end())
+                    changed.insert(folder->second + "/" + event->name);
+            }
+        }
+        for (const std::string& path : changed)
+            HandleChange(path);
+    }
+}
+
+void TXMLSettingsWatcher::HandleChange(const std::string& path)
+{
+    std::lock_guard lock(m_listLock);
+    auto record = m_records.find(path);
+    if (record == m_records.end())
+        return;
+    TXMLFileStamp now = XMLFileStampOf(path);
+    std::unique_ptr<TXMLSettings> changed;
+    for (Registration& registration : record->second.registrations) {
+        if (registration.suspended || registration.seen == now)
+            continue;
+        if (!changed) {
+            changed = std::make_unique<TXMLSettings>(false);
+            // A file caught half-written by a program that writes in place
+            // fails to parse; its final write brings another event.
+            if (!changed->LoadQuietly(path))
+                return;
+        }
+        registration.store->MergeUnmodified(changed->RootKey());
+        registration.seen = now;
+    }
+}
