@@ -1,0 +1,136 @@
+#include "app/QtDialogs.h"
+
+#include "app/DialogFilter.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QStringList>
+
+namespace vantor {
+
+namespace {
+
+QWidget* OwnerWidget(platform::DialogOwner owner)
+{
+    return const_cast<QWidget*>(static_cast<const QWidget*>(owner));
+}
+
+QString ToQt(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+QMessageBox::StandardButtons QtButtonsFor(unsigned flags)
+{
+    switch (flags & platform::MB_TYPEMASK) {
+    case platform::MB_OKCANCEL:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case platform::MB_YESNOCANCEL:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case platform::MB_YESNO:
+        return QMessageBox::Yes | QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon QtIconFor(unsigned flags)
+{
+    switch (flags & platform::MB_ICONMASK) {
+    case platform::MB_ICONERROR:
+        return QMessageBox::Critical;
+    case platform::MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case platform::MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case platform::MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int WindowsAnswerFor(QMessageBox::StandardButton button, unsigned flags)
+{
+    switch (button) {
+    case QMessageBox::Ok:
+        return platform::IDOK;
+    case QMessageBox::Cancel:
+        return platform::IDCANCEL;
+    case QMessageBox::Yes:
+        return platform::IDYES;
+    case QMessageBox::No:
+        return platform::IDNO;
+    default:
+        return platform::SafeAnswer(flags);
+    }
+}
+
+QtDialogs::QtDialogs()
+{
+    m_previous = platform::SetDialogs(this);
+}
+
+QtDialogs::~QtDialogs()
+{
+    platform::SetDialogs(m_previous);
+}
+
+int QtDialogs::MessageBox(
+    platform::DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
+{
+    QMessageBox box(QtIconFor(flags), ToQt(caption), ToQt(text), QtButtonsFor(flags), OwnerWidget(owner));
+    // Escape answers the way the Windows box does: Cancel where there is one,
+    // else No, else OK.
+    if (QtButtonsFor(flags) & QMessageBox::Cancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (QtButtonsFor(flags) & QMessageBox::No)
+        box.setEscapeButton(QMessageBox::No);
+    int pressed = box.exec();
+    return WindowsAnswerFor(static_cast<QMessageBox::StandardButton>(pressed), flags);
+}
+
+std::optional<std::string> QtDialogs::InputBox(platform::DialogOwner owner, const std::string& caption,
+    const std::string& prompt, const std::string& defaultText)
+{
+    bool ok = false;
+    QString text = QInputDialog::getText(
+        OwnerWidget(owner), ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(defaultText), &ok);
+    if (!ok)
+        return std::nullopt;
+    return text.toStdString();
+}
+
+std::vector<std::string> QtDialogs::OpenFiles(
+    platform::DialogOwner owner, const platform::OpenFilesRequest& request)
+{
+    QFileDialog dialog(OwnerWidget(owner), ToQt(request.title), ToQt(request.initialFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Every chosen file, and the folder they are in, must exist.
+    dialog.setFileMode(request.allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    QStringList filters;
+    for (const std::string& filter : QtNameFilters(request.filter))
+        filters << ToQt(filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    std::vector<std::string> files;
+    if (dialog.exec() != QDialog::Accepted)
+        return files;
+    for (const QString& file : dialog.selectedFiles())
+        files.push_back(file.toStdString());
+    return files;
+}
+
+std::optional<std::string> QtDialogs::BrowseFolder(
+    platform::DialogOwner owner, const std::string& title, const std::string& initialFolder)
+{
+    QString folder = QFileDialog::getExistingDirectory(
+        OwnerWidget(owner), ToQt(title), ToQt(initialFolder), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder.toStdString();
+}
+
+} // namespace vantor

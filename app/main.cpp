@@ -1,0 +1,73 @@
+// The program's entry: picks the interface language, creates the help
+// launcher and the forms in their fixed order, runs the message loop.
+
+#include "app/InitializeForm.h"
+#include "app/Language.h"
+#include "app/MainForm.h"
+#include "app/ProductNames.h"
+#include "app/QtApplication.h"
+#include "app/QtDialogs.h"
+#include "app/StringTable.h"
+#include "platform/SpecialFolders.h"
+#include "strings/StringIds.h"
+#include "support/HelpLauncher.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// Qt ends the process when it cannot reach a display; say so plainly first.
+bool HasDisplay()
+{
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace vantor;
+
+    // The program's own texts are current until a language pack is accepted.
+    SetCurrentResourceModule(ResourceModule::Program());
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "%s\n", LoadStr(str::kNoDisplayMessage).c_str());
+        return 1;
+    }
+    QtApplication application(argc, argv);
+    QtDialogs dialogs;
+
+    if (!LoadLanguageAtStartup())
+        return 0;
+
+    auto helpLauncher = std::make_unique<CVHtmlHelp>(CVHtmlHelp::kWorkerMode);
+    HelpLauncher = helpLauncher.get();
+
+    const std::string title = ApplicationTitle();
+    QApplication::setApplicationName(QString::fromStdString(title));
+    HelpLauncher->SetHelpFile(platform::ExecutableFolder() + "/" + std::string(kProductName) + " Help.chm");
+    HelpLauncher->SetHelpFolder("/html/");
+
+    int exitCode = 0;
+    {
+        TMainForm mainForm;
+        // Joins here: the AVI and QuickTime options dialog, TOutputSizeForm.
+        auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
+        mainForm.SetInitializeForm(initializeForm);
+        // Joins here: the WMV options dialog, TWMVExportForm, then the Flash
+        // options dialog, TFlashOptionsForm.
+        mainForm.show();
+        exitCode = QApplication::exec();
+    }
+
+    HelpLauncher->Close();
+    HelpLauncher = nullptr;
+    helpLauncher.reset();
+    return exitCode;
+}
