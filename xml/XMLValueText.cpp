@@ -53,10 +53,13 @@ int HexDigit(char c)
 template <typename T> std::optional<T> DecimalFromText(std::string_view text)
 {
     text = TrimSpaces(text);
-    if (!text.empty() && text.front() == '+')
+    // from_chars takes a minus sign but no plus; one sign at most.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
-    // from_chars takes a minus sign but no plus, and no second sign.
-    if (text.empty() || text.front() == '+' || (text.front() == '-' && text.size() > 1 && text[1] == '+'))
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return std::nullopt;
+    }
+    if (text.empty())
         return std::nullopt;
     T value {};
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
