@@ -1,0 +1,246 @@
+// The document model: lookups, find-or-create, null objects, text joining,
+// copies, type tests and ownership.
+#include "xml/AdvXMLParser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace AdvXMLParser;
+
+namespace {
+
+std::vector<std::string> ChildNames(const NodeContainer& container)
+{
+    std::vector<std::string> names;
+    for (Node* child : container.Nodes())
+        names.push_back(child->Name());
+    return names;
+}
+
+} // namespace
+
+TEST(XmlNodes, NewDocumentHasDefaultsAndOneRoot)
+{
+    Document document("Application");
+    EXPECT_EQ(document.Name(), "#document");
+    EXPECT_EQ(document.Version(), "1.0");
+    EXPECT_EQ(document.Encoding(), "UTF-8");
+    EXPECT_TRUE(document.Standalone());
+    EXPECT_EQ(ChildNames(document), std::vector<std::string> { "Application" });
+    EXPECT_EQ(document.Root()->Name(), "Application");
+    EXPECT_EQ(document.Root()->Parent(), &document);
+    EXPECT_TRUE(Document().Root()->IsNull());
+}
+
+TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementOfThatName)
+{
+    auto document = Parser::Parse("<r><a>1</a><b/><a>2</a></r>");
+    Element* root = document->Root();
+    EXPECT_EQ(root->Child("a")->Value(), "1");
+    EXPECT_EQ(root->Child("a", 1)->Value(), "2");
+    EXPECT_EQ(root->FindChild("a", 1)->Value(), "2");
+    EXPECT_EQ(root->ChildCount(), 3u);
+
+    // Index 3 needs two more "a" elements: both are appended.
+    Element* created = root->Child("a", 3);
+    EXPECT_FALSE(created->IsNull());
+    EXPECT_EQ(ChildNames(*root), (std::vector<std::string> { "a", "b", "a", "a", "a" }));
+    EXPECT_EQ(root->FindChild("a", 3), created);
+    EXPECT_EQ(root->LastChild(), created);
+
+    // Names compare exactly.
+    EXPECT_TRUE(root->FindChild("A")->IsNull());
+    EXPECT_TRUE(root->FindChild("a", 9)->IsNull());
+    EXPECT_TRUE(root->FindChild("a", -1)->IsNull());
+    EXPECT_EQ(root->ChildCount(), 5u);
+}
+
+TEST(XmlNodes, GetAttributeFindsOrAppends)
+{
+    Document document("r");
+    Element* root = document.Root();
+    Attribute* b = root->GetAttribute("b");
+    b->SetValue("2");
+    root->GetAttribute("a")->SetValue("1");
+    EXPECT_EQ(root->GetAttribute("b"), b);
+    EXPECT_EQ(root->FindAttribute("b")->Value(), "2");
+    std::vector<std::string> names;
+    for (Attribute* attribute : root->Attributes())
+        names.push_back(attribute->Name() + "=" + attribute->Value());
+    EXPECT_EQ(names, (std::vector<std::string> { "b=2", "a=1" }));
+    EXPECT_TRUE(root->RemoveAttribute("b"));
+    EXPECT_FALSE(root->RemoveAttribute("b"));
+    EXPECT_TRUE(root->FindAttribute("b")->IsNull());
+}
+
+TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
+{
+    Document document("r");
+    Element* null = document.Root()->FindChild("missing");
+    ASSERT_TRUE(null->IsNull());
+    EXPECT_EQ(null, Element::Null());
+
+    // Chains through the null element stay on null objects.
+    EXPECT_EQ(null->Child("x"), Element::Null());
+    EXPECT_EQ(null->Child("x", 2)->FindChild("y"), Element::Null());
+    EXPECT_EQ(null->GetAttribute("a"), Attribute::Null());
+    null->AddText("text");
+    null->SetAttribute("a", "1");
+    null->GetAttribute("a")->SetValue("1");
+    null->SetPreserveSpace(true);
+    EXPECT_EQ(null->AppendChild(std::make_unique<Element>("c")), Element::Null());
+    EXPECT_EQ(null->ChildCount(), 0u);
+    EXPECT_TRUE(null->Attributes().empty());
+    EXPECT_EQ(null->Value(), "");
+    EXPECT_EQ(Attribute::Null()->Value(), "");
+    EXPECT_EQ(Attribute::Null()->ChildCount(), 0u);
+    EXPECT_FALSE(null->PreserveSpace());
+    Text::Null()->SetText("x");
+    EXPECT_EQ(Text::Null()->Value(), "");
+
+    // A null object is never adopted by a real container.
+    Element* root = document.Root();
+    EXPECT_EQ(root->ChildCount(), 0u);
+    EXPECT_FALSE(root->IsNull());
+    EXPECT_FALSE(root->Child("x")->IsNull());
+}
+
+TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
+{
+    Document document("r");
+    Element* root = document.Root();
+    root->AddText("a");
+    root->AddText("b");
+    EXPECT_EQ(root->ChildCount(), 1u);
+    root->Child("e");
+    root->AddText("c");
+    root->AppendChild(std::make_unique<Comment>("note"));
+    root->AddText("d");
+    root->AddText("e");
+    std::vector<std::string> texts;
+    for (Node* child : *root)
+        texts.push_back(child->Name() + ":" + child->OwnText());
+    EXPECT_EQ(texts, (std::vector<std::string> { "#text:ab", "e:", "#text:c", "#comment:note", "#text:de" }));
+    EXPECT_EQ(root->Value(), "abcnotede");
+
+    // Parsed text is current too: added text joins the last text child.
+    auto parsed = Parser::Parse("<r><e/>tail</r>");
+    parsed->Root()->AddText(" more");
+    EXPECT_EQ(parsed->Root()->ChildCount(), 2u);
+    EXPECT_EQ(parsed->Root()->LastChild()->OwnText(), "tail more");
+}
+
+TEST(XmlNodes, TypeTestsAnswerTheOwnTypeAndTheBases)
+{
+    struct Case {
+        std::unique_ptr<Node> node;
+        std::vector<int> types;
+    };
+    std::vector<Case> cases;
+    cases.push_back({ std::make_unique<Element>("e"), { 1 } });
+    cases.push_back({ std::make_unique<Attribute>("a"), { 2 } });
+    cases.push_back({ std::make_unique<Text>("t"), { 3 } });
+    cases.push_back({ std::make_unique<CData>("c"), { 4 } });
+    cases.push_back({ std::make_unique<CharRef>(65), { 5 } });
+    cases.push_back({ std::make_unique<EntityRef>("lt"), { 5 } });
+    cases.push_back({ std::make_unique<Pi>("p", "d"), { 7 } });
+    cases.push_back({ std::make_unique<Comment>("c"), { 8 } });
+    cases.push_back({ std::make_unique<Document>(), { 9 } });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.node->Name());
+        for (int type = 0; type <= 10; ++type) {
+            const bool expected = std::find(c.types.begin(), c.types.end(), type) != c.types.end();
+            EXPECT_EQ(c.node->IsType(static_cast<NodeType>(type)), expected) << type;
+        }
+    }
+}
+
+TEST(XmlNodes, ReferencesStandForOneCharacter)
+{
+    const char* names[] = { "lt", "gt", "amp", "apos", "quot" };
+    const char characters[] = { '<', '>', '&', '\'', '"' };
+    for (int i = 0; i < 5; ++i) {
+        EntityRef reference(names[i]);
+        EXPECT_EQ(reference.Value(), std::string(1, characters[i]));
+        EXPECT_EQ(reference.Name(), names[i]);
+    }
+    EXPECT_THROW(EntityRef("nbsp"), InvalidRefException);
+    try {
+        EntityRef reference("copy");
+    } catch (const InvalidRefException& e) {
+        EXPECT_EQ(e.Name(), "copy");
+    }
+    EXPECT_EQ(CharRef(0xE9).Value(), "\xE9");
+}
+
+TEST(XmlNodes, CopyIsDeepAndIndependent)
+{
+    auto document
+        = Parser::Parse("<?xml version='1.1' encoding='latin1'?><!--c-->"
+                        "<r xml:space='preserve' a='x&lt;'> t <e b='1'>&amp;</e><![CDATA[d]]><?p q?></r>");
+    auto copy = document->Copy();
+    ASSERT_TRUE(copy->IsType(NodeType::Document));
+    auto* copied = static_cast<Document*>(copy.get());
+    EXPECT_EQ(copied->ToString(), document->ToString());
+    EXPECT_EQ(copied->Version(), "1.1");
+    EXPECT_TRUE(copied->Root()->PreserveSpace());
+    EXPECT_EQ(copied->Root()->Value(), document->Root()->Value());
+
+    document->Root()->FindChild("e")->SetAttribute("b", "2");
+    EXPECT_EQ(copied->Root()->FindChild("e")->FindAttribute("b")->Value(), "1");
+    document.reset();
+    EXPECT_EQ(copied->Root()->FindAttribute("a")->Value(), "x<");
+
+    auto element = copied->Root()->FindChild("e")->Copy();
+    EXPECT_EQ(element->Parent(), nullptr);
+    EXPECT_EQ(element->Value(), "&");
+}
+
+TEST(XmlNodes, RemovingAndReplacingChildren)
+{
+    auto document = Parser::Parse("<!--c--><r><a/>x<b/></r><!--d-->");
+    Element* root = document->Root();
+    std::unique_ptr<Node> a = root->RemoveChild(root->FindChild("a"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->Parent(), nullptr);
+    EXPECT_EQ(ChildNames(*root), (std::vector<std::string> { "#text", "b" }));
+    EXPECT_FALSE(root->RemoveChild(a.get()));
+    EXPECT_FALSE(document->RemoveChild(root->FindChild("b")));
+
+    Node* inserted = root->InsertBefore(root->FirstChild(), std::move(a));
+    EXPECT_EQ(ChildNames(*root), (std::vector<std::string> { "a", "#text", "b" }));
+    EXPECT_EQ(inserted->Parent(), root);
+
+    // A new root takes the old one's place between the comments.
+    Element* newRoot = document->SetRoot(std::make_unique<Element>("n"));
+    EXPECT_EQ(ChildNames(*document), (std::vector<std::string> { "#comment", "n", "#comment" }));
+    EXPECT_EQ(document->Root(), newRoot);
+
+    root = document->Root();
+    root->AddText("t");
+    root->RemoveChild(root->FirstChild());
+    root->AddText("u");
+    EXPECT_EQ(ChildNames(*root), std::vector<std::string> { "#text" });
+    EXPECT_EQ(root->Value(), "u");
+    root->RemoveChildren();
+    EXPECT_EQ(root->ChildCount(), 0u);
+}
+
+TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
+{
+    Document document("r");
+    Element* root = document.Root();
+    root->AddText("  a  b ");
+    EXPECT_EQ(root->Value(), "a b");
+    root->SetAttribute("xml:space", "preserve");
+    EXPECT_TRUE(root->PreserveSpace());
+    EXPECT_EQ(root->Value(), "  a  b ");
+    root->SetAttribute("xml:space", "default");
+    EXPECT_FALSE(root->PreserveSpace());
+    root->SetAttribute("xml:space", "preserve");
+    root->RemoveAttribute("xml:space");
+    EXPECT_FALSE(root->PreserveSpace());
+}
