@@ -4,6 +4,7 @@
 #include "app/ProductNames.h"
 #include "app/StringTable.h"
 #include "strings/StringIds.h"
+#include "support/Trace.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -88,6 +89,7 @@ BatchRun::BatchRun(IBatchView& view)
 
 void BatchRun::Start(ExportFormat format)
 {
+    TraceMethod trace("TMainForm::Start");
     m_view.ClearStatus();
     m_currentIndex = -1;
     m_state = RunState::Running;
@@ -98,6 +100,7 @@ void BatchRun::Start(ExportFormat format)
 
 void BatchRun::StartNextMovie()
 {
+    TraceMethod trace("TMainForm::StartNextMovie");
     if (m_state == RunState::CancelCurrentPending)
         m_state = RunState::Running;
 
@@ -166,6 +169,8 @@ std::string BatchRun::CurrentName() const
 
 bool BatchRun::HandleNotification(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam)
 {
+    if (message != ExportProgress)
+        TraceLog("TMainForm::HandleNotification %u", message - platform::WM_USER);
     switch (message) {
     case EngineReady:
         m_waitingForEngine = false;
@@ -214,7 +219,8 @@ void BatchRun::OnMovieOpened()
     m_view.SetDetailPosition(0);
     m_phase = MoviePhase::Processing;
     m_currentOutput = UniqueOutputPath(m_currentOutput);
-    const std::string settings = SettingsFilePath(m_settingsPrefix, m_format);
+    const std::string settings
+        = m_settingsOverride.empty() ? SettingsFilePath(m_settingsPrefix, m_format) : m_settingsOverride;
     const char* output = m_currentOutput.c_str();
     int result = kEngineNoObject;
     if (m_engine) {
@@ -313,6 +319,7 @@ void BatchRun::OnProgress(long long done, long long total)
 
 void BatchRun::CancelAll()
 {
+    TraceMethod trace("TMainForm::btnCancelClick");
     const int result = m_engine ? m_engine->Cancel() : kEngineNoObject;
     if (result != kEngineOk && result != kEngineIdle) {
         EngineCallFailed(result);
@@ -327,6 +334,7 @@ void BatchRun::CancelAll()
 
 void BatchRun::CancelCurrent()
 {
+    TraceMethod trace("TMainForm::btnCancelCurrentClick");
     m_view.SetDetailText(LoadStr(str::kBatchCancelling));
     m_state = RunState::CancelCurrentPending;
     m_view.UpdateControls();
@@ -341,6 +349,7 @@ void BatchRun::CancelCurrent()
 
 bool BatchRun::CloseQuery()
 {
+    TraceMethod trace("TMainForm::FormCloseQuery");
     if (m_state == RunState::Idle)
         return true;
     m_closeRequested = true;

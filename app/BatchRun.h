@@ -66,6 +66,9 @@ public:
     // The prefix that the format's settings file name is appended to.
     void SetSettingsFilePrefix(std::string prefix) { m_settingsPrefix = std::move(prefix); }
     const std::string& SettingsFilePrefix() const { return m_settingsPrefix; }
+    // A settings file handed to the engine instead of the format's file
+    // under the prefix (the terminal front end's --settings); empty: none.
+    void SetSettingsFileOverride(std::string path) { m_settingsOverride = std::move(path); }
 
     // Starts a run over the whole list, after the command's own checks:
     // clears the log, resets the index, sets Running and the format, shows
@@ -113,6 +116,7 @@ private:
     IBatchView& m_view;
     IPlayerEngine* m_engine = nullptr;
     std::string m_settingsPrefix;
+    std::string m_settingsOverride;
 
     RunState m_state = RunState::Idle;
     ExportFormat m_format = ExportFormat::None;

@@ -122,6 +122,15 @@ TEST_F(BatchRunTest, FlashFormatsShareSettingsFileAndKeepTheirExtensions)
     EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully" }));
 }
 
+TEST_F(BatchRunTest, SettingsFileOverrideGoesToEngineInsteadOfFormatFile)
+{
+    view.movieList = { "/m/a.vtr" };
+    run.SetSettingsFileOverride("/elsewhere/nightly.xml");
+    run.Start(ExportFormat::AVI);
+    engine.DeliverAll(run);
+    EXPECT_EQ(engine.calls[1], "ExportAVI " + out + "/a.avi /elsewhere/nightly.xml");
+}
+
 TEST_F(BatchRunTest, CancelCurrentOnLastMovieWritesCancelledLineAndEndsNormally)
 {
     view.movieList = { "/m/a.vtr", "/m/b.vtr" };
