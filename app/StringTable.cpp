@@ -1,6 +1,7 @@
 #include "app/StringTable.h"
 
 #include "app/StringTableFile.h"
+#include "support/Trace.h"
 
 #include <cerrno>
 #include <cstring>
@@ -118,6 +119,7 @@ void PointStringTableAt(std::shared_ptr<const ResourceModule> module)
 {
     if (!module)
         module = ResourceModule::Program();
+    TraceLog("PointStringTableAt %s", module->IsProgram() ? "(program)" : module->Path().c_str());
     TableState& state = State();
     std::lock_guard lock(state.mutex);
     state.module = std::move(module);

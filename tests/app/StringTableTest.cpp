@@ -138,8 +138,12 @@ TEST_F(StringTableTest, FrenchPackTranslatesEveryEnglishText)
         EXPECT_EQ(translated.name, row.name);
         EXPECT_EQ(translated.text.empty(), row.text.empty());
         EXPECT_EQ(Conversions(translated.text), Conversions(row.text)) << translated.text;
-        // Leading and trailing blanks are joints with other texts.
-        EXPECT_EQ(translated.text.starts_with(' '), row.text.starts_with(' '));
+        // Leading and trailing blanks are joints with other texts. French
+        // may add a blank before a colon, so only a blank of the English
+        // text must be kept at the start.
+        if (row.text.starts_with(' ')) {
+            EXPECT_TRUE(translated.text.starts_with(' ')) << "'" << translated.text << "'";
+        }
         EXPECT_EQ(translated.text.ends_with(' '), row.text.ends_with(' ')) << "'" << translated.text << "'";
         frenchById.erase(it);
     }
