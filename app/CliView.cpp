@@ -1,0 +1,142 @@
+#include "app/CliView.h"
+
+#include <utility>
+
+namespace vantor {
+
+namespace {
+
+// Cursor control for a terminal: up one line, to the line's start and clear
+// to the end of the screen.
+constexpr char kLineUp[] = "\033[A";
+constexpr char kClearBelow[] = "\r\033[J";
+constexpr int kBarColumns = 30;
+
+int Percent(int position)
+{
+    return position * 100 / BatchRun::kBarRange;
+}
+
+} // namespace
+
+CliView::CliView(const MovieList& movies, std::string destination, std::FILE* out, std::FILE* progress,
+    bool terminal, Clock clock)
+    : m_movies(movies)
+    , m_destination(std::move(destination))
+    , m_out(out)
+    , m_progress(progress)
+    , m_terminal(terminal)
+    , m_clock(std::move(clock))
+{
+}
+
+void CliView::SetOverallText(const std::string& text)
+{
+    m_overallText = text;
+    Changed();
+}
+
+void CliView::SetDetailText(const std::string& text)
+{
+    m_detailText = text;
+    Changed();
+}
+
+void CliView::SetOverallPosition(int position)
+{
+    m_overallPosition = position;
+    Changed();
+}
+
+void CliView::SetDetailPosition(int position)
+{
+    m_detailPosition = position;
+    Changed();
+}
+
+void CliView::AddStatusLine(const std::string& line)
+{
+    m_statusLines.push_back(line);
+    // The bars stand below the log: take them away, write the line, and let
+    // the next drawing put them back.
+    ClearBars();
+    std::fputs(line.c_str(), m_out);
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+    m_dirty = true;
+}
+
+void CliView::Changed()
+{
+    m_dirty = true;
+    Tick();
+}
+
+void CliView::Tick()
+{
+    if (!m_dirty)
+        return;
+    const auto now = m_clock();
+    if (m_everDrawn && now - m_lastDraw < kRedrawInterval)
+        return;
+    m_lastDraw = now;
+    m_everDrawn = true;
+    m_dirty = false;
+    Draw();
+}
+
+void CliView::Finish()
+{
+    ClearBars();
+    m_dirty = false;
+}
+
+std::string CliView::BarLine(int position, const std::string& text) const
+{
+    const int filled = position * kBarColumns / BatchRun::kBarRange;
+    std::string line = "[" + std::string(filled, '#') + std::string(kBarColumns - filled, '.') + "] ";
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3d%% ", Percent(position));
+    line += percent;
+    line += text;
+    // A line longer than the terminal would wrap and break the redraw.
+    if (static_cast<int>(line.size()) >= m_width)
+        line.resize(m_width - 1);
+    return line;
+}
+
+void CliView::Draw()
+{
+    const bool idle = m_overallText.empty() && m_detailText.empty() && m_overallPosition == 0;
+    if (m_terminal) {
+        ClearBars();
+        if (idle)
+            return;
+        std::fprintf(m_progress, "%s\n%s\n", BarLine(m_overallPosition, m_overallText).c_str(),
+            BarLine(m_detailPosition, m_detailText).c_str());
+        std::fflush(m_progress);
+        m_barsShown = true;
+        return;
+    }
+    if (idle || m_detailText.empty())
+        return;
+    const int tenth = Percent(m_detailPosition) / 10;
+    if (m_detailText == m_plainDetail && tenth == m_plainTenth)
+        return;
+    m_plainDetail = m_detailText;
+    m_plainTenth = tenth;
+    std::fprintf(m_progress, "%3d%% %s %d%%\n", Percent(m_overallPosition), m_detailText.c_str(),
+        Percent(m_detailPosition));
+    std::fflush(m_progress);
+}
+
+void CliView::ClearBars()
+{
+    if (!m_terminal || !m_barsShown)
+        return;
+    std::fprintf(m_progress, "%s%s%s", kLineUp, kLineUp, kClearBelow);
+    std::fflush(m_progress);
+    m_barsShown = false;
+}
+
+} // namespace vantor

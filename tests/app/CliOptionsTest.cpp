@@ -1,0 +1,129 @@
+#include "TestEnvironment.h"
+
+#include "app/CliOptions.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+using Args = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+TEST(CliOptionsTest, ParsesOptionsInAnyOrder)
+{
+    struct Case {
+        Args args;
+        ExportFormat format;
+        std::string dest;
+        std::string settings;
+        bool yes;
+        Args inputs;
+    };
+    const Case cases[] = {
+        { { "--format", "avi", "--dest", "/out", "a.vtr" }, ExportFormat::AVI, "/out", "", false,
+            { "a.vtr" } },
+        { { "a.vtr", "--dest=/o u t", "--yes", "--format=convert", "dir" }, ExportFormat::Conversion,
+            "/o u t", "", true, { "a.vtr", "dir" } },
+        { { "--settings", "s.xml", "-y", "--format", "avi", "--dest", "d", "--", "--odd.vtr" },
+            ExportFormat::AVI, "d", "s.xml", true, { "--odd.vtr" } },
+    };
+    for (const Case& c : cases) {
+        CliOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseCliArguments(c.args, options, error)) << error;
+        EXPECT_EQ(options.format, c.format);
+        EXPECT_EQ(options.destination, c.dest);
+        EXPECT_EQ(options.settingsFile, c.settings);
+        EXPECT_EQ(options.yes, c.yes);
+        EXPECT_EQ(options.inputs, c.inputs);
+        EXPECT_FALSE(options.help);
+    }
+}
+
+TEST(CliOptionsTest, RejectsBadArgumentsWithMessage)
+{
+    const std::pair<Args, std::string> cases[] = {
+        { { "--format", "avi", "--dest", "/o", "--fast", "a.vtr" }, "Unknown option: --fast" },
+        { { "--format", "mp4", "--dest", "/o", "a.vtr" }, "Unknown format (use convert or avi): mp4" },
+        { { "--format", "AVI", "--dest", "/o" }, "Unknown format (use convert or avi): AVI" },
+        { { "--dest", "/o", "a.vtr", "--format" }, "Missing value after --format" },
+        { { "--dest", "/o", "a.vtr" }, "No format given (--format FORMAT)" },
+        { { "--format", "convert", "a.vtr" }, "No destination folder given (--dest FOLDER)" },
+        { { "--format", "convert", "--dest=", "a.vtr" }, "No destination folder given (--dest FOLDER)" },
+    };
+    for (const auto& [args, message] : cases) {
+        CliOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseCliArguments(args, options, error)) << message;
+        EXPECT_EQ(error, message);
+    }
+}
+
+TEST(CliOptionsTest, HelpNeedsNothingElse)
+{
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseCliArguments({ "--help" }, options, error));
+    EXPECT_TRUE(options.help);
+}
+
+TEST(CliOptionsTest, CollectsMoviesFromFilesAndFoldersByListRules)
+{
+    test::TempDir temp;
+    const std::string dir = temp / "movies";
+    for (const char* name : { "b.vtz", "a.vtr", "C.VTR", "Dup.vtr", "DUP.vtr", "notes.txt", "a.vtr.bak" })
+        test::WriteFile(dir + "/" + name, "movie");
+    fs::create_directories(dir + "/folder.vtr"); // a folder is never a movie
+    test::WriteFile(temp / "single.vtr", "movie");
+    test::WriteFile(temp / "SINGLE.vtr", "movie");
+    test::WriteFile(temp / "picture.png", "x");
+
+    MovieList list;
+    std::vector<std::string> notes;
+    std::string error;
+    ASSERT_TRUE(CollectMovies(
+        { temp / "single.vtr", dir, dir + "/../movies/a.vtr", temp / "picture.png", temp / "SINGLE.vtr" },
+        list, notes, error))
+        << error;
+    // Name order is byte order: capitals first.
+    EXPECT_EQ(list.Paths(),
+        std::vector<std::string>(
+            { temp / "single.vtr", dir + "/C.VTR", dir + "/DUP.vtr", dir + "/a.vtr", dir + "/b.vtz" }));
+    EXPECT_EQ(notes,
+        std::vector<std::string>(
+            { "Listed twice, left out: " + dir + "/Dup.vtr", "Listed twice, left out: " + dir + "/a.vtr",
+                "Not a movie file, left out: " + temp / "picture.png",
+                "Listed twice, left out: " + temp / "SINGLE.vtr" }));
+}
+
+TEST(CliOptionsTest, MissingInputIsAnError)
+{
+    test::TempDir temp;
+    MovieList list;
+    std::vector<std::string> notes;
+    std::string error;
+    EXPECT_FALSE(CollectMovies({ temp / "gone.vtr" }, list, notes, error));
+    EXPECT_EQ(error, "No such file or folder: " + temp / "gone.vtr");
+}
+
+TEST(CliOptionsTest, RelativeInputsBecomeFullPaths)
+{
+    test::TempDir temp;
+    test::WriteFile(temp / "m/x.vtr", "movie");
+    const fs::path previous = fs::current_path();
+    fs::current_path(temp.Path());
+    MovieList list;
+    std::vector<std::string> notes;
+    std::string error;
+    const bool collected = CollectMovies({ "m/x.vtr", "./m" }, list, notes, error);
+    fs::current_path(previous);
+    ASSERT_TRUE(collected) << error;
+    EXPECT_EQ(list.Paths(), std::vector<std::string>({ temp / "m/x.vtr" }));
+    EXPECT_EQ(notes.size(), 1u);
+}
+
+} // namespace
+} // namespace vantor
