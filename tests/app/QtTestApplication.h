@@ -1,0 +1,19 @@
+#pragma once
+
+// The one QApplication of a widget test binary, made on first use (Qt runs
+// on its offscreen platform in tests).
+
+#include <QApplication>
+
+namespace vantor::test {
+
+inline QApplication& TestApplication()
+{
+    static int argc = 1;
+    static char name[] = "vantor-test";
+    static char* argv[] = { name, nullptr };
+    static QApplication application(argc, argv);
+    return application;
+}
+
+} // namespace vantor::test
