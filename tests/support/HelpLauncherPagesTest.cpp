@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,13 +49,47 @@ fs::path PagesFolder()
     return BinDir() / "CV Vantor Pro Help" / "html";
 }
 
-std::vector<std::string> Matches(const std::string& text, const std::regex& pattern, int group = 1)
+// The texts that follow each `opening` up to the next `closing`.
+std::vector<std::string> Between(const std::string& text, const std::string& opening, char closing)
 {
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator();
-         ++it)
-        found.push_back((*it)[group].str());
+    for (std::size_t pos = text.find(opening); pos != std::string::npos; pos = text.find(opening, pos)) {
+        pos += opening.size();
+        const std::size_t end = text.find(closing, pos);
+        if (end == std::string::npos)
+            break;
+        found.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
     return found;
+}
+
+// The string literals in a piece of C++ source.
+std::vector<std::string> Literals(const std::string& code)
+{
+    std::vector<std::string> found;
+    for (std::size_t pos = code.find('"'); pos != std::string::npos; pos = code.find('"', pos + 1)) {
+        std::string literal;
+        for (++pos; pos < code.size() && code[pos] != '"'; ++pos) {
+            if (code[pos] == '\\' && pos + 1 < code.size())
+                ++pos;
+            literal += code[pos];
+        }
+        found.push_back(literal);
+    }
+    return found;
+}
+
+// The heading levels of a page in order: <h1 ...> gives 1.
+std::vector<int> HeadingLevels(const std::string& text)
+{
+    std::vector<int> levels;
+    for (std::size_t pos = text.find("<h"); pos != std::string::npos; pos = text.find("<h", pos + 1)) {
+        if (pos + 3 < text.size() && text[pos + 2] >= '1' && text[pos + 2] <= '6'
+            && (text[pos + 3] == '>' || text[pos + 3] == ' '))
+            levels.push_back(text[pos + 2] - '0');
+    }
+    return levels;
 }
 
 TEST(HelpPages, EveryTopicOfTheProgramHasItsPage)
@@ -73,8 +106,6 @@ TEST(HelpPages, EveryTopicOfTheProgramHasItsPage)
 // passed to ShowTopic or ShowHelpTopic anywhere in the sources must have a page.
 TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
 {
-    const std::regex call(R"((ShowTopic|ShowHelpTopic)\s*\(([^;]*);)");
-    const std::regex literal(R"xx("([^"\\]*)")xx");
     std::size_t calls = 0;
     for (const char* folder : { "app", "flash", "video", "support" }) {
         const fs::path root = fs::path(VANTOR_SOURCE_DIR) / folder;
@@ -85,11 +116,13 @@ TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
             if (extension != ".cpp" && extension != ".h")
                 continue;
             const std::string text = ReadFile(entry.path());
-            for (const std::string& arguments : Matches(text, call, 2)) {
-                ++calls;
-                for (const std::string& topic : Matches(arguments, literal))
-                    EXPECT_TRUE(fs::is_regular_file(PageOf(topic)))
-                        << "topic \"" << topic << "\" named in " << entry.path() << " has no page";
+            for (const char* function : { "ShowTopic(", "ShowHelpTopic(" }) {
+                for (const std::string& arguments : Between(text, function, ';')) {
+                    ++calls;
+                    for (const std::string& topic : Literals(arguments))
+                        EXPECT_TRUE(fs::is_regular_file(PageOf(topic)))
+                            << "topic \"" << topic << "\" named in " << entry.path() << " has no page";
+                }
             }
         }
     }
@@ -99,14 +132,6 @@ TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
 
 TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
 {
-    const std::regex lang(R"(<html lang="[a-z]{2}")");
-    const std::regex title(R"(<title>[^<]+</title>)");
-    const std::regex stylesheet(R"(<link rel="stylesheet" href="help.css">)");
-    const std::regex image(R"(<img\b[^>]*>)");
-    const std::regex alt(R"(\balt="[^"]+")");
-    const std::regex reference(R"xx(\b(?:href|src)="([^"#]*)(#[^"]*)?")xx");
-    const std::regex heading(R"(<h([1-6])\b)");
-
     std::size_t pages = 0;
     for (const auto& entry : fs::directory_iterator(PagesFolder())) {
         if (entry.path().extension() != ".htm")
@@ -114,12 +139,23 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
         ++pages;
         const std::string name = entry.path().filename().string();
         const std::string text = ReadFile(entry.path());
-        EXPECT_TRUE(std::regex_search(text, lang)) << name << ": no language";
-        EXPECT_TRUE(std::regex_search(text, title)) << name << ": no title";
-        EXPECT_TRUE(std::regex_search(text, stylesheet)) << name << ": not on the shared stylesheet";
-        for (const std::string& tag : Matches(text, image, 0))
-            EXPECT_TRUE(std::regex_search(tag, alt)) << name << ": image without text: " << tag;
-        for (const std::string& target : Matches(text, reference)) {
+        const std::vector<std::string> languages = Between(text, "<html lang=\"", '"');
+        ASSERT_EQ(languages.size(), 1u) << name << ": no language";
+        EXPECT_EQ(languages[0].size(), 2u) << name;
+        const std::vector<std::string> titles = Between(text, "<title>", '<');
+        ASSERT_EQ(titles.size(), 1u) << name;
+        EXPECT_FALSE(titles[0].empty()) << name << ": empty title";
+        EXPECT_NE(text.find("<link rel=\"stylesheet\" href=\"help.css\">"), std::string::npos)
+            << name << ": not on the shared stylesheet";
+        for (const std::string& tag : Between(text, "<img", '>')) {
+            const std::vector<std::string> alts = Between(tag, "alt=\"", '"');
+            EXPECT_TRUE(alts.size() == 1 && !alts[0].empty()) << name << ": image without text: " << tag;
+        }
+        std::vector<std::string> targets = Between(text, "href=\"", '"');
+        for (const std::string& source : Between(text, "src=\"", '"'))
+            targets.push_back(source);
+        for (std::string target : targets) {
+            target = target.substr(0, target.find('#'));
             if (target.empty() || target.find(':') != std::string::npos)
                 continue; // same-page anchors and outside addresses
             EXPECT_TRUE(fs::is_regular_file(PagesFolder() / PercentDecode(target)))
@@ -127,12 +163,12 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
         }
         // One h1, and no level skipped on the way down, so that the outline
         // read out by a screen reader has no gaps.
-        const std::vector<std::string> levels = Matches(text, heading);
+        const std::vector<int> levels = HeadingLevels(text);
         ASSERT_FALSE(levels.empty()) << name;
-        EXPECT_EQ(levels.front(), "1") << name;
-        EXPECT_EQ(std::count(levels.begin(), levels.end(), "1"), 1) << name;
+        EXPECT_EQ(levels.front(), 1) << name;
+        EXPECT_EQ(std::count(levels.begin(), levels.end(), 1), 1) << name;
         for (std::size_t i = 1; i < levels.size(); ++i)
-            EXPECT_LE(std::stoi(levels[i]), std::stoi(levels[i - 1]) + 1) << name << " heading " << i;
+            EXPECT_LE(levels[i], levels[i - 1] + 1) << name << " heading " << i;
     }
     EXPECT_EQ(pages, help_topic::kAll.size() + 1); // the topics and the index
 
