@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -14,6 +15,9 @@ namespace vantor {
 namespace {
 
 constexpr std::size_t kIdCount = kLastStringId - kFirstStringId + 1;
+// A complete pack is about 100 KB; anything far larger is no pack, and is not
+// read into memory.
+constexpr std::uintmax_t kMaxPackFileSize = 8u << 20;
 
 bool IsStringId(int id)
 {
@@ -81,6 +85,13 @@ std::shared_ptr<const ResourceModule> ResourceModule::LoadFile(const std::string
         error = path + ": " + std::strerror(errno);
         return nullptr;
     }
+    std::vector<std::pair<int, std::string>> texts;
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && size > kMaxPackFileSize) {
+        error = path + ": the file is too large for a string table";
+        return FromTexts(path, texts);
+    }
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) {
@@ -88,7 +99,6 @@ std::shared_ptr<const ResourceModule> ResourceModule::LoadFile(const std::string
         return nullptr;
     }
     StringTableRows rows;
-    std::vector<std::pair<int, std::string>> texts;
     error.clear();
     if (!ParseStringTable(content.str(), rows, error)) {
         error = path + ": " + error;

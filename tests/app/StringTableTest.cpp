@@ -166,3 +166,56 @@ TEST_F(StringTableTest, ConversionsAreRecognised)
         Conversions("%s: %5.2f%% done, %lu left"), (std::vector<std::string> { "%s", "%5.2f", "%%", "%lu" }));
     EXPECT_TRUE(Conversions("100 percent").empty());
 }
+
+TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* error; // empty: accepted
+    };
+    const Case cases[] = {
+        { "comments, blank lines and CRLF", "# c\r\n\r\n60000\tA\tone\r\n61434\tB\ttwo\n", "" },
+        { "escapes and tabs in the text", "60000\tA\ta\\tb\\nc\\\\d\\re\tf\\x\n", "" },
+        { "missing text column", "60000\tA\n", "line 1: expected id, name and text" },
+        { "id below the range", "# c\n59999\tA\tx\n", "line 2: the id must be a number from 60000 to 61434" },
+        { "id above the range", "61435\tA\tx\n", "line 1: the id must be a number" },
+        { "id with a sign", "+60000\tA\tx\n", "line 1: the id must be a number" },
+        { "id with trailing letters", "60000x\tA\tx\n", "line 1: the id must be a number" },
+        { "empty name", "60000\t\tx\n", "line 1: the name is empty" },
+        { "repeated id", "60000\tA\tx\n60000\tB\ty\n", "line 2: id 60000 is listed twice" },
+        { "repeated name", "60000\tA\tx\n60001\tA\ty\n", "line 2: name A is listed twice" },
+        { "text not UTF-8", "60000\tA\tcaf\xE9\n", "line 1: the text is not UTF-8" },
+        { "UTF-8 cut short", "60000\tA\tcaf\xC3\n", "line 1: the text is not UTF-8" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StringTableRows rows;
+        std::string error;
+        bool accepted = ParseStringTable(c.text, rows, error);
+        EXPECT_EQ(accepted, std::string(c.error).empty()) << error;
+        if (!accepted) {
+            EXPECT_TRUE(error.starts_with(c.error)) << error;
+        }
+    }
+
+    StringTableRows rows;
+    std::string error;
+    ASSERT_TRUE(ParseStringTable("60000\tA\ta\\tb\\nc\\\\d\\re\tf\\x\n", rows, error));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "A");
+    EXPECT_EQ(rows[0].text, "a\tb\nc\\d\re\tf\\x");
+}
+
+TEST_F(StringTableTest, OversizedPackFileGivesNoTexts)
+{
+    test::TempDir dir;
+    std::string text = "61191\tFp\tEnglishFingerPrint\n";
+    text.resize(9u << 20, '#');
+    test::WriteFile(dir / "huge.FRA", text);
+    std::string error;
+    auto module = ResourceModule::LoadFile(dir / "huge.FRA", error);
+    ASSERT_TRUE(module);
+    EXPECT_EQ(module->Text(61191), "");
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
