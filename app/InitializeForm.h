@@ -22,11 +22,13 @@ public:
     // Closes the splash (the only way it closes).
     void CloseSplash();
 
+    // Escape: ignored, the splash stays.
+    void reject() override;
+
     QLabel* lblPleaseWait = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     bool m_closing = false;

@@ -1,0 +1,68 @@
+#pragma once
+
+// Builds main windows for widget tests: a scripted engine object in place of
+// the plugin, a dialog script, an empty program folder (nothing to
+// register) and no stored window state unless the test writes one.
+
+#include "QtTestApplication.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedEngine.h"
+#include "TestEnvironment.h"
+#include "app/MainForm.h"
+#include "app/WindowState.h"
+#include "xml/XMLSettings.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace vantor::test {
+
+class MainFormFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TestApplication();
+        std::filesystem::remove(StateFile());
+        std::filesystem::create_directories(m_dir.Path() / "program");
+    }
+    void TearDown() override { std::filesystem::remove(StateFile()); }
+
+    static std::string StateFile() { return TXMLSettings::UserFilePath(kMainSettingsApplication); }
+
+    // withEngine false: the engine object cannot be created.
+    std::unique_ptr<TMainForm> MakeForm(bool withEngine = true)
+    {
+        TMainForm::Options options;
+        options.programFolder = m_dir / "program";
+        options.createEngine = [this, withEngine] {
+            if (!withEngine)
+                return PlayerEngine();
+            engine.AddRef();
+            return PlayerEngine(&engine);
+        };
+        options.wmvExportAvailable = [this] { return ++wmvAsked, wmvAvailable; };
+        options.quickTimeInstalled = [this] { return ++quickTimeAsked, quickTimeInstalled; };
+        return std::make_unique<TMainForm>(options);
+    }
+
+    // A movie file that exists.
+    std::string Movie(const std::string& name)
+    {
+        WriteFile(m_dir.Path() / name, "movie");
+        return m_dir / name;
+    }
+
+    static void DeliverPosted() { QCoreApplication::sendPostedEvents(); }
+
+    TempDir m_dir;
+    ScriptedDialogs dialogs;
+    ScriptedEngine engine;
+    bool wmvAvailable = false;
+    bool quickTimeInstalled = false;
+    int wmvAsked = 0;
+    int quickTimeAsked = 0;
+};
+
+} // namespace vantor::test
