@@ -34,6 +34,7 @@ class Attribute;
 class Document;
 class Text;
 class FormattingContext;
+class Arena;
 
 // The node-type numbers answered by Node::IsType.
 enum class NodeType : int {
@@ -137,7 +138,7 @@ private:
 // allocation.
 class Node {
 public:
-    explicit Node(std::string name = {});
+    explicit Node(std::string_view name = {});
     virtual ~Node();
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -167,6 +168,9 @@ public:
     bool IsNull() const { return m_null; }
 
 protected:
+    // Frees a node this one owns, wherever it was made.
+    static void Destroy(Node* node);
+
     // Null objects are made once per process through this flag.
     struct NullTag { };
     Node(NullTag, std::string name);
@@ -176,10 +180,14 @@ protected:
 private:
     friend class NodeContainer;
     friend class Element;
+    friend class ParserContext;
     NodeContainer* m_parent = nullptr;
     Node* m_prev = nullptr;
     Node* m_next = nullptr;
     bool m_null = false;
+    // Made by the parser in its document's arena: destroyed in place, the
+    // memory goes with the document. Every other node is a heap object.
+    bool m_inArena = false;
 };
 
 // Forward iteration over an intrusive list of nodes, in document order.
@@ -257,7 +265,9 @@ public:
     // before is not a child of this container) and returns it.
     Node* InsertBefore(Node* before, std::unique_ptr<Node> node);
     // Takes a child out of the list and hands it to the caller; null when
-    // node is not a child of this container.
+    // node is not a child of this container. A node the parser made lives in
+    // its document's arena, so the caller gets an exact copy of it instead
+    // and the original is destroyed.
     std::unique_ptr<Node> RemoveChild(Node* node);
     // Removes and frees every child.
     void RemoveChildren();
@@ -276,6 +286,8 @@ protected:
     void WriteChildren(FormattingContext& context) const;
     // Appends a parentless node the container takes ownership of.
     void Link(Node* node);
+    // Takes a child out of the list; the caller owns it afterwards.
+    void Unlink(Node* node);
 
 private:
     friend class ParserContext;
@@ -289,7 +301,7 @@ private:
 // An attribute; its value is held as child nodes (text and references).
 class Attribute : public NodeContainer {
 public:
-    explicit Attribute(std::string name);
+    explicit Attribute(std::string_view name);
     ~Attribute() override;
 
     std::string OwnText() const override;
@@ -308,7 +320,7 @@ private:
 
 class Element : public NodeContainer {
 public:
-    explicit Element(std::string name);
+    explicit Element(std::string_view name);
     ~Element() override;
 
     // Concatenation of the children's values (child elements give their own
@@ -356,6 +368,7 @@ private:
     friend class Attribute;
     friend class ParserContext;
     explicit Element(NullTag tag);
+    void LinkAttribute(Attribute* attribute);
     Attribute* m_firstAttribute = nullptr;
     Attribute* m_lastAttribute = nullptr;
     bool m_preserveSpace = false;
@@ -396,6 +409,8 @@ public:
 
 private:
     friend class ParserContext;
+    // Holds the nodes the parser made; null for a document built in code.
+    std::unique_ptr<Arena> m_arena;
     std::string m_version = "1.0";
     std::string m_encoding = "UTF-8";
     bool m_standalone = true;
@@ -403,7 +418,7 @@ private:
 
 class Text : public Node {
 public:
-    explicit Text(std::string text = {});
+    explicit Text(std::string_view text = {});
     ~Text() override;
 
     std::string OwnText() const override { return m_text; }
@@ -426,7 +441,7 @@ private:
 
 class Comment : public Node {
 public:
-    explicit Comment(std::string text = {});
+    explicit Comment(std::string_view text = {});
     ~Comment() override;
 
     std::string OwnText() const override { return m_text; }
@@ -445,7 +460,7 @@ private:
 // A processing instruction: the target is the node name.
 class Pi : public Node {
 public:
-    Pi(std::string target, std::string data);
+    Pi(std::string_view target, std::string_view data);
     ~Pi() override;
 
     std::string OwnText() const override { return m_data; }
@@ -465,7 +480,7 @@ private:
 
 class CData : public Node {
 public:
-    explicit CData(std::string text = {});
+    explicit CData(std::string_view text = {});
     ~CData() override;
 
     std::string OwnText() const override { return m_text; }

@@ -1,5 +1,6 @@
 // The node classes of the document model: ownership, lookups and value text.
 #include "xml/AdvXMLParser.h"
+#include "xml/XmlArena.h"
 #include "xml/XmlCharClasses.h"
 
 #include <map>
@@ -83,8 +84,8 @@ bool LookupPredefinedEntity(std::string_view name, char& character)
 
 // Node ----------------------------------------------------------------------
 
-Node::Node(std::string name)
-    : m_name(std::move(name))
+Node::Node(std::string_view name)
+    : m_name(name)
 {
 }
 
@@ -95,6 +96,14 @@ Node::Node(NullTag, std::string name)
 }
 
 Node::~Node() = default;
+
+void Node::Destroy(Node* node)
+{
+    if (node->m_inArena)
+        node->~Node();
+    else
+        delete node;
+}
 
 std::string Node::OwnText() const
 {
@@ -191,6 +200,16 @@ std::unique_ptr<Node> NodeContainer::RemoveChild(Node* node)
     // not children.
     if (node->IsType(NodeType::Attribute) && IsType(NodeType::Element))
         return nullptr;
+    Unlink(node);
+    if (!node->m_inArena)
+        return std::unique_ptr<Node>(node);
+    std::unique_ptr<Node> copy = node->Copy();
+    Destroy(node);
+    return copy;
+}
+
+void NodeContainer::Unlink(Node* node)
+{
     if (node->m_prev)
         node->m_prev->m_next = node->m_next;
     else
@@ -203,7 +222,6 @@ std::unique_ptr<Node> NodeContainer::RemoveChild(Node* node)
         m_currentText = nullptr;
     node->m_parent = nullptr;
     node->m_prev = node->m_next = nullptr;
-    return std::unique_ptr<Node>(node);
 }
 
 void NodeContainer::RemoveChildren()
@@ -213,7 +231,7 @@ void NodeContainer::RemoveChildren()
     m_currentText = nullptr;
     while (child) {
         Node* next = child->m_next;
-        delete child;
+        Destroy(child);
         child = next;
     }
 }
@@ -231,7 +249,7 @@ void NodeContainer::AddText(const char* text, std::size_t length)
         m_currentText->Append(text, length);
         return;
     }
-    Link(new Text(std::string(text, length)));
+    Link(new Text(std::string_view(text, length)));
 }
 
 void NodeContainer::CopyChildrenTo(NodeContainer& target) const
@@ -242,8 +260,8 @@ void NodeContainer::CopyChildrenTo(NodeContainer& target) const
 
 // Attribute -----------------------------------------------------------------
 
-Attribute::Attribute(std::string name)
-    : NodeContainer(std::move(name))
+Attribute::Attribute(std::string_view name)
+    : NodeContainer(name)
 {
 }
 
@@ -289,8 +307,8 @@ Attribute* Attribute::Null()
 
 // Element -------------------------------------------------------------------
 
-Element::Element(std::string name)
-    : NodeContainer(std::move(name))
+Element::Element(std::string_view name)
+    : NodeContainer(name)
 {
 }
 
@@ -304,7 +322,7 @@ Element::~Element()
     Node* attribute = m_firstAttribute;
     while (attribute) {
         Node* next = attribute->m_next;
-        delete attribute;
+        Destroy(attribute);
         attribute = next;
     }
 }
@@ -404,17 +422,22 @@ Attribute* Element::AppendAttribute(std::unique_ptr<Attribute> attribute)
     if (!attribute || IsNull() || attribute->IsNull() || attribute->Parent())
         return Attribute::Null();
     Attribute* raw = attribute.release();
-    raw->m_parent = this;
-    raw->m_prev = m_lastAttribute;
-    raw->m_next = nullptr;
-    if (m_lastAttribute)
-        m_lastAttribute->m_next = raw;
-    else
-        m_firstAttribute = raw;
-    m_lastAttribute = raw;
+    LinkAttribute(raw);
     if (raw->Name() == "xml:space")
         m_preserveSpace = raw->Value() == "preserve";
     return raw;
+}
+
+void Element::LinkAttribute(Attribute* attribute)
+{
+    attribute->m_parent = this;
+    attribute->m_prev = m_lastAttribute;
+    attribute->m_next = nullptr;
+    if (m_lastAttribute)
+        m_lastAttribute->m_next = attribute;
+    else
+        m_firstAttribute = attribute;
+    m_lastAttribute = attribute;
 }
 
 bool Element::RemoveAttribute(const std::string& name)
@@ -434,7 +457,7 @@ bool Element::RemoveAttribute(const std::string& name)
         m_lastAttribute = static_cast<Attribute*>(prev);
     if (name == "xml:space")
         m_preserveSpace = false;
-    delete attribute;
+    Destroy(attribute);
     return true;
 }
 
@@ -481,7 +504,12 @@ Document::Document(const std::string& rootName)
     Link(new Element(rootName));
 }
 
-Document::~Document() = default;
+Document::~Document()
+{
+    // The children may live in the arena, which goes before the base class
+    // would free them.
+    RemoveChildren();
+}
 
 std::string Document::OwnText() const
 {
@@ -518,15 +546,16 @@ Element* Document::SetRoot(std::unique_ptr<Element> element)
     auto* raw = static_cast<Element*>(InsertBefore(old->IsNull() ? nullptr : old, std::move(element)));
     if (raw->IsNull() || old->IsNull())
         return raw;
-    RemoveChild(old);
+    Unlink(old);
+    Destroy(old);
     return raw;
 }
 
 // Text, Comment, Pi, CData --------------------------------------------------
 
-Text::Text(std::string text)
+Text::Text(std::string_view text)
     : Node("#text")
-    , m_text(std::move(text))
+    , m_text(text)
 {
 }
 
@@ -570,9 +599,9 @@ Text* Text::Null()
     return &null;
 }
 
-Comment::Comment(std::string text)
+Comment::Comment(std::string_view text)
     : Node("#comment")
-    , m_text(std::move(text))
+    , m_text(text)
 {
 }
 
@@ -593,9 +622,9 @@ void Comment::AppendValue(std::string& out) const
     out += m_text;
 }
 
-Pi::Pi(std::string target, std::string data)
-    : Node(std::move(target))
-    , m_data(std::move(data))
+Pi::Pi(std::string_view target, std::string_view data)
+    : Node(target)
+    , m_data(data)
 {
 }
 
@@ -616,9 +645,9 @@ void Pi::AppendValue(std::string& out) const
     out += m_data;
 }
 
-CData::CData(std::string text)
+CData::CData(std::string_view text)
     : Node("#cdata-section")
-    , m_text(std::move(text))
+    , m_text(text)
 {
 }
 

@@ -11,6 +11,7 @@
 // an error is raised. Pushing back one character restores the position, and
 // with it line and column.
 #include "xml/AdvXMLParser.h"
+#include "xml/XmlArena.h"
 #include "xml/XmlCharClasses.h"
 
 #include <cstring>
@@ -37,6 +38,33 @@ public:
     std::unique_ptr<Document> ParseDocument();
 
 private:
+    // Text joins the container's current text node, or becomes a new one.
+    void AddText(NodeContainer& container, const char* text, std::size_t length)
+    {
+        if (container.m_currentText) {
+            container.m_currentText->Append(text, length);
+            return;
+        }
+        Text* node = Make<Text>(std::string_view(text, length));
+        container.Link(node);
+    }
+    void AddText(NodeContainer& container, const unsigned char* begin, const unsigned char* end)
+    {
+        AddText(container, reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin));
+    }
+    void AddText(NodeContainer& container, const std::string& text)
+    {
+        AddText(container, text.data(), text.size());
+    }
+
+    // A node in the document's arena.
+    template <typename T, typename... Args> T* Make(Args&&... args)
+    {
+        T* node = new (m_arena->Allocate(sizeof(T))) T(std::forward<Args>(args)...);
+        node->m_inArena = true;
+        return node;
+    }
+
     // Characters ---------------------------------------------------------
 
     bool AtEnd() const { return m_pos >= m_end; }
@@ -169,6 +197,7 @@ private:
     const unsigned char* m_pos;
     const unsigned char* m_prev;
     std::string m_scratch;
+    Arena* m_arena = nullptr;
 };
 
 void ParserContext::FailAt(int code, const unsigned char* at) const
@@ -193,6 +222,8 @@ void ParserContext::FailAt(int code, const unsigned char* at) const
 std::unique_ptr<Document> ParserContext::ParseDocument()
 {
     auto document = std::make_unique<Document>();
+    document->m_arena = std::make_unique<Arena>();
+    m_arena = document->m_arena.get();
     // "<?xml" followed by a name character is a processing instruction with a
     // reserved target, not the declaration.
     if (Match("<?xml")) {
@@ -314,7 +345,7 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
     if (name.empty())
         FailHere(kErrorTagNameMissing);
     // Linked at once, so the document frees it when a later error unwinds.
-    auto* element = new Element(std::string(name));
+    auto* element = Make<Element>(name);
     parent.Link(element);
     for (;;) {
         bool space = SkipSpaces();
@@ -341,8 +372,8 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
 void ParserContext::ParseAttribute(Element& element)
 {
     std::string_view name = ReadName();
-    auto* attribute = new Attribute(std::string(name));
-    element.AppendAttribute(std::unique_ptr<Attribute>(attribute));
+    auto* attribute = Make<Attribute>(name);
+    element.LinkAttribute(attribute);
     ParseEq(kErrorEqualMissing);
     ParseAttributeValue(*attribute);
     if (name == "xml:space")
@@ -388,10 +419,10 @@ void ParserContext::ParseAttributeValue(Attribute& attribute)
         // A reference ends the text before it.
         if (scratch) {
             m_scratch.append(run, p);
-            attribute.AddText(m_scratch);
+            AddText(attribute, m_scratch);
             scratch = false;
         } else if (p != run) {
-            attribute.AddText(reinterpret_cast<const char*>(run), p - run);
+            AddText(attribute, run, p);
         }
         m_pos = p;
         ParseValueReference(attribute);
@@ -399,9 +430,9 @@ void ParserContext::ParseAttributeValue(Attribute& attribute)
     }
     if (scratch) {
         m_scratch.append(run, p);
-        attribute.AddText(m_scratch);
+        AddText(attribute, m_scratch);
     } else if (p != run) {
-        attribute.AddText(reinterpret_cast<const char*>(run), p - run);
+        AddText(attribute, run, p);
     }
     m_pos = p + 1;
 }
@@ -430,7 +461,7 @@ void ParserContext::ParseValueReference(Attribute& attribute)
             FailHere(kErrorMalformedReference);
         if (value > 0xFF || !chars::IsChar(static_cast<unsigned char>(value)))
             FailAt(kErrorInvalidChar, digits);
-        attribute.Link(new CharRef(static_cast<unsigned char>(value)));
+        attribute.Link(Make<CharRef>(static_cast<unsigned char>(value)));
         return;
     }
     const unsigned char* start = m_pos;
@@ -442,7 +473,7 @@ void ParserContext::ParseValueReference(Attribute& attribute)
     char character = 0;
     if (!LookupPredefinedEntity(name, character))
         FailAt(kErrorUnknownEntity, start);
-    attribute.Link(new EntityRef(std::string(name)));
+    attribute.Link(Make<EntityRef>(std::string(name)));
 }
 
 void ParserContext::ParseContent(Element& element, int depth)
@@ -524,9 +555,9 @@ void ParserContext::ParseText(Element& element)
     if (scratch) {
         m_scratch.append(run, p);
         if (!m_scratch.empty())
-            element.AddText(m_scratch);
+            AddText(element, m_scratch);
     } else if (p != run) {
-        element.AddText(reinterpret_cast<const char*>(run), p - run);
+        AddText(element, run, p);
     }
 }
 
@@ -612,7 +643,7 @@ void ParserContext::ParseComment(NodeContainer* parent)
     m_scratch.append(run, p);
     m_pos = p + 3;
     if (parent)
-        parent->Link(new Comment(m_scratch));
+        parent->Link(Make<Comment>(m_scratch));
 }
 
 // After "<?".
@@ -627,21 +658,21 @@ void ParserContext::ParsePi(NodeContainer* parent)
     std::string name(target);
     if (Match("?>")) {
         if (parent)
-            parent->Link(new Pi(std::move(name), std::string()));
+            parent->Link(Make<Pi>(name, std::string_view()));
         return;
     }
     if (!SkipSpaces())
         FailHere(kErrorPiTargetMissing);
     GatherUntil("?>");
     if (parent)
-        parent->Link(new Pi(std::move(name), m_scratch));
+        parent->Link(Make<Pi>(name, m_scratch));
 }
 
 // After "<![CDATA[".
 void ParserContext::ParseCData(NodeContainer& parent)
 {
     GatherUntil("]]>");
-    parent.Link(new CData(m_scratch));
+    parent.Link(Make<CData>(m_scratch));
 }
 
 // Document type declaration ----------------------------------------------
