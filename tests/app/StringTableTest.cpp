@@ -1,4 +1,5 @@
 #include "app/StringTable.h"
+#include "app/ProductNames.h"
 #include "app/StringTableFile.h"
 #include "strings/StringIds.h"
 
@@ -218,4 +219,22 @@ TEST_F(StringTableTest, OversizedPackFileGivesNoTexts)
     ASSERT_TRUE(module);
     EXPECT_EQ(module->Text(61191), "");
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
+TEST_F(StringTableTest, DesignedCaptionsGetTheProductName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "CV Vantor Batch Export", "CV Vantor Pro Batch Export" },
+        { "CV Vantor logo", "CV Vantor Pro logo" },
+        { "Logo CV Vantor", "Logo CV Vantor Pro" },
+        { "CV VantorCV Vantor", "CV Vantor ProCV Vantor Pro" },
+        { "cv vantor and CV vantor stay", "cv vantor and CV vantor stay" },
+        { "CV Vanto", "CV Vanto" },
+        { "", "" },
+        // Every occurrence is replaced, even one already followed by "Pro".
+        { "CV Vantor Pro", "CV Vantor Pro Pro" },
+    };
+    for (const auto& [designed, shown] : cases)
+        EXPECT_EQ(ReplaceProductName(designed), shown) << designed;
+    EXPECT_EQ(ApplicationTitle(), ReplaceProductName("CV Vantor Batch Export"));
 }
