@@ -421,22 +421,29 @@ public:
     explicit Text(std::string_view text = {});
     ~Text() override;
 
-    std::string OwnText() const override { return m_text; }
-    std::string Value() const override { return m_text; }
+    std::string OwnText() const override { return std::string(m_text); }
+    std::string Value() const override { return std::string(m_text); }
     bool IsType(NodeType type) const override;
     std::unique_ptr<Node> Copy() const override;
     void Write(FormattingContext& context) const override;
     void AppendValue(std::string& out) const override;
 
-    const std::string& GetText() const { return m_text; }
-    void SetText(std::string text);
+    // Valid until the text is changed or the node is destroyed.
+    std::string_view GetText() const { return m_text; }
+    void SetText(std::string_view text);
     void Append(const char* text, std::size_t length);
 
     static Text* Null();
 
 private:
+    friend class ParserContext;
     explicit Text(NullTag tag);
-    std::string m_text;
+    // A parsed text stays in the bytes the parser stored in the document's
+    // arena until it is changed; then it moves into m_owned.
+    struct ArenaTag { };
+    Text(ArenaTag, std::string_view stored);
+    std::string m_owned;
+    std::string_view m_text;
 };
 
 class Comment : public Node {
@@ -562,7 +569,7 @@ public:
     void Append(const char* text, std::size_t length);
     void Append(char c);
     // Appends text with < > & ' " replaced by their predefined entities.
-    void AppendEscaped(const std::string& text);
+    void AppendEscaped(std::string_view text);
 
     std::string& Output() { return m_output; }
     int Depth() const { return m_depth; }

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <string_view>
 
 namespace AdvXMLParser {
 
@@ -23,15 +26,29 @@ public:
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
 
+    // Memory for an object: aligned for any type.
     void* Allocate(std::size_t size)
     {
-        size = (size + kAlignment - 1) & ~(kAlignment - 1);
-        if (size > m_left)
+        const std::size_t padding
+            = (kAlignment - reinterpret_cast<std::uintptr_t>(m_next) % kAlignment) % kAlignment;
+        if (padding + size > m_left)
             Grow(size);
+        else
+            Bump(padding);
         void* block = m_next;
-        m_next += size;
-        m_left -= size;
+        Bump(size);
         return block;
+    }
+
+    // A copy of text, unaligned.
+    std::string_view Store(const char* text, std::size_t length)
+    {
+        if (length > m_left)
+            Grow(length);
+        char* copy = m_next;
+        std::memcpy(copy, text, length);
+        Bump(length);
+        return std::string_view(copy, length);
     }
 
 private:
@@ -54,6 +71,12 @@ private:
         m_chunks = chunk;
         m_next = reinterpret_cast<char*>(chunk + 1);
         m_left = bytes - sizeof(Chunk);
+    }
+
+    void Bump(std::size_t size)
+    {
+        m_next += size;
+        m_left -= size;
     }
 
     Chunk* m_chunks = nullptr;

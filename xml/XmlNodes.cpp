@@ -555,7 +555,14 @@ Element* Document::SetRoot(std::unique_ptr<Element> element)
 
 Text::Text(std::string_view text)
     : Node("#text")
-    , m_text(text)
+    , m_owned(text)
+    , m_text(m_owned)
+{
+}
+
+Text::Text(ArenaTag, std::string_view stored)
+    : Node("#text")
+    , m_text(stored)
 {
 }
 
@@ -581,16 +588,22 @@ void Text::AppendValue(std::string& out) const
     out += m_text;
 }
 
-void Text::SetText(std::string text)
+void Text::SetText(std::string_view text)
 {
-    if (!IsNull())
-        m_text = std::move(text);
+    if (IsNull())
+        return;
+    m_owned.assign(text.data(), text.size());
+    m_text = m_owned;
 }
 
 void Text::Append(const char* text, std::size_t length)
 {
-    if (!IsNull())
-        m_text.append(text, length);
+    if (IsNull())
+        return;
+    if (m_text.data() != m_owned.data())
+        m_owned.assign(m_text.data(), m_text.size());
+    m_owned.append(text, length);
+    m_text = m_owned;
 }
 
 Text* Text::Null()

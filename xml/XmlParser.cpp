@@ -45,7 +45,7 @@ private:
             container.m_currentText->Append(text, length);
             return;
         }
-        Text* node = Make<Text>(std::string_view(text, length));
+        Text* node = Make<Text>(Text::ArenaTag {}, m_arena->Store(text, length));
         container.Link(node);
     }
     void AddText(NodeContainer& container, const unsigned char* begin, const unsigned char* end)

@@ -46,7 +46,7 @@ void FormattingContext::Append(char c)
     m_atLineStart = false;
 }
 
-void FormattingContext::AppendEscaped(const std::string& text)
+void FormattingContext::AppendEscaped(std::string_view text)
 {
     const char* p = text.data();
     const char* end = p + text.size();
