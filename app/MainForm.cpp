@@ -202,6 +202,7 @@ void TMainForm::BuildForm()
         bar->setRange(0, BatchRun::kBarRange);
         bar->setValue(0);
         bar->setTextVisible(false);
+        bar->setFixedHeight(14);
     }
     btnCancel = MakeButton(gbStatus, "btnCancel", str::kCancelAllButton);
     btnCancelCurrent = MakeButton(gbStatus, "btnCancelCurrent", str::kCancelCurrentButton);
@@ -209,8 +210,9 @@ void TMainForm::BuildForm()
     memStatus->setObjectName("memStatus");
     memStatus->setReadOnly(true);
     memStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memStatus->setMaximumHeight(90);
+    memStatus->setFixedHeight(72);
     auto* statusLayout = new QVBoxLayout(gbStatus);
+    statusLayout->setSpacing(3);
     statusLayout->addWidget(lblExportOverall);
     statusLayout->addWidget(pbExportOverall);
     statusLayout->addWidget(lblExportDetail);

@@ -19,4 +19,5 @@ if [ -x build/bin/vantor-batch-export ]; then
   fi
   exec build/bin/vantor-batch-export
 fi
-echo "Built everything in build/. The main window is not there yet."
+echo "The build did not produce build/bin/vantor-batch-export; see the messages above." >&2
+exit 1
