@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SpecialFolders.h"
 #include "strings/StringIds.h"
+#include "support/Trace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -84,6 +85,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     , m_options(std::move(options))
     , m_batch(*this)
 {
+    TraceMethod trace("TMainForm::FormCreate");
     if (!m_options.createEngine)
         m_options.createEngine = [] { return PlayerEngine::Create(); };
     if (m_options.programFolder.empty())
@@ -121,6 +123,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    TraceMethod trace("TMainForm::FormDestroy");
     qApp->removeEventFilter(this);
     SaveState();
     m_batch.SetEngine(nullptr);
@@ -284,6 +287,7 @@ void TMainForm::BuildMenu()
 
 void TMainForm::RestoreState()
 {
+    TraceMethod trace("TMainForm::RestoreState");
     WindowStateDefaults defaults;
     defaults.width = width();
     defaults.height = height();
@@ -308,6 +312,7 @@ void TMainForm::RestoreState()
 
 void TMainForm::SaveState() const
 {
+    TraceMethod trace("TMainForm::SaveState");
     WindowState state;
     state.width = width();
     state.height = height();
@@ -342,6 +347,7 @@ void TMainForm::RefillList()
 
 void TMainForm::AddMovie(const std::string& path)
 {
+    TraceMethod trace("TMainForm::AddMovie");
     lbxFiles->setUpdatesEnabled(false);
     if (m_movies.Add(path))
         lbxFiles->addItem(QString::fromStdString(path));
@@ -351,6 +357,7 @@ void TMainForm::AddMovie(const std::string& path)
 
 void TMainForm::UpdateControls()
 {
+    TraceMethod trace("TMainForm::UpdateControls");
     ControlInputs inputs;
     inputs.state = m_batch.State();
     inputs.hasMovies = !m_movies.Empty();
@@ -384,6 +391,7 @@ void TMainForm::UpdateControls()
 
 void TMainForm::btnAddMovieClick()
 {
+    TraceMethod trace("TMainForm::btnAddMovieClick");
     platform::OpenFilesRequest request;
     request.title = m_addDialogTitle;
     request.filter = m_addDialogFilter;
@@ -401,6 +409,7 @@ void TMainForm::btnAddMovieClick()
 
 void TMainForm::btnRemoveMovieClick()
 {
+    TraceMethod trace("TMainForm::btnRemoveMovieClick");
     if (lbxFiles->selectedItems().isEmpty())
         return;
     std::vector<bool> selected;
@@ -413,6 +422,7 @@ void TMainForm::btnRemoveMovieClick()
 
 void TMainForm::btnClearClick()
 {
+    TraceMethod trace("TMainForm::btnClearClick");
     int answer = platform::MessageBox(
         this, LoadStr(str::kClearListQuestion), Caption(), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)
@@ -424,11 +434,13 @@ void TMainForm::btnClearClick()
 
 void TMainForm::lbxFilesClick()
 {
+    TraceMethod trace("TMainForm::lbxFilesClick");
     UpdateControls();
 }
 
 void TMainForm::btnBrowseDirClick()
 {
+    TraceMethod trace("TMainForm::btnBrowseDirClick");
     std::optional<std::string> folder = platform::Dialogs().BrowseFolder(
         this, LoadStr(str::kSelectDestFolderTitle), edtDir->text().toStdString());
     if (folder)
@@ -460,21 +472,25 @@ void TMainForm::btnExportQTClick()
 
 void TMainForm::btnConvertFormatClick()
 {
+    TraceMethod trace("TMainForm::btnConvertFormatClick");
     RunConvertCommand(m_batch, this, Caption());
 }
 
 void TMainForm::btnCancelClick()
 {
+    TraceMethod trace("TMainForm::btnCancelClick");
     m_batch.CancelAll();
 }
 
 void TMainForm::btnCancelCurrentClick()
 {
+    TraceMethod trace("TMainForm::btnCancelCurrentClick");
     m_batch.CancelCurrent();
 }
 
 void TMainForm::btnCloseClick()
 {
+    TraceMethod trace("TMainForm::btnCloseClick");
     close();
 }
 
@@ -534,12 +550,14 @@ void TMainForm::CloseWindow()
 
 void TMainForm::EngineReady()
 {
+    TraceMethod trace("TMainForm::EngineReady");
     if (m_initializeForm != nullptr)
         m_initializeForm->CloseSplash();
 }
 
 void TMainForm::FormActivate()
 {
+    TraceMethod trace("TMainForm::FormActivate");
     if (m_batch.WaitingForEngine() && m_initializeForm != nullptr)
         m_initializeForm->ShowOver(this);
 }
@@ -582,6 +600,7 @@ void TMainForm::ApplicationEventsMessage(QObject* watched, QEvent* event)
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    TraceMethod trace("TMainForm::FormCloseQuery");
     if (m_batch.CloseQuery())
         event->accept();
     else
@@ -590,6 +609,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 {
+    TraceMethod trace("TMainForm::DragEnter");
     AnswerDrag(event, m_dropTarget.DragEnter(btnAddMovie->isEnabled(), DroppedFiles(event->mimeData())));
 }
 
@@ -606,6 +626,7 @@ void TMainForm::dragLeaveEvent(QDragLeaveEvent* event)
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
+    TraceMethod trace("TMainForm::Drop");
     AnswerDrag(event, m_dropTarget.Effect());
     for (const std::string& movie : m_dropTarget.Drop(DroppedFiles(event->mimeData())))
         AddMovie(movie);
