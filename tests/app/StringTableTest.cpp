@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
+#include <string_view>
 
 using namespace vantor;
 
@@ -33,12 +33,26 @@ StringTableRows ReadTable(const std::string& name)
 // translation cannot ask for other arguments than the program passes.
 std::vector<std::string> Conversions(const std::string& text)
 {
-    static const std::regex conversion(
-        R"(%[-+ #0]*[0-9*]*(\.[0-9*]+)?(hh|h|ll|l|L|z|j|t)?[diouxXeEfFgGaAcspn%])");
+    constexpr std::string_view kFlags = "-+ #0";
+    constexpr std::string_view kWidth = "0123456789*.";
+    constexpr std::string_view kLength = "hlLzjt";
+    constexpr std::string_view kTypes = "diouxXeEfFgGaAcspn%";
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion); it != std::sregex_iterator();
-         ++it)
-        found.push_back(it->str());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        std::size_t end = i + 1;
+        while (end < text.size() && kFlags.find(text[end]) != std::string_view::npos)
+            ++end;
+        while (end < text.size() && kWidth.find(text[end]) != std::string_view::npos)
+            ++end;
+        while (end < text.size() && kLength.find(text[end]) != std::string_view::npos)
+            ++end;
+        if (end < text.size() && kTypes.find(text[end]) != std::string_view::npos) {
+            found.push_back(text.substr(i, end - i + 1));
+            i = end;
+        }
+    }
     return found;
 }
 
@@ -166,6 +180,7 @@ TEST_F(StringTableTest, ConversionsAreRecognised)
     EXPECT_EQ(
         Conversions("%s: %5.2f%% done, %lu left"), (std::vector<std::string> { "%s", "%5.2f", "%%", "%lu" }));
     EXPECT_TRUE(Conversions("100 percent").empty());
+    EXPECT_TRUE(Conversions("Preload (%):").empty());
 }
 
 TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
