@@ -1,9 +1,6 @@
 #include "app/MovieList.h"
 
-#include "TestEnvironment.h"
-
 #include <clocale>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,35 +78,6 @@ TEST(MovieListTest, RemovesEverySelectedItemAndKeepsTheOrderOfTheRest)
         EXPECT_EQ(list.Paths(), c.left);
         EXPECT_EQ(removed, 5u - c.left.size());
     }
-}
-
-TEST(MovieListTest, DropTargetCopiesOnlyMoviesAndOnlyWhenAddingIsPossible)
-{
-    vantor::test::TempDir dir;
-    std::filesystem::create_directories(dir.Path() / "folder");
-    std::filesystem::create_directories(dir.Path() / "looks-like.vtr"); // a folder, not a movie
-    const std::vector<std::string> mixed { dir / "folder", dir / "notes.txt", dir / "one.vtr",
-        dir / "looks-like.vtr", dir / "two.VTZ" };
-    const std::vector<std::string> noMovies { dir / "folder", dir / "notes.txt" };
-
-    MovieDropTarget target;
-    EXPECT_EQ(target.DragEnter(true, mixed), DropEffect::Copy);
-    EXPECT_EQ(target.DragOver(), DropEffect::Copy);
-    EXPECT_EQ(target.Drop(mixed), (std::vector<std::string> { dir / "one.vtr", dir / "two.VTZ" }));
-
-    // During a run the Add button is disabled: refused, and a drop adds nothing.
-    EXPECT_EQ(target.DragEnter(false, mixed), DropEffect::None);
-    EXPECT_EQ(target.DragOver(), DropEffect::None);
-    EXPECT_TRUE(target.Drop(mixed).empty());
-
-    EXPECT_EQ(target.DragEnter(true, noMovies), DropEffect::None);
-    EXPECT_TRUE(target.Drop(noMovies).empty());
-    EXPECT_EQ(target.DragEnter(true, {}), DropEffect::None);
-
-    // The effect decided on entering holds until the drop.
-    target.DragEnter(true, mixed);
-    target.DragLeave();
-    EXPECT_EQ(target.Effect(), DropEffect::Copy);
 }
 
 } // namespace
