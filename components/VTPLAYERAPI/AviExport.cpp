@@ -36,7 +36,7 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, const platform::Compressor
 {
     if (entry.fourcc == platform::kFourCCUncompressed)
         return AV_PIX_FMT_BGR24;
-    static const AVPixelFormat kLossy[] = { AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P };
+    static const AVPixelFormat kLossy[] = { AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV420P }; // J: only JPEG has it
     static const AVPixelFormat kLossless[]
         = { AV_PIX_FMT_BGR0, AV_PIX_FMT_BGRA, AV_PIX_FMT_BGR24, AV_PIX_FMT_RGB24, AV_PIX_FMT_YUV420P };
     if (entry.quality != platform::QualityScale::None) {
@@ -380,6 +380,8 @@ void AviExporter::EmitFrame(std::int64_t index)
     }
     sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
     m_picture->pts = index;
+    // Fixed-quantiser encoders take the quantiser from each frame.
+    m_picture->quality = c->global_quality;
     Encode(c, m_videoOut, m_picture.get());
     if (m_settings.autoscrollMode != 0)
         av_frame_unref(m_view.get());
@@ -445,9 +447,22 @@ void AviExporter::Encode(AVCodecContext* encoder, AVStream* stream, const AVFram
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return;
         Check(result, "encoding failed");
+        // An MP3 stream starts with the encoder's priming samples, stamped
+        // before 0. AVI has no edit lists, so the sound simply starts with
+        // them, rather than the muxer moving every stream later.
+        if (encoder->codec_type == AVMEDIA_TYPE_AUDIO && encoder->initial_padding > 0) {
+            if (m_encoded->pts != AV_NOPTS_VALUE)
+                m_encoded->pts += encoder->initial_padding;
+            if (m_encoded->dts != AV_NOPTS_VALUE)
+                m_encoded->dts += encoder->initial_padding;
+        }
         av_packet_rescale_ts(m_encoded.get(), encoder->time_base, stream->time_base);
         m_encoded->stream_index = stream->index;
         Check(av_interleaved_write_frame(m_output.get(), m_encoded.get()), "cannot write the AVI file");
+        // FFmpeg starts an OpenDML part at 1 GiB; the AVI 1.0 format ends there.
+        constexpr std::int64_t kAvi10Limit = std::int64_t { 1 } << 30;
+        if (m_settings.useOldAVIFormat && avio_tell(m_output->pb) >= kAvi10Limit - (std::int64_t { 1 } << 20))
+            throw MovieError("the movie is too long for the AVI 1.0 format (1 GB)");
     }
 }
 

@@ -17,11 +17,12 @@ namespace vtapi {
 void ExportAvi(MovieSource& movie, const AviSettings& settings, const std::string& outputPath,
     const TaskControl& control);
 
-// Turns an AVI file as FFmpeg writes it (AVI 1.0 with the OpenDML
-// extension headers) into a plain AVI 1.0 file: the OpenDML index and
-// header chunks become JUNK chunks of the same size, which older players
-// skip. Throws MovieError when the file needs OpenDML (it holds more than
-// one RIFF part) or is no AVI file.
+// Makes sure an AVI file is a plain AVI 1.0 file. FFmpeg writes AVI 1.0
+// with room for the OpenDML (AVI 2.0) headers kept in JUNK chunks, and
+// switches to OpenDML only past 1 GiB; any OpenDML index or header chunk
+// found becomes a JUNK chunk of the same size, which older players skip.
+// Throws MovieError when the file needs OpenDML (it holds more than one
+// RIFF part) or is no AVI file.
 void MakeAvi10(const std::string& path);
 
 } // namespace vtapi

@@ -148,7 +148,7 @@ bool CursorAt(const CursorTrack& track, std::int64_t timeMs, int* x, int* y)
 void TaskControl::CheckCancel() const
 {
     if (Cancelled())
-        throw Cancelled();
+        throw vtapi::Cancelled();
 }
 
 void TaskControl::Progress(std::int64_t done, std::int64_t total) const

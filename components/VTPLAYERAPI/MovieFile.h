@@ -25,7 +25,7 @@ namespace vtapi {
 inline constexpr char kVersionTag[] = "VANTOR_MOVIE_VERSION";
 inline constexpr char kCurrentVersion[] = "2";
 inline constexpr char kCursorAttachmentName[] = "cursor.tsv";
-inline constexpr char kCursorMimeType[] = "text/tab-separated-values";
+inline constexpr char kCursorMimeType[] = "text/plain"; // what the Matroska reader knows
 
 enum class MovieLayout {
     Current, // Matroska with the version tag

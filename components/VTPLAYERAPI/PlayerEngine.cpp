@@ -4,6 +4,7 @@
 #include "MovieConverter.h"
 #include "support/Trace.h"
 
+#include <cstdarg>
 #include <strings.h>
 
 namespace vtapi {
@@ -21,6 +22,20 @@ bool SameId(const char* a, const char* b)
 std::string Text(const char* text)
 {
     return text != nullptr ? text : "";
+}
+
+// FFmpeg's warnings and errors go to the trace; its chatter is dropped.
+void TraceFFmpeg(void* context, int level, const char* format, va_list args)
+{
+    if (level > AV_LOG_WARNING)
+        return;
+    char line[1024];
+    int prefix = 1;
+    av_log_format_line2(context, level, format, args, line, sizeof line, &prefix);
+    if (level <= AV_LOG_ERROR)
+        TraceError("FFmpeg: %s", line);
+    else
+        TraceWarning("FFmpeg: %s", line);
 }
 
 } // namespace
@@ -97,6 +112,7 @@ int TPlayerEngine::Initialize(int mode, platform::WindowHandle window, int flags
         TraceError("TPlayerEngine::Initialize FFmpeg's libraries are not usable (%d)", libraries);
         return libraries;
     }
+    av_log_set_callback(&TraceFFmpeg);
     std::unique_lock lock(m_mutex);
     if (m_busy)
         return vantor::kEngineBusy;
@@ -166,7 +182,13 @@ void TPlayerEngine::WorkerLoop()
 
 void TPlayerEngine::Post(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam)
 {
-    platform::PostMessage(m_window.load(), message, wParam, lParam);
+    // The target is handed the message directly: the program's table of
+    // live targets lives in the program, not in this library, so
+    // platform::PostMessage here would find none. The owner keeps its
+    // target alive until it has released the engine, whose destructor
+    // joins the worker, so no message can reach a destroyed target.
+    if (platform::WindowHandle window = m_window.load())
+        window->Deliver(platform::Message { message, wParam, lParam });
 }
 
 TaskControl TPlayerEngine::MakeControl()
@@ -174,13 +196,16 @@ TaskControl TPlayerEngine::MakeControl()
     TaskControl control;
     control.cancel = &m_cancel;
     m_lastProgress = {};
+    m_lastDone = -1;
     control.progress = [this](std::int64_t done, std::int64_t total) {
-        if (total <= 0)
+        if (total <= 0 || done == m_lastDone)
             return;
+        // At most one every kProgressInterval, and always the last one.
         const auto now = std::chrono::steady_clock::now();
         if (done < total && now - m_lastProgress < kProgressInterval)
             return;
         m_lastProgress = now;
+        m_lastDone = done;
         Post(vantor::ExportProgress, static_cast<platform::WPARAM>(done),
             static_cast<platform::LPARAM>(total));
     };

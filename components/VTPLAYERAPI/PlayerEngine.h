@@ -15,7 +15,10 @@
 //   CloseMovie    ExportSucceeded when the last export of the movie succeeded, else nothing
 //   ConvertMovie  ExportProgress* then ConvertSucceeded | ConvertSkipped | OperationFailed |
 //   OperationCancelled
-// Progress is posted at most every 50 ms (and once more at the end).
+// Progress is posted at most every 50 ms, and once more at the end.
+//
+// The notifications go straight to the window handle's Deliver (see Post),
+// so the owner must release the engine before its message target goes.
 
 #include "MovieFile.h"
 #include "app/PlayerEngineInterface.h"
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<MovieSource> m_movie;
     bool m_exportSucceeded = false;
     std::chrono::steady_clock::time_point m_lastProgress {};
+    std::int64_t m_lastDone = -1;
 };
 
 } // namespace vtapi
