@@ -2,6 +2,8 @@
 
 #include "xml/XMLValueText.h"
 
+#include <algorithm>
+
 using namespace AdvXMLParser;
 
 namespace {
@@ -125,18 +127,40 @@ void ReadKey(const Element& element, TXMLKey& key)
 // Bytes below 0x20 other than tab, line feed and carriage return cannot
 // appear in an XML file at all, not even as references; writing one would
 // make the whole file unreadable, so it becomes U+FFFD.
+bool IsForbiddenControl(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
 std::string XmlSafe(std::string_view text)
 {
+    if (std::none_of(text.begin(), text.end(), IsForbiddenControl))
+        return std::string(text);
     std::string result;
-    result.reserve(text.size());
+    result.reserve(text.size() + 8);
     for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r')
+        if (IsForbiddenControl(c))
             result += "\xEF\xBF\xBD";
         else
             result += c;
     }
     return result;
+}
+
+// True when the reader's folding of spaces would change `text`: leading or
+// trailing spaces, a run of two, or any space character other than ' '.
+bool SpacesWouldFold(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    if (text.front() == ' ' || text.back() == ' ')
+        return true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\t' || c == '\r' || c == '\n' || (c == ' ' && text[i + 1] == ' '))
+            return true;
+    }
+    return false;
 }
 
 void WriteMetadata(const TXMLMetadata& metadata, Element& valueElement)
@@ -173,7 +197,7 @@ void WriteValue(const TXMLValue& value, Element& keyElement)
     auto contents = std::make_unique<Element>("Contents");
     // A text whose spaces the reader would fold (a String with leading,
     // trailing or repeated spaces, or line breaks) is marked to be kept.
-    if (NormaliseSpaces(text) != text)
+    if (SpacesWouldFold(text))
         contents->SetAttribute("xml:space", "preserve");
     if (!text.empty())
         contents->AddText(text);

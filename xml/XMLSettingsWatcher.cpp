@@ -108,6 +108,12 @@ bool TXMLSettingsWatcher::Running() const
     return m_thread.joinable();
 }
 
+size_t TXMLSettingsWatcher::ReloadCount() const
+{
+    std::lock_guard lock(m_listLock);
+    return m_reloads;
+}
+
 TXMLSettingsWatcher::Registration* TXMLSettingsWatcher::Find(TXMLSettings& store, std::string* path)
 {
     for (auto& [file, record] : m_records) {
@@ -233,6 +239,7 @@ void TXMLSettingsWatcher::HandleChange(const std::string& path)
             continue;
         if (!changed) {
             changed = std::make_unique<TXMLSettings>(false);
+            ++m_reloads;
             // A file caught half-written by a program that writes in place
             // fails to parse; its final write brings another event.
             if (!changed->LoadQuietly(path))

@@ -37,6 +37,8 @@ public:
 
     size_t RegistrationCount() const;
     bool Running() const;
+    // How many times a changed file has been loaded for merging (diagnostics).
+    size_t ReloadCount() const;
 
 private:
     TXMLSettingsWatcher() = default;
@@ -78,4 +80,5 @@ private:
     std::map<std::string, ChangeRecord> m_records; // absolute path -> record
     std::map<std::string, FolderWatch> m_folders; // folder -> inotify watch
     std::map<int, std::string> m_folderOfWatch;
+    size_t m_reloads = 0;
 };

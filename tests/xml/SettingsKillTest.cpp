@@ -1,0 +1,83 @@
+// A process killed at any moment of a save never leaves a damaged settings
+// file behind.
+
+#include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
+#include "settings_child/ChildProcess.h"
+#include "xml/XMLSettings.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using vantor::test::ScriptedDialogs;
+using vantor::test::TempDir;
+
+constexpr int kValues = 60;
+// Large enough that writing one version takes a while.
+constexpr int kPaddingKb = 1024;
+constexpr int kRounds = 40;
+
+bool WaitForFile(const std::string& path)
+{
+    for (auto deadline = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < deadline;) {
+        if (fs::exists(path))
+            return true;
+        std::this_thread::sleep_for(1ms);
+    }
+    return false;
+}
+
+TEST(SettingsKill, KilledSavesLeaveOneWholeVersion)
+{
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::mt19937 random(std::random_device {}());
+    // Once the first version is in place the child saves a version every
+    // few tens of milliseconds; the kill lands anywhere among the next ones.
+    std::uniform_int_distribution<int> delayUs(0, 80000);
+    int laterVersions = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string path = dir / ("killed" + std::to_string(round) + ".xml");
+        pid_t child = vantor::test::StartSettingsChild(
+            { "loop", path, std::to_string(kValues), std::to_string(kPaddingKb) });
+        ASSERT_GT(child, 0);
+        bool started = WaitForFile(path);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        kill(child, SIGKILL);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        ASSERT_TRUE(started);
+
+        TXMLSettings settings(false);
+        ASSERT_TRUE(settings.ReadXMLSettingsFile(path));
+        int version = settings.GetInteger("Version", -1);
+        ASSERT_GE(version, 1);
+        laterVersions += version > 1;
+        for (int k = 0; k < kValues; ++k)
+            ASSERT_EQ(settings.GetInteger("Value" + std::to_string(k), -1), version * 1000 + k) << k;
+        EXPECT_EQ(settings.GetString("Padding", "").size(), kPaddingKb * 1024u);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_GT(laterVersions, 0); // some kills did land after several saves
+
+    // The next save of each file clears the temporary files that the killed
+    // processes left.
+    for (int round = 0; round < kRounds; ++round) {
+        TXMLSettings settings(false);
+        const std::string path = dir / ("killed" + std::to_string(round) + ".xml");
+        ASSERT_TRUE(settings.ReadXMLSettingsFile(path));
+        ASSERT_TRUE(settings.SaveFile(path));
+    }
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().extension(), ".xml") << entry.path();
+}
+
+} // namespace
