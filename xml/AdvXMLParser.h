@@ -170,6 +170,9 @@ public:
 protected:
     // Frees a node this one owns, wherever it was made.
     static void Destroy(Node* node);
+    // Tells the document holding this node that its tree was changed after
+    // parsing (see ~Document).
+    void MarkModified();
 
     // Null objects are made once per process through this flag.
     struct NullTag { };
@@ -180,6 +183,7 @@ protected:
 private:
     friend class NodeContainer;
     friend class Element;
+    friend class Document;
     friend class ParserContext;
     NodeContainer* m_parent = nullptr;
     Node* m_prev = nullptr;
@@ -286,11 +290,14 @@ protected:
     void WriteChildren(FormattingContext& context) const;
     // Appends a parentless node the container takes ownership of.
     void Link(Node* node);
+    // Frees every child without marking the document modified.
+    void DestroyChildren();
     // Takes a child out of the list; the caller owns it afterwards.
     void Unlink(Node* node);
 
 private:
     friend class ParserContext;
+    friend class Document;
     Node* m_first = nullptr;
     Node* m_last = nullptr;
     // The text node at the end of the list that the next text joins; cleared
@@ -366,6 +373,7 @@ public:
 
 private:
     friend class Attribute;
+    friend class Document;
     friend class ParserContext;
     explicit Element(NullTag tag);
     void LinkAttribute(Attribute* attribute);
@@ -408,9 +416,14 @@ public:
     std::string ToCompactString() const;
 
 private:
+    friend class Node;
     friend class ParserContext;
     // Holds the nodes the parser made; null for a document built in code.
     std::unique_ptr<Arena> m_arena;
+    // Set by the first change to the tree after parsing. Until then every
+    // node is in the arena and only the few the parser listed own memory of
+    // their own, so the destructor skips the walk over the whole tree.
+    bool m_modified = false;
     std::string m_version = "1.0";
     std::string m_encoding = "UTF-8";
     bool m_standalone = true;

@@ -9,8 +9,11 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <vector>
 
 namespace AdvXMLParser {
+
+class Node;
 
 class Arena {
 public:
@@ -51,6 +54,11 @@ public:
         return std::string_view(copy, length);
     }
 
+    // Nodes in the arena whose strings are on the heap: their destructors
+    // must run even when the rest of the tree is simply dropped.
+    void AddHeapOwner(Node* node) { m_heapOwners.push_back(node); }
+    const std::vector<Node*>& HeapOwners() const { return m_heapOwners; }
+
 private:
     static constexpr std::size_t kAlignment = alignof(std::max_align_t);
     // Small enough for the C library to keep freed chunks for the next
@@ -80,6 +88,7 @@ private:
     }
 
     Chunk* m_chunks = nullptr;
+    std::vector<Node*> m_heapOwners;
     char* m_next = nullptr;
     std::size_t m_left = 0;
 };

@@ -97,6 +97,15 @@ Node::Node(NullTag, std::string name)
 
 Node::~Node() = default;
 
+void Node::MarkModified()
+{
+    Node* top = this;
+    while (top->m_parent)
+        top = top->m_parent;
+    if (top->IsType(NodeType::Document))
+        static_cast<Document*>(top)->m_modified = true;
+}
+
 void Node::Destroy(Node* node)
 {
     if (node->m_inArena)
@@ -114,7 +123,7 @@ std::string Node::OwnText() const
 
 NodeContainer::~NodeContainer()
 {
-    RemoveChildren();
+    DestroyChildren();
 }
 
 std::string NodeContainer::Value() const
@@ -168,6 +177,7 @@ Node* NodeContainer::AppendChild(std::unique_ptr<Node> node)
         return Text::Null();
     }
     Node* raw = node.release();
+    MarkModified();
     Link(raw);
     return raw;
 }
@@ -181,6 +191,7 @@ Node* NodeContainer::InsertBefore(Node* before, std::unique_ptr<Node> node)
     if (IsNull() || node->IsNull() || node->Parent())
         return AppendChild(std::move(node));
     Node* raw = node.release();
+    MarkModified();
     raw->m_parent = this;
     raw->m_next = before;
     raw->m_prev = before->m_prev;
@@ -200,6 +211,7 @@ std::unique_ptr<Node> NodeContainer::RemoveChild(Node* node)
     // not children.
     if (node->IsType(NodeType::Attribute) && IsType(NodeType::Element))
         return nullptr;
+    MarkModified();
     Unlink(node);
     if (!node->m_inArena)
         return std::unique_ptr<Node>(node);
@@ -226,6 +238,14 @@ void NodeContainer::Unlink(Node* node)
 
 void NodeContainer::RemoveChildren()
 {
+    if (IsNull())
+        return;
+    MarkModified();
+    DestroyChildren();
+}
+
+void NodeContainer::DestroyChildren()
+{
     Node* child = m_first;
     m_first = m_last = nullptr;
     m_currentText = nullptr;
@@ -245,6 +265,7 @@ void NodeContainer::AddText(const char* text, std::size_t length)
 {
     if (IsNull())
         return;
+    MarkModified();
     if (m_currentText) {
         m_currentText->Append(text, length);
         return;
@@ -371,6 +392,7 @@ Element* Element::Child(const std::string& name, int index)
         }
     }
     Element* created = nullptr;
+    MarkModified();
     for (; seen <= index; ++seen) {
         created = new Element(name);
         Link(created);
@@ -422,6 +444,7 @@ Attribute* Element::AppendAttribute(std::unique_ptr<Attribute> attribute)
     if (!attribute || IsNull() || attribute->IsNull() || attribute->Parent())
         return Attribute::Null();
     Attribute* raw = attribute.release();
+    MarkModified();
     LinkAttribute(raw);
     if (raw->Name() == "xml:space")
         m_preserveSpace = raw->Value() == "preserve";
@@ -445,6 +468,7 @@ bool Element::RemoveAttribute(const std::string& name)
     Attribute* attribute = FindAttribute(name);
     if (attribute->IsNull() || IsNull())
         return false;
+    MarkModified();
     Node* prev = attribute->m_prev;
     Node* next = attribute->m_next;
     if (prev)
@@ -508,7 +532,27 @@ Document::~Document()
 {
     // The children may live in the arena, which goes before the base class
     // would free them.
-    RemoveChildren();
+    if (!m_arena || m_modified) {
+        DestroyChildren();
+        return;
+    }
+    // An unchanged parsed tree: only the listed nodes own heap memory. Each
+    // is cut from its children first, so its destructor frees its own
+    // strings and nothing else; the arena takes all the rest at once.
+    for (Node* node : m_arena->HeapOwners()) {
+        if (node->IsType(NodeType::Element)) {
+            auto* element = static_cast<Element*>(node);
+            element->m_firstAttribute = element->m_lastAttribute = nullptr;
+        }
+        if (node->IsType(NodeType::Element) || node->IsType(NodeType::Attribute)) {
+            auto* container = static_cast<NodeContainer*>(node);
+            container->m_first = container->m_last = nullptr;
+            container->m_currentText = nullptr;
+        }
+        node->~Node();
+    }
+    m_first = m_last = nullptr;
+    m_currentText = nullptr;
 }
 
 std::string Document::OwnText() const
@@ -592,6 +636,7 @@ void Text::SetText(std::string_view text)
 {
     if (IsNull())
         return;
+    MarkModified();
     m_owned.assign(text.data(), text.size());
     m_text = m_owned;
 }
@@ -600,6 +645,7 @@ void Text::Append(const char* text, std::size_t length)
 {
     if (IsNull())
         return;
+    MarkModified();
     if (m_text.data() != m_owned.data())
         m_owned.assign(m_text.data(), m_text.size());
     m_owned.append(text, length);

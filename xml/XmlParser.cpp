@@ -14,6 +14,7 @@
 #include "xml/XmlArena.h"
 #include "xml/XmlCharClasses.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -55,6 +56,15 @@ private:
     void AddText(NodeContainer& container, const std::string& text)
     {
         AddText(container, text.data(), text.size());
+    }
+
+    // Lists a node whose strings did not fit into the strings themselves.
+    template <typename T> T* Listed(T* node, std::size_t longest)
+    {
+        static const std::size_t kInPlace = std::string().capacity();
+        if (longest > kInPlace)
+            m_arena->AddHeapOwner(node);
+        return node;
     }
 
     // A node in the document's arena.
@@ -345,7 +355,7 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
     if (name.empty())
         FailHere(kErrorTagNameMissing);
     // Linked at once, so the document frees it when a later error unwinds.
-    auto* element = Make<Element>(name);
+    auto* element = Listed(Make<Element>(name), name.size());
     parent.Link(element);
     for (;;) {
         bool space = SkipSpaces();
@@ -372,7 +382,7 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
 void ParserContext::ParseAttribute(Element& element)
 {
     std::string_view name = ReadName();
-    auto* attribute = Make<Attribute>(name);
+    auto* attribute = Listed(Make<Attribute>(name), name.size());
     element.LinkAttribute(attribute);
     ParseEq(kErrorEqualMissing);
     ParseAttributeValue(*attribute);
@@ -643,7 +653,7 @@ void ParserContext::ParseComment(NodeContainer* parent)
     m_scratch.append(run, p);
     m_pos = p + 3;
     if (parent)
-        parent->Link(Make<Comment>(m_scratch));
+        parent->Link(Listed(Make<Comment>(m_scratch), m_scratch.size()));
 }
 
 // After "<?".
@@ -658,21 +668,21 @@ void ParserContext::ParsePi(NodeContainer* parent)
     std::string name(target);
     if (Match("?>")) {
         if (parent)
-            parent->Link(Make<Pi>(name, std::string_view()));
+            parent->Link(Listed(Make<Pi>(name, std::string_view()), name.size()));
         return;
     }
     if (!SkipSpaces())
         FailHere(kErrorPiTargetMissing);
     GatherUntil("?>");
     if (parent)
-        parent->Link(Make<Pi>(name, m_scratch));
+        parent->Link(Listed(Make<Pi>(name, m_scratch), std::max(name.size(), m_scratch.size())));
 }
 
 // After "<![CDATA[".
 void ParserContext::ParseCData(NodeContainer& parent)
 {
     GatherUntil("]]>");
-    parent.Link(Make<CData>(m_scratch));
+    parent.Link(Listed(Make<CData>(m_scratch), m_scratch.size()));
 }
 
 // Document type declaration ----------------------------------------------
