@@ -77,7 +77,10 @@ void CliView::Tick()
     if (!m_dirty)
         return;
     const auto now = m_clock();
-    if (m_everDrawn && now - m_lastDraw < kRedrawInterval)
+    // Plain lines name every new movie step at once; only the percentages
+    // in between wait for their turn.
+    const bool newStep = !m_terminal && !m_detailText.empty() && m_detailText != m_plainDetail;
+    if (!newStep && m_everDrawn && now - m_lastDraw < kRedrawInterval)
         return;
     m_lastDraw = now;
     m_everDrawn = true;
@@ -120,13 +123,19 @@ void CliView::Draw()
     }
     if (idle || m_detailText.empty())
         return;
-    const int tenth = Percent(m_detailPosition) / 10;
-    if (m_detailText == m_plainDetail && tenth == m_plainTenth)
-        return;
-    m_plainDetail = m_detailText;
-    m_plainTenth = tenth;
-    std::fprintf(m_progress, "%3d%% %s %d%%\n", Percent(m_overallPosition), m_detailText.c_str(),
-        Percent(m_detailPosition));
+    if (m_detailText != m_plainDetail) {
+        // The step's own percentage is not set yet when its label changes.
+        m_plainDetail = m_detailText;
+        m_plainTenth = 0;
+        std::fprintf(m_progress, "%s\n", m_detailText.c_str());
+    } else {
+        const int tenth = Percent(m_detailPosition) / 10;
+        if (tenth == m_plainTenth)
+            return;
+        m_plainTenth = tenth;
+        std::fprintf(m_progress, "%s %d%% (%d%% overall)\n", m_detailText.c_str(), Percent(m_detailPosition),
+            Percent(m_overallPosition));
+    }
     std::fflush(m_progress);
 }
 

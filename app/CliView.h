@@ -3,9 +3,10 @@
 // The terminal front end's window: the batch loop's labels, bars and status
 // log written to two streams. The status log goes to `out`, one line per
 // movie, exactly as the window's log shows it. Progress goes to `progress`:
-// on a terminal, an overall and a per-movie bar redrawn in place; otherwise
-// plain lines when the movie or its tenth of progress changes. Either way
-// progress is drawn at most ten times a second.
+// on a terminal, an overall and a per-movie bar redrawn in place, at most
+// ten times a second; otherwise a plain line for each step of each movie
+// ("Opening movie: clip.vtr") and, at most ten times a second, one for each
+// further tenth of that step's progress.
 
 #include "app/BatchRun.h"
 #include "app/MovieList.h"

@@ -135,10 +135,17 @@ TEST_F(CliViewTest, PlainProgressLinesWhenNotATerminal)
     now += 100ms;
     view->Tick();
     EXPECT_EQ(progress.Text(),
-        "  0% Opening movie: clip.vtr 0%\n"
-        "  0% Opening movie: clip.vtr 10%\n"
-        "  0% Opening movie: clip.vtr 35%\n"
-        " 10% Exporting movie: clip.vtr 0%\n");
+        "Opening movie: clip.vtr\n"
+        "Opening movie: clip.vtr 10% (0% overall)\n"
+        "Opening movie: clip.vtr 35% (0% overall)\n"
+        "Exporting movie: clip.vtr\n");
+    // A new step is named at once; its percentages wait for the interval.
+    view->SetDetailPosition(500);
+    view->SetDetailText("Opening movie: next.vtr");
+    view->SetDetailPosition(900);
+    EXPECT_EQ(progress.Text().substr(progress.Text().rfind("Exporting")),
+        "Exporting movie: clip.vtr\n"
+        "Opening movie: next.vtr\n");
     view->AddStatusLine("clip.vtr: exported successfully");
     view->Finish();
     EXPECT_EQ(out.Text(), "clip.vtr: exported successfully\n");
