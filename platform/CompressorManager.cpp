@@ -47,12 +47,6 @@ const AVCodec* EncoderOf(const CompressorEntry& entry)
     return avcodec_find_encoder_by_name(entry.encoder);
 }
 
-bool IsTemporal(const AVCodec* codec)
-{
-    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec->id);
-    return descriptor != nullptr && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) == 0;
-}
-
 bool HasOwnOptions(const AVCodec* codec)
 {
     const AVClass* cls = codec->priv_class;
@@ -85,13 +79,13 @@ FOURCC UpperFourCC(FOURCC code)
 
 void FillInfo(const CompressorEntry& entry, ICINFO* info)
 {
-    const AVCodec* codec = EncoderOf(entry);
     info->fccType = ICTYPE_VIDEO;
     info->fccHandler = entry.fourcc;
     info->dwFlags = VIDCF_COMPRESSFRAMES;
     if (entry.quality != QualityScale::None)
         info->dwFlags |= VIDCF_QUALITY;
-    if (codec != nullptr && IsTemporal(codec))
+    // Intra-only encoders (every frame a key frame) report a key-frame rate of 1.
+    if (entry.defaultKeyFrameRate > 1)
         info->dwFlags |= VIDCF_TEMPORAL | VIDCF_FASTTEMPORALC;
     info->dwVersion = avcodec_version();
     info->szName = entry.encoder;

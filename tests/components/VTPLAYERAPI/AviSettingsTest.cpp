@@ -1,0 +1,200 @@
+#include "AviSettings.h"
+#include "MovieTestSupport.h"
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace vtapi;
+using vantor::test::TempDir;
+
+TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
+{
+    TempDir dir;
+    const AviSettings defaults = ReadAviSettings(dir / "missing.xml");
+    EXPECT_EQ(defaults.videoCodecId, 0u);
+    EXPECT_EQ(defaults.videoCodecKeyFrameRate, -1);
+    EXPECT_EQ(defaults.videoCodecQuality, -1);
+    EXPECT_EQ(defaults.frameRateCustom, 24);
+    EXPECT_TRUE(defaults.scaleToPercents);
+    EXPECT_DOUBLE_EQ(defaults.outputSizeWidthPercent, 100.0);
+    EXPECT_TRUE(defaults.outputSizeKeepAspectRatio);
+    EXPECT_FALSE(defaults.useBestSoundFormat);
+    EXPECT_EQ(defaults.soundCompressFormat, 85);
+    EXPECT_TRUE(defaults.exportSounds);
+    EXPECT_FALSE(defaults.useOldAVIFormat);
+
+    vtapi::test::WriteSettings(dir / "AVI.xml",
+        { { "VideoCodecId", 0x47504A4D }, { "VideoCodecKeyFrameRate", 12 }, { "VideoCodecQuality", 7500 },
+            { "FrameRateCustom", 7 }, { "FrameRateMode", 3 }, { "ScaleToPercents", false },
+            { "OutputSizeWidthPercent", 50.0 }, { "OutputSizeHeightPercent", 25.0 },
+            { "OutputSizeWidth", 320 }, { "OutputSizeHeight", 200 }, { "OutputSizeKeepAspectRatio", false },
+            { "UseBestSoundFormat", true }, { "SoundFormat", 0x800 }, { "SoundCompressFormat", 1 },
+            { "SoundMP3Profile", 5 }, { "AutoscrollMode", 4 }, { "AutoscrollWidth", 300 },
+            { "AutoscrollHeight", 200 }, { "UseOldAVIFormat", true }, { "ExportSounds", false } });
+    const AviSettings s = ReadAviSettings(dir / "AVI.xml");
+    EXPECT_EQ(s.videoCodecId, 0x47504A4Du);
+    EXPECT_EQ(s.videoCodecKeyFrameRate, 12);
+    EXPECT_EQ(s.videoCodecQuality, 7500);
+    EXPECT_EQ(s.frameRateCustom, 7);
+    EXPECT_EQ(s.frameRateMode, 3);
+    EXPECT_FALSE(s.scaleToPercents);
+    EXPECT_DOUBLE_EQ(s.outputSizeWidthPercent, 50.0);
+    EXPECT_DOUBLE_EQ(s.outputSizeHeightPercent, 25.0);
+    EXPECT_EQ(s.outputSizeWidth, 320);
+    EXPECT_EQ(s.outputSizeHeight, 200);
+    EXPECT_FALSE(s.outputSizeKeepAspectRatio);
+    EXPECT_TRUE(s.useBestSoundFormat);
+    EXPECT_EQ(s.soundFormat, 0x800);
+    EXPECT_EQ(s.soundCompressFormat, 1);
+    EXPECT_EQ(s.soundMP3Profile, 5);
+    EXPECT_EQ(s.autoscrollMode, 4);
+    EXPECT_EQ(s.autoscrollWidth, 300);
+    EXPECT_EQ(s.autoscrollHeight, 200);
+    EXPECT_TRUE(s.useOldAVIFormat);
+    EXPECT_FALSE(s.exportSounds);
+}
+
+TEST(AviSettings, OutputFrameRateFollowsTheMode)
+{
+    struct Case {
+        int mode;
+        int custom;
+        AVRational movie;
+        AVRational expected;
+    };
+    for (const Case c : { Case { 0, 24, { 15, 1 }, { 15, 1 } }, Case { 1, 24, { 15, 1 }, { 15, 2 } },
+             Case { 2, 24, { 30000, 1001 }, { 7500, 1001 } }, Case { 3, 24, { 15, 1 }, { 24, 1 } },
+             Case { 3, 0, { 15, 1 }, { 15, 1 } }, Case { 9, 24, { 10, 1 }, { 10, 1 } } }) {
+        AviSettings s;
+        s.frameRateMode = c.mode;
+        s.frameRateCustom = c.custom;
+        EXPECT_EQ(av_cmp_q(OutputFrameRate(s, c.movie), c.expected), 0) << "mode " << c.mode;
+    }
+}
+
+TEST(AviSettings, ViewAndOutputSizes)
+{
+    struct Case {
+        const char* name;
+        AviSettings settings;
+        int multiple;
+        FrameSize view;
+        FrameSize output;
+    };
+    const auto with = [](auto change) {
+        AviSettings s;
+        change(s);
+        return s;
+    };
+    const FrameSize movie { 640, 480 };
+    const Case cases[] = {
+        { "defaults", AviSettings {}, 2, { 640, 480 }, { 640, 480 } },
+        { "33 percent, aspect kept, even", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 2,
+            { 640, 480 }, { 210, 158 } },
+        { "multiple of 4", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 4, { 640, 480 },
+            { 208, 156 } },
+        { "pixels in a box", with([](AviSettings& s) {
+             s.scaleToPercents = false;
+             s.outputSizeWidth = 320;
+             s.outputSizeHeight = 320;
+         }),
+            1, { 640, 480 }, { 320, 240 } },
+        { "autoscroll window, scaled by percent", with([](AviSettings& s) {
+             s.autoscrollMode = 1;
+             s.autoscrollWidth = 200;
+             s.autoscrollHeight = 100;
+             s.outputSizeWidthPercent = 50;
+         }),
+            1, { 200, 100 }, { 100, 50 } },
+        { "autoscroll at least 10, at most the movie", with([](AviSettings& s) {
+             s.autoscrollMode = 4;
+             s.autoscrollWidth = 0;
+             s.autoscrollHeight = 5000;
+         }),
+            1, { 10, 480 }, { 10, 480 } },
+        { "never below one multiple", with([](AviSettings& s) { s.outputSizeWidthPercent = 0.1; }), 16,
+            { 640, 480 }, { 16, 16 } },
+    };
+    for (const Case& c : cases) {
+        const FrameSize view = ViewSize(c.settings, movie);
+        EXPECT_EQ(view, c.view) << c.name;
+        EXPECT_EQ(OutputSize(c.settings, view, c.multiple), c.output) << c.name;
+    }
+}
+
+TEST(AviSettings, SoundFormatChoice)
+{
+    struct Case {
+        const char* name;
+        bool best;
+        int flag;
+        int compress;
+        int profile;
+        SoundFormat expected;
+    };
+    const Case cases[] = {
+        { "smallest PCM", false, 0, 1, 0, { 22050, 1, 8, false, 0 } },
+        { "best PCM", true, 0, 1, 0, { 44100, 2, 16, false, 0 } },
+        { "smallest MP3, normal", false, 0, 85, 0, { 22050, 1, 16, true, 64000 } },
+        { "best MP3, very high", true, 0, 85, 5, { 44100, 2, 16, true, 320000 } },
+        { "best MP3, low", true, 0, 85, 1, { 44100, 2, 16, true, 64000 } },
+        { "unknown profile is normal", true, 0, 85, 7, { 44100, 2, 16, true, 128000 } },
+        { "explicit wins over best", true, 0x1, 1, 0, { 11025, 1, 8, false, 0 } },
+        { "explicit 22.05 stereo 16", false, 0x80, 1, 0, { 22050, 2, 16, false, 0 } },
+        { "explicit 48 mono 16", false, 0x4000, 1, 0, { 48000, 1, 16, false, 0 } },
+        { "explicit 96 stereo MP3 at 48", false, 0x80000, 85, 2, { 48000, 2, 16, true, 192000 } },
+        { "MPEG-2.5 caps the bit rate", false, 0x2, 85, 5, { 11025, 2, 16, true, 64000 } },
+        { "two flags are no explicit format", false, 0x3, 1, 0, { 22050, 1, 8, false, 0 } },
+    };
+    for (const Case& c : cases) {
+        AviSettings s;
+        s.useBestSoundFormat = c.best;
+        s.soundFormat = c.flag;
+        s.soundCompressFormat = c.compress;
+        s.soundMP3Profile = c.profile;
+        const SoundFormat f = ChooseSoundFormat(s, 44100, 2);
+        EXPECT_EQ(f.sampleRate, c.expected.sampleRate) << c.name;
+        EXPECT_EQ(f.channels, c.expected.channels) << c.name;
+        EXPECT_EQ(f.bits, c.expected.bits) << c.name;
+        EXPECT_EQ(f.mp3, c.expected.mp3) << c.name;
+        EXPECT_EQ(f.bitRate, c.expected.bitRate) << c.name;
+    }
+    AviSettings s;
+    s.soundCompressFormat = 1;
+    EXPECT_EQ(ChooseSoundFormat(s, 8000, 1).sampleRate, 8000) << "never raised";
+}
+
+TEST(AutoscrollWindow, CentredModeFollowsEveryMoveAndStaysInsideTheMovie)
+{
+    AutoscrollWindow window(1, { 100, 50 }, { 400, 300 });
+    struct Case {
+        int x, y, left, top;
+    };
+    for (const Case c : { Case { 200, 150, 150, 125 }, Case { 210, 150, 160, 125 }, Case { 5, 5, 0, 0 },
+             Case { 399, 299, 300, 250 } }) {
+        int left = -1;
+        int top = -1;
+        window.Follow(c.x, c.y, &left, &top);
+        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
+        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+    }
+}
+
+TEST(AutoscrollWindow, NearCentreModeMovesOnlyWhenTheCursorLeavesTheMiddle)
+{
+    AutoscrollWindow window(4, { 100, 100 }, { 400, 400 });
+    struct Case {
+        int x, y, left, top;
+    };
+    // Placed centred first (150,150), so the middle region is 175..224 across;
+    // after the move to 156 it is 181..230.
+    for (const Case c :
+        { Case { 200, 200, 150, 150 }, Case { 220, 180, 150, 150 }, Case { 230, 180, 156, 150 },
+            Case { 190, 180, 156, 150 }, Case { 170, 140, 145, 115 }, Case { 0, 0, 0, 0 } }) {
+        int left = -1;
+        int top = -1;
+        window.Follow(c.x, c.y, &left, &top);
+        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
+        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+    }
+}
