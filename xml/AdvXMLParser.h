@@ -138,7 +138,10 @@ private:
 // allocation.
 class Node {
 public:
-    explicit Node(std::string_view name = {});
+    explicit Node(std::string_view name = {})
+        : m_name(name)
+    {
+    }
     virtual ~Node();
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -290,6 +293,20 @@ protected:
     void WriteChildren(FormattingContext& context) const;
     // Appends a parentless node the container takes ownership of.
     void Link(Node* node);
+    // The same when the caller knows whether node is a text node (text is
+    // node then, else null).
+    void LinkAs(Node* node, Text* text)
+    {
+        node->m_parent = this;
+        node->m_prev = m_last;
+        node->m_next = nullptr;
+        if (m_last)
+            m_last->m_next = node;
+        else
+            m_first = node;
+        m_last = node;
+        m_currentText = text;
+    }
     // Frees every child without marking the document modified.
     void DestroyChildren();
     // Takes a child out of the list; the caller owns it afterwards.

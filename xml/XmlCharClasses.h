@@ -69,6 +69,26 @@ inline bool Is(unsigned char c, std::uint8_t flags)
 {
     return (kTable[c] & flags) != 0;
 }
+// The first byte from p on (before end) that is not in the class, four bytes
+// a step.
+inline const unsigned char* SkipWhile(const unsigned char* p, const unsigned char* end, std::uint8_t flags)
+{
+    while (end - p >= 4) {
+        if (!Is(p[0], flags))
+            return p;
+        if (!Is(p[1], flags))
+            return p + 1;
+        if (!Is(p[2], flags))
+            return p + 2;
+        if (!Is(p[3], flags))
+            return p + 3;
+        p += 4;
+    }
+    while (p < end && Is(*p, flags))
+        ++p;
+    return p;
+}
+
 inline bool IsChar(unsigned char c)
 {
     return Is(c, kChar);

@@ -84,11 +84,6 @@ bool LookupPredefinedEntity(std::string_view name, char& character)
 
 // Node ----------------------------------------------------------------------
 
-Node::Node(std::string_view name)
-    : m_name(name)
-{
-}
-
 Node::Node(NullTag, std::string name)
     : m_name(std::move(name))
     , m_null(true)
@@ -154,15 +149,7 @@ std::size_t NodeContainer::ChildCount() const
 
 void NodeContainer::Link(Node* node)
 {
-    node->m_parent = this;
-    node->m_prev = m_last;
-    node->m_next = nullptr;
-    if (m_last)
-        m_last->m_next = node;
-    else
-        m_first = node;
-    m_last = node;
-    m_currentText = node->IsType(NodeType::Text) ? static_cast<Text*>(node) : nullptr;
+    LinkAs(node, node->IsType(NodeType::Text) ? static_cast<Text*>(node) : nullptr);
 }
 
 Node* NodeContainer::AppendChild(std::unique_ptr<Node> node)

@@ -47,7 +47,7 @@ private:
             return;
         }
         Text* node = Make<Text>(Text::ArenaTag {}, m_arena->Store(text, length));
-        container.Link(node);
+        container.LinkAs(node, node);
     }
     void AddText(NodeContainer& container, const unsigned char* begin, const unsigned char* end)
     {
@@ -133,8 +133,7 @@ private:
         if (m_pos >= m_end || !chars::IsNameStart(*m_pos))
             return {};
         const unsigned char* start = m_pos++;
-        while (m_pos < m_end && chars::IsNameChar(*m_pos))
-            ++m_pos;
+        m_pos = chars::SkipWhile(m_pos, m_end, chars::kNameChar);
         return std::string_view(reinterpret_cast<const char*>(start), m_pos - start);
     }
 
@@ -256,8 +255,9 @@ std::unique_ptr<Document> ParserContext::ParseDocument()
 void ParserContext::ParseEq(int code)
 {
     SkipSpaces();
-    if (!Match("="))
+    if (!Next('='))
         FailHere(code);
+    ++m_pos;
     SkipSpaces();
 }
 
@@ -356,7 +356,7 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
         FailHere(kErrorTagNameMissing);
     // Linked at once, so the document frees it when a later error unwinds.
     auto* element = Listed(Make<Element>(name), name.size());
-    parent.Link(element);
+    parent.LinkAs(element, nullptr);
     for (;;) {
         bool space = SkipSpaces();
         if (AtEnd())
@@ -399,8 +399,7 @@ void ParserContext::ParseAttributeValue(Attribute& attribute)
     const unsigned char* run = p;
     bool scratch = false;
     for (;;) {
-        while (p < m_end && chars::Is(*p, chars::kPlainValue))
-            ++p;
+        p = chars::SkipWhile(p, m_end, chars::kPlainValue);
         if (p == m_end)
             FailAt(kErrorEndOfInput, p);
         const unsigned char c = *p;
@@ -530,8 +529,7 @@ void ParserContext::ParseText(Element& element)
     const unsigned char* run = p;
     bool scratch = false;
     for (;;) {
-        while (p < m_end && chars::Is(*p, chars::kPlainText))
-            ++p;
+        p = chars::SkipWhile(p, m_end, chars::kPlainText);
         if (p == m_end)
             FailAt(kErrorEndOfInput, p);
         const unsigned char c = *p;
