@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -310,38 +312,44 @@ TEST(HelpLauncher, DoesNotShowLocationsLongerThanTheLimit)
     }
 }
 
+// The process id in "CVHTMLHelpEvent_<id>\nCVHTMLHelpTermEvent_<id>", or -1
+// when the two names do not have that form with the same id.
+long ProcessIdOfNames(const std::string& names)
+{
+    const std::string show = "CVHTMLHelpEvent_";
+    const std::string terminate = "\nCVHTMLHelpTermEvent_";
+    const std::size_t split = names.find(terminate);
+    if (names.rfind(show, 0) != 0 || split == std::string::npos)
+        return -1;
+    const std::string id = names.substr(show.size(), split - show.size());
+    if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos
+        || names.substr(split + terminate.size()) != id)
+        return -1;
+    return std::stol(id);
+}
+
 TEST(HelpLauncher, NamesItsHandOverAfterTheProcess)
 {
     auto script = std::make_shared<ViewerScript>();
     CVHtmlHelp mine(CVHtmlHelp::kWorkerMode, Viewer(script));
-    EXPECT_EQ(mine.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
-    EXPECT_EQ(mine.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
+    EXPECT_EQ(ProcessIdOfNames(mine.ShowEventName() + "\n" + mine.TerminateEventName()), getpid());
 
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(fds[0]);
-        auto childScript = std::make_shared<ViewerScript>();
-        CVHtmlHelp theirs(CVHtmlHelp::kWorkerMode, Viewer(childScript));
-        const std::string names = theirs.ShowEventName() + "\n" + theirs.TerminateEventName();
-        theirs.Close();
-        const bool written = write(fds[1], names.data(), names.size()) == static_cast<ssize_t>(names.size());
-        _exit(written ? 0 : 1);
-    }
-    close(fds[1]);
-    std::string names;
-    char buffer[256];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-        names.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(
-        names, "CVHTMLHelpEvent_" + std::to_string(child) + "\nCVHTMLHelpTermEvent_" + std::to_string(child));
-    EXPECT_NE(names.substr(0, names.find('\n')), mine.ShowEventName());
+    // Another process, started afresh (this one has threads, so a plain
+    // fork could inherit a held lock), reports the names of its launcher.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const long parent = getpid();
+    EXPECT_EXIT(
+        {
+            CVHtmlHelp theirs(CVHtmlHelp::kWorkerMode, Viewer(std::make_shared<ViewerScript>()));
+            std::fprintf(
+                stderr, "%s\n%s", theirs.ShowEventName().c_str(), theirs.TerminateEventName().c_str());
+            theirs.Close();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), ::testing::Truly([parent](const std::string& names) {
+            const long id = ProcessIdOfNames(names);
+            return id > 0 && id != parent;
+        }));
 }
 
 TEST(HelpLauncher, ShowHelpTopicReachesTheProgramsLauncher)
