@@ -19,7 +19,10 @@ constexpr const char* kPlayerSettings = "Vantor2 Player";
 constexpr const char* kLanguageIdKey = "LanguageId";
 
 // The standard Windows language abbreviations and their LCIDs; the most
-// asked-for languages first, then alphabetically by language name.
+// asked-for languages first, then alphabetically by language name. Azeri and
+// Uzbek share one abbreviation between their Latin and Cyrillic locales; a
+// look-up by abbreviation can only find one, so each is listed once, with its
+// Latin-script LCID, and every abbreviation and LCID here is unique.
 constexpr LanguageCode kLanguageCodes[] = {
     { "ENG", 0x0809 }, // English (United Kingdom)
     { "FRA", 0x040C }, // French (France)
