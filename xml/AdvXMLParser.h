@@ -469,10 +469,11 @@ private:
     friend class ParserContext;
     explicit Text(NullTag tag);
     // A parsed text stays in the bytes the parser stored in the document's
-    // arena until it is changed; then it moves into m_owned.
+    // arena until it is changed; then it moves into m_owned. Every other
+    // text is in m_owned from the start.
     struct ArenaTag { };
     Text(ArenaTag, std::string_view stored);
-    std::string m_owned;
+    std::unique_ptr<std::string> m_owned;
     std::string_view m_text;
 };
 

@@ -586,8 +586,8 @@ Element* Document::SetRoot(std::unique_ptr<Element> element)
 
 Text::Text(std::string_view text)
     : Node("#text")
-    , m_owned(text)
-    , m_text(m_owned)
+    , m_owned(std::make_unique<std::string>(text))
+    , m_text(*m_owned)
 {
 }
 
@@ -624,8 +624,10 @@ void Text::SetText(std::string_view text)
     if (IsNull())
         return;
     MarkModified();
-    m_owned.assign(text.data(), text.size());
-    m_text = m_owned;
+    if (!m_owned)
+        m_owned = std::make_unique<std::string>();
+    m_owned->assign(text.data(), text.size());
+    m_text = *m_owned;
 }
 
 void Text::Append(const char* text, std::size_t length)
@@ -633,10 +635,10 @@ void Text::Append(const char* text, std::size_t length)
     if (IsNull())
         return;
     MarkModified();
-    if (m_text.data() != m_owned.data())
-        m_owned.assign(m_text.data(), m_text.size());
-    m_owned.append(text, length);
-    m_text = m_owned;
+    if (!m_owned)
+        m_owned = std::make_unique<std::string>(m_text);
+    m_owned->append(text, length);
+    m_text = *m_owned;
 }
 
 Text* Text::Null()

@@ -118,6 +118,15 @@ private:
 
     bool Next(unsigned char c) const { return m_pos < m_end && *m_pos == c; }
 
+    // Consumes c when it is the next byte.
+    bool Skip(unsigned char c)
+    {
+        if (!Next(c))
+            return false;
+        m_prev = m_pos++;
+        return true;
+    }
+
     bool SkipSpaces()
     {
         const unsigned char* start = m_pos;
@@ -369,7 +378,7 @@ void ParserContext::ParseElement(NodeContainer& parent, int depth)
         }
         if (c == '/') {
             ++m_pos;
-            if (!Match(">"))
+            if (!Skip('>'))
                 FailHere(kErrorSlashWithoutGreater);
             return;
         }
@@ -451,8 +460,8 @@ void ParserContext::ParseAttributeValue(Attribute& attribute)
 void ParserContext::ParseValueReference(Attribute& attribute)
 {
     ++m_pos; // '&'
-    if (Match("#")) {
-        const bool hex = Match("x");
+    if (Skip('#')) {
+        const bool hex = Skip('x');
         const int code = hex ? kErrorMalformedHexRef : kErrorMalformedDecimalRef;
         const unsigned char* digits = m_pos;
         unsigned value = 0;
@@ -466,7 +475,7 @@ void ParserContext::ParseValueReference(Attribute& attribute)
         }
         if (m_pos == digits)
             FailHere(code);
-        if (!Match(";"))
+        if (!Skip(';'))
             FailHere(kErrorMalformedReference);
         if (value > 0xFF || !chars::IsChar(static_cast<unsigned char>(value)))
             FailAt(kErrorInvalidChar, digits);
@@ -477,7 +486,7 @@ void ParserContext::ParseValueReference(Attribute& attribute)
     std::string_view name = ReadName();
     if (name.empty())
         FailHere(kErrorMalformedReference);
-    if (!Match(";"))
+    if (!Skip(';'))
         FailHere(kErrorMalformedReference);
     char character = 0;
     if (!LookupPredefinedEntity(name, character))
@@ -505,7 +514,7 @@ void ParserContext::ParseContent(Element& element, int depth)
             if (name != element.Name())
                 FailAt(kErrorEndTagMismatch, m_pos - name.size());
             SkipSpaces();
-            if (!Match(">"))
+            if (!Skip('>'))
                 FailHere(kErrorGreaterMissing);
             return;
         } else if (Match("!--")) {
@@ -579,7 +588,7 @@ void ParserContext::ParseContentReference()
     std::string_view name = ReadName();
     if (name.empty())
         FailHere(kErrorMalformedReference);
-    if (!Match(";"))
+    if (!Skip(';'))
         FailHere(kErrorMalformedReference);
     char character = 0;
     if (LookupPredefinedEntity(name, character))
@@ -697,11 +706,11 @@ void ParserContext::ParseDoctype()
     if (SkipSpaces())
         ParseExternalId(false);
     SkipSpaces();
-    if (Match("[")) {
+    if (Skip('[')) {
         ParseInternalSubset();
         SkipSpaces();
     }
-    if (!Match(">"))
+    if (!Skip('>'))
         FailHere(kErrorDoctype);
 }
 
@@ -709,7 +718,7 @@ void ParserContext::ParseInternalSubset()
 {
     for (;;) {
         SkipSpaces();
-        if (Match("]"))
+        if (Skip(']'))
             return;
         if (Match("<!ELEMENT"))
             ParseElementDecl();
@@ -736,7 +745,7 @@ void ParserContext::ParseParameterEntityRef()
     ++m_pos;
     if (ReadName().empty())
         FailHere(kErrorParameterEntityRef);
-    if (!Match(";"))
+    if (!Skip(';'))
         FailHere(kErrorParameterEntityRef);
 }
 
@@ -749,7 +758,7 @@ void ParserContext::ParseElementDecl()
     RequireSpace(kErrorElementDecl);
     ParseContentSpec();
     SkipSpaces();
-    if (!Match(">"))
+    if (!Skip('>'))
         FailHere(kErrorElementDecl);
 }
 
@@ -757,7 +766,7 @@ void ParserContext::ParseContentSpec()
 {
     if (Match("EMPTY") || Match("ANY"))
         return;
-    if (!Match("("))
+    if (!Skip('('))
         FailHere(kErrorContentSpec);
     SkipSpaces();
     if (Match("#PCDATA")) {
@@ -772,11 +781,11 @@ void ParserContext::ParseContentSpec()
 void ParserContext::ParseMixed()
 {
     SkipSpaces();
-    if (Match(")")) {
-        Match("*");
+    if (Skip(')')) {
+        Skip('*');
         return;
     }
-    while (Match("|")) {
+    while (Skip('|')) {
         SkipSpaces();
         if (ReadName().empty())
             FailHere(kErrorContentSpec);
@@ -796,7 +805,7 @@ void ParserContext::ParseGroup(int depth)
     int separator = 0;
     for (;;) {
         SkipSpaces();
-        if (Match(")"))
+        if (Skip(')'))
             return;
         if (AtEnd())
             Fail(kErrorEndOfInput);
@@ -814,7 +823,7 @@ void ParserContext::ParseGroup(int depth)
 
 void ParserContext::ParseContentParticle(int depth)
 {
-    if (Match("(")) {
+    if (Skip('(')) {
         SkipSpaces();
         ParseGroup(depth + 1);
     } else if (ReadName().empty()) {
@@ -837,7 +846,7 @@ void ParserContext::ParseAttlistDecl()
         FailHere(kErrorAttlistDecl);
     for (;;) {
         const bool space = SkipSpaces();
-        if (Match(">"))
+        if (Skip('>'))
             return;
         if (!space || AtEnd() || !chars::IsNameStart(*m_pos))
             FailHere(kErrorAttlistDecl);
@@ -865,12 +874,12 @@ void ParserContext::ParseAttributeType()
     }
     if (Match("NOTATION")) {
         RequireSpace(kErrorAttributeType);
-        if (!Match("("))
+        if (!Skip('('))
             FailHere(kErrorAttributeType);
         ParseEnumeration(true);
         return;
     }
-    if (Match("(")) {
+    if (Skip('(')) {
         ParseEnumeration(false);
         return;
     }
@@ -893,9 +902,9 @@ void ParserContext::ParseEnumeration(bool names)
         if (m_pos == start)
             FailHere(kErrorEnumeration);
         SkipSpaces();
-        if (Match(")"))
+        if (Skip(')'))
             return;
-        if (!Match("|"))
+        if (!Skip('|'))
             FailHere(kErrorEnumeration);
     }
 }
@@ -919,7 +928,7 @@ void ParserContext::ParseEntityDecl()
 {
     RequireSpace(kErrorEntityDecl);
     bool parameter = false;
-    if (Match("%")) {
+    if (Skip('%')) {
         parameter = true;
         RequireSpace(kErrorEntityDecl);
     }
@@ -941,7 +950,7 @@ void ParserContext::ParseEntityDecl()
         }
     }
     SkipSpaces();
-    if (!Match(">"))
+    if (!Skip('>'))
         FailHere(kErrorEntityDecl);
 }
 
@@ -962,8 +971,8 @@ void ParserContext::ParseEntityValue()
             ParseParameterEntityRef();
         } else if (c == '&') {
             ++m_pos;
-            if (Match("#")) {
-                const bool hex = Match("x");
+            if (Skip('#')) {
+                const bool hex = Skip('x');
                 const unsigned char* digits = m_pos;
                 while (m_pos < m_end && (hex ? chars::IsHexDigit(*m_pos) : chars::IsDigit(*m_pos)))
                     ++m_pos;
@@ -972,7 +981,7 @@ void ParserContext::ParseEntityValue()
             } else if (ReadName().empty()) {
                 FailHere(kErrorMalformedReference);
             }
-            if (!Match(";"))
+            if (!Skip(';'))
                 FailHere(kErrorMalformedReference);
         } else if (!chars::IsChar(c)) {
             Fail(kErrorInvalidChar);
@@ -992,7 +1001,7 @@ void ParserContext::ParseNotationDecl()
     if (!ParseExternalId(true))
         FailHere(kErrorNotationDecl);
     SkipSpaces();
-    if (!Match(">"))
+    if (!Skip('>'))
         FailHere(kErrorNotationDecl);
 }
 
