@@ -369,7 +369,15 @@ void AviExporter::EmitFrame(std::int64_t index)
         nullptr, nullptr));
     if (!m_scaler)
         throw MovieError("cannot convert the frames");
-    Check(av_frame_make_writable(m_picture.get()), "out of memory");
+    if (!av_frame_is_writable(m_picture.get())) {
+        // The encoder still holds the last picture: take a new buffer
+        // rather than copying one that is overwritten anyway.
+        av_frame_unref(m_picture.get());
+        m_picture->format = c->pix_fmt;
+        m_picture->width = c->width;
+        m_picture->height = c->height;
+        Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
+    }
     uint8_t* planes[4] = { m_picture->data[0], m_picture->data[1], m_picture->data[2], m_picture->data[3] };
     int strides[4]
         = { m_picture->linesize[0], m_picture->linesize[1], m_picture->linesize[2], m_picture->linesize[3] };

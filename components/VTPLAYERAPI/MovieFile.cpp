@@ -101,6 +101,25 @@ void FindStreams(AVFormatContext* format, int* video, int* audio)
     }
 }
 
+bool HeadersComplete(const AVFormatContext* format)
+{
+    bool video = false;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVStream* stream = format->streams[i];
+        const AVCodecParameters* par = stream->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
+            if (par->width <= 0 || par->height <= 0 || stream->avg_frame_rate.num <= 0
+                || stream->avg_frame_rate.den <= 0)
+                return false;
+            video = true;
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
+            if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0 || par->format < 0)
+                return false;
+        }
+    }
+    return video && format->duration > 0;
+}
+
 } // namespace
 
 std::string FormatCursorTrack(const CursorTrack& track)
@@ -305,7 +324,11 @@ MovieSource::MovieSource(const std::string& path, const TaskControl& control)
     Check(
         avformat_open_input(&raw, readPath.c_str(), nullptr, nullptr), "cannot read movie \"" + path + "\"");
     m_format.reset(raw);
-    Check(avformat_find_stream_info(m_format.get(), nullptr), "damaged movie \"" + path + "\"");
+    // Both layouts name every stream's parameters in their headers; probing
+    // by decoding (which costs a frame's decoding per movie) is needed only
+    // when a header leaves something out.
+    if (!HeadersComplete(m_format.get()))
+        Check(avformat_find_stream_info(m_format.get(), nullptr), "damaged movie \"" + path + "\"");
 
     const std::string formatName = m_format->iformat->name;
     if (formatName.find("matroska") != std::string::npos) {

@@ -293,6 +293,14 @@ int TPlayerEngine::ConvertMovie(const char* sourcePath, const char* outputPath)
         });
 }
 
+int TPlayerEngine::Unavailable()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_initialized)
+        return vantor::kEngineNotRunning;
+    return m_busy ? vantor::kEngineBusy : vantor::kEngineFailed;
+}
+
 int TPlayerEngine::Cancel()
 {
     TraceLog("TPlayerEngine::Cancel");
@@ -308,19 +316,19 @@ int TPlayerEngine::Cancel()
 int TPlayerEngine::ExportFlash(const char*, const char*)
 {
     TraceWarning("TPlayerEngine::ExportFlash is not available in this engine");
-    return vantor::kEngineFailed;
+    return Unavailable();
 }
 
 int TPlayerEngine::ExportWMV(const char*, const char*)
 {
     TraceWarning("TPlayerEngine::ExportWMV is not available in this engine");
-    return vantor::kEngineFailed;
+    return Unavailable();
 }
 
 int TPlayerEngine::ExportQuickTime(const char*, const char*)
 {
     TraceWarning("TPlayerEngine::ExportQuickTime is not available in this engine");
-    return vantor::kEngineFailed;
+    return Unavailable();
 }
 
 } // namespace vtapi

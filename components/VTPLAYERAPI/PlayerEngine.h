@@ -80,6 +80,8 @@ private:
     using Command = std::function<std::vector<platform::UINT>()>;
 
     int Submit(const char* name, Command command);
+    // The answer of an export this engine does not have: 104, 103 or 1.
+    int Unavailable();
     void WorkerLoop();
     void Post(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0);
     TaskControl MakeControl();
