@@ -135,13 +135,11 @@ private:
 
 // Base of every node: a name and the container holding it. Nodes sit in an
 // intrusive list of their parent, so a container's children need no separate
-// allocation.
+// allocation. The name is held by the node's class: a shared constant for
+// "#text" and the other fixed names, a string of its own for an element, an
+// attribute, a processing instruction or an entity reference.
 class Node {
 public:
-    explicit Node(std::string_view name = {})
-        : m_name(name)
-    {
-    }
     virtual ~Node();
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -164,13 +162,19 @@ public:
     // children without building a string per child.
     virtual void AppendValue(std::string& out) const = 0;
 
-    const std::string& Name() const { return m_name; }
+    const std::string& Name() const { return *m_name; }
     NodeContainer* Parent() const { return m_parent; }
     Node* NextSibling() const { return m_next; }
     Node* PreviousSibling() const { return m_prev; }
     bool IsNull() const { return m_null; }
 
 protected:
+    // name must outlive the node: a constant, or a member of the subclass.
+    explicit Node(const std::string* name)
+        : m_name(name)
+    {
+    }
+
     // Frees a node this one owns, wherever it was made.
     static void Destroy(Node* node);
     // Tells the document holding this node that its tree was changed after
@@ -179,9 +183,9 @@ protected:
 
     // Null objects are made once per process through this flag.
     struct NullTag { };
-    Node(NullTag, std::string name);
+    Node(NullTag, const std::string* name);
 
-    std::string m_name;
+    const std::string* m_name;
 
 private:
     friend class NodeContainer;
@@ -285,8 +289,8 @@ public:
     void AddText(const char* text, std::size_t length);
 
 protected:
-    NodeContainer(NullTag tag, std::string name)
-        : Node(tag, std::move(name))
+    NodeContainer(NullTag tag, const std::string* name)
+        : Node(tag, name)
     {
     }
     void CopyChildrenTo(NodeContainer& target) const;
@@ -340,6 +344,7 @@ public:
 
 private:
     explicit Attribute(NullTag tag);
+    std::string m_ownName;
 };
 
 class Element : public NodeContainer {
@@ -394,6 +399,7 @@ private:
     friend class ParserContext;
     explicit Element(NullTag tag);
     void LinkAttribute(Attribute* attribute);
+    std::string m_ownName;
     Attribute* m_firstAttribute = nullptr;
     Attribute* m_lastAttribute = nullptr;
     bool m_preserveSpace = false;
@@ -509,10 +515,11 @@ public:
     void Write(FormattingContext& context) const override;
     void AppendValue(std::string& out) const override;
 
-    const std::string& Target() const { return m_name; }
+    const std::string& Target() const { return m_target; }
     const std::string& Data() const { return m_data; }
 
 private:
+    std::string m_target;
     std::string m_data;
 };
 

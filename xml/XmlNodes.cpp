@@ -64,7 +64,10 @@ InvalidRefException::InvalidRefException(const std::string& name)
 {
 }
 
-bool LookupPredefinedEntity(std::string_view name, char& character)
+namespace {
+
+// The entity's name as the map holds it, or null.
+const std::string* PredefinedEntity(std::string_view name, char& character)
 {
     // Filled on first use; no other entity is ever known, whatever a
     // document type declaration declares.
@@ -77,15 +80,40 @@ bool LookupPredefinedEntity(std::string_view name, char& character)
     };
     auto it = kEntities.find(name);
     if (it == kEntities.end())
-        return false;
+        return nullptr;
     character = it->second;
-    return true;
+    return &it->first;
+}
+
+const std::string* EntityName(const std::string& name)
+{
+    char character = 0;
+    const std::string* stored = PredefinedEntity(name, character);
+    if (!stored)
+        throw InvalidRefException(name);
+    return stored;
+}
+
+// The names every node of a kind shares.
+const std::string* FixedName(int kind)
+{
+    static const std::string kNames[]
+        = { "", "#text", "#comment", "#cdata-section", "#document", "#char-ref" };
+    return &kNames[kind];
+}
+enum { kNoName, kTextName, kCommentName, kCDataName, kDocumentName, kCharRefName };
+
+} // namespace
+
+bool LookupPredefinedEntity(std::string_view name, char& character)
+{
+    return PredefinedEntity(name, character) != nullptr;
 }
 
 // Node ----------------------------------------------------------------------
 
-Node::Node(NullTag, std::string name)
-    : m_name(std::move(name))
+Node::Node(NullTag, const std::string* name)
+    : m_name(name)
     , m_null(true)
 {
 }
@@ -269,12 +297,13 @@ void NodeContainer::CopyChildrenTo(NodeContainer& target) const
 // Attribute -----------------------------------------------------------------
 
 Attribute::Attribute(std::string_view name)
-    : NodeContainer(name)
+    : NodeContainer(&m_ownName)
+    , m_ownName(name)
 {
 }
 
 Attribute::Attribute(NullTag tag)
-    : NodeContainer(tag, std::string())
+    : NodeContainer(tag, FixedName(kNoName))
 {
 }
 
@@ -292,7 +321,7 @@ bool Attribute::IsType(NodeType type) const
 
 std::unique_ptr<Node> Attribute::Copy() const
 {
-    auto copy = std::make_unique<Attribute>(m_name);
+    auto copy = std::make_unique<Attribute>(Name());
     CopyChildrenTo(*copy);
     return copy;
 }
@@ -303,7 +332,7 @@ void Attribute::SetValue(const std::string& value)
         return;
     RemoveChildren();
     AddText(value);
-    if (m_name == "xml:space" && Parent() && Parent()->IsType(NodeType::Element))
+    if (Name() == "xml:space" && Parent() && Parent()->IsType(NodeType::Element))
         static_cast<Element*>(Parent())->SetPreserveSpace(value == "preserve");
 }
 
@@ -316,12 +345,13 @@ Attribute* Attribute::Null()
 // Element -------------------------------------------------------------------
 
 Element::Element(std::string_view name)
-    : NodeContainer(name)
+    : NodeContainer(&m_ownName)
+    , m_ownName(name)
 {
 }
 
 Element::Element(NullTag tag)
-    : NodeContainer(tag, std::string())
+    : NodeContainer(tag, FixedName(kNoName))
 {
 }
 
@@ -357,7 +387,7 @@ bool Element::IsType(NodeType type) const
 
 std::unique_ptr<Node> Element::Copy() const
 {
-    auto copy = std::make_unique<Element>(m_name);
+    auto copy = std::make_unique<Element>(Name());
     for (Node* attribute = m_firstAttribute; attribute; attribute = attribute->NextSibling())
         copy->AppendAttribute(
             std::unique_ptr<Attribute>(static_cast<Attribute*>(attribute->Copy().release())));
@@ -505,12 +535,12 @@ Element* Element::Null()
 // Document ------------------------------------------------------------------
 
 Document::Document()
-    : NodeContainer("#document")
+    : NodeContainer(FixedName(kDocumentName))
 {
 }
 
 Document::Document(const std::string& rootName)
-    : NodeContainer("#document")
+    : NodeContainer(FixedName(kDocumentName))
 {
     Link(new Element(rootName));
 }
@@ -585,20 +615,20 @@ Element* Document::SetRoot(std::unique_ptr<Element> element)
 // Text, Comment, Pi, CData --------------------------------------------------
 
 Text::Text(std::string_view text)
-    : Node("#text")
+    : Node(FixedName(kTextName))
     , m_owned(std::make_unique<std::string>(text))
     , m_text(*m_owned)
 {
 }
 
 Text::Text(ArenaTag, std::string_view stored)
-    : Node("#text")
+    : Node(FixedName(kTextName))
     , m_text(stored)
 {
 }
 
 Text::Text(NullTag tag)
-    : Node(tag, "#text")
+    : Node(tag, FixedName(kTextName))
 {
 }
 
@@ -648,7 +678,7 @@ Text* Text::Null()
 }
 
 Comment::Comment(std::string_view text)
-    : Node("#comment")
+    : Node(FixedName(kCommentName))
     , m_text(text)
 {
 }
@@ -671,7 +701,8 @@ void Comment::AppendValue(std::string& out) const
 }
 
 Pi::Pi(std::string_view target, std::string_view data)
-    : Node(target)
+    : Node(&m_target)
+    , m_target(target)
     , m_data(data)
 {
 }
@@ -685,7 +716,7 @@ bool Pi::IsType(NodeType type) const
 
 std::unique_ptr<Node> Pi::Copy() const
 {
-    return std::make_unique<Pi>(m_name, m_data);
+    return std::make_unique<Pi>(m_target, m_data);
 }
 
 void Pi::AppendValue(std::string& out) const
@@ -694,7 +725,7 @@ void Pi::AppendValue(std::string& out) const
 }
 
 CData::CData(std::string_view text)
-    : Node("#cdata-section")
+    : Node(FixedName(kCDataName))
     , m_text(text)
 {
 }
@@ -731,7 +762,7 @@ void Reference::AppendValue(std::string& out) const
 }
 
 CharRef::CharRef(unsigned char code)
-    : Reference("#char-ref")
+    : Reference(FixedName(kCharRefName))
     , m_code(code)
 {
 }
@@ -744,12 +775,11 @@ std::unique_ptr<Node> CharRef::Copy() const
 }
 
 EntityRef::EntityRef(const std::string& name)
-    : Reference(name)
+    : Reference(EntityName(name))
     , m_character(0)
 {
     char character = 0;
-    if (!LookupPredefinedEntity(name, character))
-        throw InvalidRefException(name);
+    LookupPredefinedEntity(name, character);
     m_character = static_cast<unsigned char>(character);
 }
 
@@ -757,7 +787,7 @@ EntityRef::~EntityRef() = default;
 
 std::unique_ptr<Node> EntityRef::Copy() const
 {
-    return std::make_unique<EntityRef>(m_name);
+    return std::make_unique<EntityRef>(Name());
 }
 
 } // namespace AdvXMLParser

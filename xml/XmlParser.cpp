@@ -40,22 +40,25 @@ public:
 
 private:
     // Text joins the container's current text node, or becomes a new one.
-    void AddText(NodeContainer& container, const char* text, std::size_t length)
+    // stored is in the arena already.
+    void AddStoredText(NodeContainer& container, std::string_view stored)
     {
         if (container.m_currentText) {
-            container.m_currentText->Append(text, length);
+            container.m_currentText->Append(stored.data(), stored.size());
             return;
         }
-        Text* node = Make<Text>(Text::ArenaTag {}, m_arena->Store(text, length));
+        Text* node = Make<Text>(Text::ArenaTag {}, stored);
         container.LinkAs(node, node);
     }
+    // A run of the input, which is the document's own copy.
     void AddText(NodeContainer& container, const unsigned char* begin, const unsigned char* end)
     {
-        AddText(container, reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin));
+        AddStoredText(container,
+            std::string_view(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin)));
     }
     void AddText(NodeContainer& container, const std::string& text)
     {
-        AddText(container, text.data(), text.size());
+        AddStoredText(container, m_arena->Store(text.data(), text.size()));
     }
 
     // Lists a node whose strings did not fit into the strings themselves.
@@ -242,6 +245,14 @@ std::unique_ptr<Document> ParserContext::ParseDocument()
     auto document = std::make_unique<Document>();
     document->m_arena = std::make_unique<Arena>();
     m_arena = document->m_arena.get();
+    // The input is copied once into the arena, and the parse runs over the
+    // copy: text that needs no change is then a view of its bytes there.
+    if (m_end != m_begin) {
+        const std::string_view copy = m_arena->Store(
+            reinterpret_cast<const char*>(m_begin), static_cast<std::size_t>(m_end - m_begin));
+        m_begin = m_pos = m_prev = reinterpret_cast<const unsigned char*>(copy.data());
+        m_end = m_begin + copy.size();
+    }
     // "<?xml" followed by a name character is a processing instruction with a
     // reserved target, not the declaration.
     if (Match("<?xml")) {

@@ -115,7 +115,7 @@ void Element::Write(FormattingContext& context) const
     context.EnterElement();
     context.StartLine();
     context.Append('<');
-    context.Append(m_name);
+    context.Append(Name());
     for (Node* attribute = m_firstAttribute; attribute; attribute = attribute->NextSibling())
         attribute->Write(context);
     if (!FirstChild()) {
@@ -127,7 +127,7 @@ void Element::Write(FormattingContext& context) const
         if (context.ChildElementWritten())
             context.StartLine();
         context.Append("</");
-        context.Append(m_name);
+        context.Append(Name());
         context.Append('>');
     }
     context.LeaveElement();
@@ -137,7 +137,7 @@ void Element::Write(FormattingContext& context) const
 void Attribute::Write(FormattingContext& context) const
 {
     context.Append(' ');
-    context.Append(m_name);
+    context.Append(Name());
     context.Append("=\"");
     context.AppendEscaped(Value());
     context.Append('"');
@@ -161,7 +161,7 @@ void Pi::Write(FormattingContext& context) const
 {
     context.StartLine();
     context.Append("<?");
-    context.Append(m_name);
+    context.Append(Name());
     if (!m_data.empty()) {
         context.Append(' ');
         context.Append(m_data);
@@ -192,7 +192,7 @@ void CharRef::Write(FormattingContext& context) const
 void EntityRef::Write(FormattingContext& context) const
 {
     context.Append('&');
-    context.Append(m_name);
+    context.Append(Name());
     context.Append(';');
 }
 
