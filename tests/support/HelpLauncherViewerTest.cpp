@@ -29,13 +29,14 @@ using vantor::test::WriteFile;
 void WriteStandInViewer(const fs::path& folder, const fs::path& log, bool stubborn)
 {
     const fs::path script = folder / "xdg-open";
-    std::string text = "#!/bin/sh\n"
-                       "printf '%s %s\\n' \"$$\" \"$1\" >> '"
-        + log.string() + "'\n";
+    // The trap is set before the start is logged, so a close request that
+    // follows the log line always finds it.
+    std::string text = "#!/bin/sh\n";
     if (stubborn)
         text += "trap '' TERM\n";
     else
         text += "trap 'printf \"%s closed\\n\" \"$$\" >> \"" + log.string() + "\"; exit 0' TERM\n";
+    text += "printf '%s %s\\n' \"$$\" \"$1\" >> '" + log.string() + "'\n";
     text += "while :; do sleep 0.05; done\n";
     WriteFile(script, text);
     fs::permissions(script, fs::perms::owner_all);
