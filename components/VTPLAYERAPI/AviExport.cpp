@@ -53,6 +53,25 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, const platform::Compressor
     return codec->pix_fmts[0];
 }
 
+// A scaler that converts on several threads, as FFmpeg's own scale filter does.
+SwsPtr MakeScaler(const AVFrame* source, const AVCodecContext* encoder)
+{
+    SwsPtr scaler(sws_alloc_context());
+    if (!scaler)
+        throw MovieError("out of memory");
+    SwsContext* s = scaler.get();
+    av_opt_set_int(s, "srcw", source->width, 0);
+    av_opt_set_int(s, "srch", source->height, 0);
+    av_opt_set_int(s, "src_format", source->format, 0);
+    av_opt_set_int(s, "dstw", encoder->width, 0);
+    av_opt_set_int(s, "dsth", encoder->height, 0);
+    av_opt_set_int(s, "dst_format", encoder->pix_fmt, 0);
+    av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
+    av_opt_set_int(s, "threads", 0, 0); // one per processor
+    Check(sws_init_context(s, nullptr, nullptr), "cannot convert the frames");
+    return scaler;
+}
+
 CodecContextPtr OpenDecoder(const AVStream* stream)
 {
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -364,11 +383,8 @@ void AviExporter::EmitFrame(std::int64_t index)
         source = m_view.get();
     }
     AVCodecContext* c = m_videoEncoder.get();
-    m_scaler.reset(sws_getCachedContext(m_scaler.release(), source->width, source->height,
-        static_cast<AVPixelFormat>(source->format), c->width, c->height, c->pix_fmt, SWS_BICUBIC, nullptr,
-        nullptr, nullptr));
     if (!m_scaler)
-        throw MovieError("cannot convert the frames");
+        m_scaler = MakeScaler(source, c);
     if (!av_frame_is_writable(m_picture.get())) {
         // The encoder still holds the last picture: take a new buffer
         // rather than copying one that is overwritten anyway.
@@ -378,15 +394,16 @@ void AviExporter::EmitFrame(std::int64_t index)
         m_picture->height = c->height;
         Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
     }
-    uint8_t* planes[4] = { m_picture->data[0], m_picture->data[1], m_picture->data[2], m_picture->data[3] };
-    int strides[4]
-        = { m_picture->linesize[0], m_picture->linesize[1], m_picture->linesize[2], m_picture->linesize[3] };
     if (m_compressor->fourcc == platform::kFourCCUncompressed) {
-        // AVI keeps uncompressed RGB bottom-up.
-        planes[0] += static_cast<ptrdiff_t>(c->height - 1) * strides[0];
-        strides[0] = -strides[0];
+        // AVI keeps uncompressed RGB bottom-up: write the rows upwards.
+        uint8_t* planes[4]
+            = { m_picture->data[0] + static_cast<ptrdiff_t>(c->height - 1) * m_picture->linesize[0], nullptr,
+                  nullptr, nullptr };
+        int strides[4] = { -m_picture->linesize[0], 0, 0, 0 };
+        sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
+    } else {
+        Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source), "cannot convert the frames");
     }
-    sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
     m_picture->pts = index;
     // Fixed-quantiser encoders take the quantiser from each frame.
     m_picture->quality = c->global_quality;
