@@ -477,8 +477,13 @@ private:
     // A parsed text stays in the bytes the parser stored in the document's
     // arena until it is changed; then it moves into m_owned. Every other
     // text is in m_owned from the start.
-    struct ArenaTag { };
-    Text(ArenaTag, std::string_view stored);
+    // name is SharedName(), looked up once per parse.
+    Text(const std::string* name, std::string_view stored)
+        : Node(name)
+        , m_text(stored)
+    {
+    }
+    static const std::string* SharedName();
     std::unique_ptr<std::string> m_owned;
     std::string_view m_text;
 };

@@ -621,10 +621,9 @@ Text::Text(std::string_view text)
 {
 }
 
-Text::Text(ArenaTag, std::string_view stored)
-    : Node(FixedName(kTextName))
-    , m_text(stored)
+const std::string* Text::SharedName()
 {
+    return FixedName(kTextName);
 }
 
 Text::Text(NullTag tag)

@@ -24,6 +24,36 @@ namespace {
 
 constexpr int kEndOfInput = -1;
 
+// Names are short: a loop beats a call to memcmp.
+bool SameName(std::string_view a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+// The character of a predefined entity, 0 for any other name; the same
+// answers as LookupPredefinedEntity, without a map lookup per reference.
+char PredefinedCharacter(std::string_view name)
+{
+    switch (name.size()) {
+    case 2:
+        if (name[1] == 't')
+            return name[0] == 'l' ? '<' : name[0] == 'g' ? '>' : 0;
+        return 0;
+    case 3:
+        return name == "amp" ? '&' : 0;
+    case 4:
+        return name == "apos" ? '\'' : name == "quot" ? '"' : 0;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 class ParserContext {
@@ -47,7 +77,7 @@ private:
             container.m_currentText->Append(stored.data(), stored.size());
             return;
         }
-        Text* node = Make<Text>(Text::ArenaTag {}, stored);
+        Text* node = Make<Text>(m_textName, stored);
         container.LinkAs(node, node);
     }
     // A run of the input, which is the document's own copy.
@@ -219,6 +249,7 @@ private:
     const unsigned char* m_prev;
     std::string m_scratch;
     Arena* m_arena = nullptr;
+    const std::string* m_textName = Text::SharedName();
 };
 
 void ParserContext::FailAt(int code, const unsigned char* at) const
@@ -522,7 +553,7 @@ void ParserContext::ParseContent(Element& element, int depth)
             std::string_view name = ReadName();
             if (name.empty())
                 FailHere(kErrorTagNameMissing);
-            if (name != element.Name())
+            if (!SameName(name, element.Name()))
                 FailAt(kErrorEndTagMismatch, m_pos - name.size());
             SkipSpaces();
             if (!Skip('>'))
@@ -601,8 +632,8 @@ void ParserContext::ParseContentReference()
         FailHere(kErrorMalformedReference);
     if (!Skip(';'))
         FailHere(kErrorMalformedReference);
-    char character = 0;
-    if (LookupPredefinedEntity(name, character))
+    const char character = PredefinedCharacter(name);
+    if (character)
         m_scratch += character;
 }
 
