@@ -15,8 +15,9 @@ namespace vantor {
 
 namespace {
 
-// Starts `argv[0]` (a path, or a name looked up on PATH) without inheriting
-// anything but the environment and the standard streams.
+// Starts `program` (a path, or a name looked up on PATH) with the
+// environment and the standard streams only: no other descriptor of the
+// program reaches the child.
 pid_t Spawn(const std::string& program, std::vector<std::string> arguments, bool searchPath)
 {
     std::vector<char*> argv;
@@ -25,9 +26,13 @@ pid_t Spawn(const std::string& program, std::vector<std::string> arguments, bool
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t child = 0;
-    int result = searchPath ? posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv.data(), environ)
-                            : posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    int result = searchPath ? posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ)
+                            : posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     return result == 0 ? child : -1;
 }
 
