@@ -40,9 +40,9 @@ TEST(SettingsKill, KilledSavesLeaveOneWholeVersion)
     TempDir dir;
     ScriptedDialogs dialogs;
     std::mt19937 random(std::random_device {}());
-    // Once the first version is in place the child saves a version every
-    // few tens of milliseconds; the kill lands anywhere among the next ones.
-    std::uniform_int_distribution<int> delayUs(0, 80000);
+    // Once the first version is in place the kill lands anywhere among the
+    // next few saves: within twice the time the child took to start and
+    // save once (machines and sanitizer builds differ a lot in speed).
     int laterVersions = 0;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -50,7 +50,11 @@ TEST(SettingsKill, KilledSavesLeaveOneWholeVersion)
         pid_t child = vantor::test::StartSettingsChild(
             { "loop", path, std::to_string(kValues), std::to_string(kPaddingKb) });
         ASSERT_GT(child, 0);
+        auto start = std::chrono::steady_clock::now();
         bool started = WaitForFile(path);
+        auto firstSave
+            = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        std::uniform_int_distribution<int64_t> delayUs(0, 2 * firstSave.count());
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         kill(child, SIGKILL);
         ASSERT_EQ(waitpid(child, nullptr, 0), child);
