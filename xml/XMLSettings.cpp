@@ -200,15 +200,16 @@ bool TXMLSettings::SaveFile(const std::string& fileName)
 
 bool TXMLSettings::Save(const std::string& path, const char* operation)
 {
+    // The watcher leaves the store alone from before the text is made until
+    // the file is in place, so that no merge slips in between.
+    bool ownFile = m_watchChanges && !m_watchedFile.empty() && m_watchedFile == path;
+    if (ownFile)
+        TXMLSettingsWatcher::Instance().SuspendForOwnWrite(*this);
     std::string text;
     {
         std::lock_guard lock(m_valuesLock);
         text = XMLSettingsText({ m_applicationName, m_programName }, m_rootKey);
     }
-
-    bool ownFile = m_watchChanges && !m_watchedFile.empty() && m_watchedFile == path;
-    if (ownFile)
-        TXMLSettingsWatcher::Instance().SuspendForOwnWrite(*this);
     TXMLFileResult written = WriteXMLSettingsBytes(path, text);
     if (ownFile)
         TXMLSettingsWatcher::Instance().ResumeAfterOwnWrite(*this);

@@ -33,14 +33,11 @@ std::string FolderOf(const std::string& path)
 
 TXMLSettingsWatcher& TXMLSettingsWatcher::Instance()
 {
-    static TXMLSettingsWatcher watcher;
-    return watcher;
-}
-
-TXMLSettingsWatcher::~TXMLSettingsWatcher()
-{
-    std::lock_guard lock(m_threadLock);
-    Stop();
+    // Never destroyed: a store that outlives the statics (a global one)
+    // still unregisters at its end. The thread itself is joined when the
+    // last store goes.
+    static TXMLSettingsWatcher* watcher = new TXMLSettingsWatcher;
+    return *watcher;
 }
 
 void TXMLSettingsWatcher::Register(TXMLSettings& store, const std::string& path)

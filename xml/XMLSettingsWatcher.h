@@ -42,7 +42,7 @@ public:
 
 private:
     TXMLSettingsWatcher() = default;
-    ~TXMLSettingsWatcher();
+    ~TXMLSettingsWatcher() = delete;
     TXMLSettingsWatcher(const TXMLSettingsWatcher&) = delete;
     TXMLSettingsWatcher& operator=(const TXMLSettingsWatcher&) = delete;
 
