@@ -84,4 +84,39 @@ TEST(SettingsKill, KilledSavesLeaveOneWholeVersion)
         EXPECT_EQ(entry.path().extension(), ".xml") << entry.path();
 }
 
+TEST(SettingsKill, TwoProcessesSavingOneFileLeaveOneWholeVersion)
+{
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::mt19937 random(std::random_device {}());
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string path = dir / ("shared" + std::to_string(round) + ".xml");
+        auto start = std::chrono::steady_clock::now();
+        pid_t first = vantor::test::StartSettingsChild({ "loop", path, std::to_string(kValues), "64" });
+        pid_t second = vantor::test::StartSettingsChild({ "loop", path, std::to_string(kValues), "64" });
+        ASSERT_GT(first, 0);
+        ASSERT_GT(second, 0);
+        bool started = WaitForFile(path);
+        auto firstSave = std::chrono::steady_clock::now() - start;
+        std::uniform_int_distribution<int64_t> delayUs(
+            0, 4 * std::chrono::duration_cast<std::chrono::microseconds>(firstSave).count());
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        kill(first, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random) / 4));
+        kill(second, SIGKILL);
+        ASSERT_EQ(waitpid(first, nullptr, 0), first);
+        ASSERT_EQ(waitpid(second, nullptr, 0), second);
+        ASSERT_TRUE(started);
+
+        TXMLSettings settings(false);
+        ASSERT_TRUE(settings.ReadXMLSettingsFile(path));
+        int version = settings.GetInteger("Version", -1);
+        ASSERT_GE(version, 1);
+        for (int k = 0; k < kValues; ++k)
+            ASSERT_EQ(settings.GetInteger("Value" + std::to_string(k), -1), version * 1000 + k) << k;
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 } // namespace
