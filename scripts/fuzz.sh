@@ -18,6 +18,8 @@ for target in build-fuzz/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds=fuzz/seeds/${name#fuzz_}
   echo "fuzzing $name for ${seconds}s"
+  # A crashing input is saved under build-fuzz/, not in the working tree.
   "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/"$name"- \
     "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 15
 done
