@@ -53,8 +53,11 @@ TPlayerEngine::~TPlayerEngine()
         m_cancel = true;
     }
     m_wake.notify_all();
-    if (m_worker.joinable())
+    if (m_worker.joinable()) {
         m_worker.join();
+        // The callback lives in this library, which its loader may unload.
+        av_log_set_callback(&av_log_default_callback);
+    }
     TraceLog("TPlayerEngine::~TPlayerEngine Exit");
 }
 
