@@ -269,8 +269,9 @@ public:
     std::size_t ChildCount() const;
 
     // Appends a parentless node as the last child and returns it. On a null
-    // container, or for a null node, nothing is appended and the null object
-    // of the node's kind is returned.
+    // container, for a null node or for a node that has a parent already,
+    // nothing is appended and the null object of the node's kind is
+    // returned; a null node or one with a parent is left to its owner.
     Node* AppendChild(std::unique_ptr<Node> node);
     // Inserts a parentless node before the child before (appends it when
     // before is not a child of this container) and returns it.

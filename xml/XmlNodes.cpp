@@ -185,11 +185,14 @@ Node* NodeContainer::AppendChild(std::unique_ptr<Node> node)
     if (!node)
         return nullptr;
     if (IsNull() || node->IsNull() || node->Parent()) {
-        if (node->IsType(NodeType::Element))
-            return Element::Null();
-        if (node->IsType(NodeType::Attribute))
-            return Attribute::Null();
-        return Text::Null();
+        Node* refused = node->IsType(NodeType::Element) ? static_cast<Node*>(Element::Null())
+            : node->IsType(NodeType::Attribute)         ? static_cast<Node*>(Attribute::Null())
+                                                        : static_cast<Node*>(Text::Null());
+        // A shared null object, or a node its parent owns, must not be
+        // freed here.
+        if (node->IsNull() || node->Parent())
+            node.release();
+        return refused;
     }
     Node* raw = node.release();
     MarkModified();
@@ -458,8 +461,15 @@ void Element::SetAttribute(const std::string& name, const std::string& value)
 
 Attribute* Element::AppendAttribute(std::unique_ptr<Attribute> attribute)
 {
-    if (!attribute || IsNull() || attribute->IsNull() || attribute->Parent())
+    if (!attribute)
         return Attribute::Null();
+    if (IsNull() || attribute->IsNull() || attribute->Parent()) {
+        // A shared null object, or an attribute its element owns, must not
+        // be freed here.
+        if (attribute->IsNull() || attribute->Parent())
+            attribute.release();
+        return Attribute::Null();
+    }
     Attribute* raw = attribute.release();
     MarkModified();
     LinkAttribute(raw);
@@ -603,6 +613,8 @@ Element* Document::Root() const
 
 Element* Document::SetRoot(std::unique_ptr<Element> element)
 {
+    if (!element)
+        return Element::Null();
     Element* old = Root();
     auto* raw = static_cast<Element*>(InsertBefore(old->IsNull() ? nullptr : old, std::move(element)));
     if (raw->IsNull() || old->IsNull())

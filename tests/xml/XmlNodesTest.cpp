@@ -244,3 +244,35 @@ TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
     root->RemoveAttribute("xml:space");
     EXPECT_FALSE(root->PreserveSpace());
 }
+
+TEST(XmlNodes, CopyOfANullObjectIsAnOrdinaryEmptyNode)
+{
+    auto copy = Element::Null()->Copy();
+    ASSERT_TRUE(copy->IsType(NodeType::Element));
+    auto* element = static_cast<Element*>(copy.get());
+    EXPECT_FALSE(element->IsNull());
+    element->AddText("x");
+    EXPECT_EQ(element->Value(), "x");
+    EXPECT_EQ(Element::Null()->Value(), "");
+}
+
+TEST(XmlNodes, SetRootOnADocumentWithoutOne)
+{
+    Document document;
+    document.AppendChild(std::make_unique<Comment>("c"));
+    Element* root = document.SetRoot(std::make_unique<Element>("r"));
+    EXPECT_EQ(document.Root(), root);
+    EXPECT_EQ(ChildNames(document), (std::vector<std::string> { "#comment", "r" }));
+    // A node that already has a parent is not adopted twice.
+    Element* child = root->Child("c");
+    std::unique_ptr<Element> borrowed(child);
+    EXPECT_TRUE(document.SetRoot(std::move(borrowed))->IsNull());
+    EXPECT_EQ(document.Root(), root);
+}
+
+TEST(XmlNodes, PreserveFlagFromCharacterReferencesInTheValue)
+{
+    auto document = Parser::Parse("<r xml:space='&#112;reserve'>  a  </r>");
+    EXPECT_TRUE(document->Root()->PreserveSpace());
+    EXPECT_EQ(document->Root()->Value(), "  a  ");
+}

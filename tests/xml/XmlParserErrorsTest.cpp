@@ -144,6 +144,12 @@ const ErrorCase kErrorCases[] = {
     { "<!DOCTYPE a PUBLIC 'p'><a/>", kErrorExternalId, 1, 22 },
     // 42: malformed public id
     { "<!DOCTYPE a PUBLIC x><a/>", kErrorPublicId, 1, 19 },
+    // Lines counted inside attribute values, comments and the document
+    // type declaration; a byte-order mark is not markup.
+    { "<a x='1\r\n2\r\x01'/>", kErrorInvalidChar, 3, 0 },
+    { "<!--\r\n\r\n--x-->", kErrorDoubleHyphenInComment, 3, 2 },
+    { "<!DOCTYPE a [\n  <!ELEMENT a (b,c|d)>\n]><a/>", kErrorMixedSeparators, 2, 18 },
+    { "\xEF\xBB\xBF<a/>", kErrorNoRootElement, 1, 0 },
     // 43: content after the root element
     { "<a/>x", kErrorContentAfterRoot, 1, 4 },
     { "<a/>\n<b/>", kErrorContentAfterRoot, 2, 0 },

@@ -122,3 +122,33 @@ TEST(XmlWriter, WrittenDocumentParsesBackToTheSameValues)
         EXPECT_EQ(value->FindChild("Contents")->Value(), "text '" + std::to_string(i) + "' \"q\"");
     }
 }
+
+TEST(XmlWriter, TextStaysWhereItStandsBetweenChildElements)
+{
+    auto document = Parser::Parse("<a>t<b>x<c/></b>u</a>");
+    EXPECT_EQ(document->ToString(),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<a>t\n"
+        "  <b>x\n"
+        "    <c/>\n"
+        "  </b>u\n"
+        "</a>");
+}
+
+TEST(XmlWriter, IndentUnitAndEmptyDocuments)
+{
+    Document empty;
+    EXPECT_EQ(empty.ToString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+
+    Document document("r");
+    document.Root()->Child("a")->Child("b")->AddText("t");
+    FormattingContext tabs(0, "\t");
+    document.Write(tabs);
+    EXPECT_EQ(
+        tabs.Output(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n\t<a>\n\t\t<b>t</b>\n\t</a>\n</r>");
+
+    // An element written on its own starts at depth one: no indentation.
+    FormattingContext alone;
+    document.Root()->FindChild("a")->Write(alone);
+    EXPECT_EQ(alone.Output(), "<a>\n  <b>t</b>\n</a>");
+}
