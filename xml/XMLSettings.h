@@ -42,7 +42,8 @@ public:
     bool ReadXMLSettingsFile(const std::string& fileName);
 
     // Getters return the stored value converted to the requested type, or
-    // the default when the key does not exist.
+    // the default when the key does not exist (or the file's text of it did
+    // not fit its declared type).
     bool GetBool(const std::string& key, bool defaultValue) const;
     int32_t GetInteger(const std::string& key, int32_t defaultValue) const;
     int64_t GetInt64(const std::string& key, int64_t defaultValue) const;
@@ -116,10 +117,8 @@ private:
         void operator()(AdvXMLParser::Document* document) const;
     };
     std::unique_ptr<AdvXMLParser::Document, DocumentDeleter> m_document;
-    std::string m_currentSection = "\\";
     TXMLKey m_rootKey { "$$$Root$$$" };
     bool m_watchChanges;
-    std::string m_makerFolder = "Corvane";
 
     // Taken by every Get/Set/Save and by the watcher while it merges, so
     // that a value is always replaced whole.
