@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -240,6 +242,34 @@ TEST(XmlParserErrors, NestingBeyondTheLimitIsRejectedNotCrashed)
     } catch (const ParsingException& e) {
         EXPECT_EQ(e.Code(), kErrorNestingTooDeep);
     }
+}
+
+TEST(XmlParserErrors, TheDeepestAcceptedDocumentFitsInOneMebibyteOfStack)
+{
+    // Parsing, value text, copy, writing and freeing of the deepest document
+    // the parser accepts, on a thread with 1 MiB of stack: an overflow would
+    // crash the test.
+    static std::string deepest;
+    for (int i = 0; i < Parser::kMaxNestingDepth; ++i)
+        deepest += "<e a='1'>x";
+    for (int i = 0; i < Parser::kMaxNestingDepth; ++i)
+        deepest += "</e>";
+    static std::size_t written = 0;
+    auto work = [](void*) -> void* {
+        auto document = Parser::Parse(deepest);
+        auto copy = document->Copy();
+        written = static_cast<Document*>(copy.get())->ToString().size() + document->Root()->Value().size();
+        document->Root()->AddText("changed");
+        return nullptr;
+    };
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 1 << 20);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, work, nullptr), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_GT(written, deepest.size());
 }
 
 TEST(XmlParserErrors, NoDocumentIsReturnedAndNothingLeaks)
