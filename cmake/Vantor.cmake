@@ -1,14 +1,28 @@
 # vantor_library(NAME [DEPS ...]) makes a static library of every .cpp in the
 # current folder (a folder is one target); headers are included as
 # "folder/File.h" from the source root.
+#
+# SHARED makes a shared library (libvantor-NAME.so in the program's folder)
+# instead: the layers whose state must exist once per process (the live
+# message targets, the settings watcher, the trace transport, the component
+# registry) are shared, so that the program and every plugin it loads use
+# the same instance.
 function(vantor_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED" "" "DEPS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
     set(srcs ${ARG_SOURCES})
   else()
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
-  if(srcs)
+  if(srcs AND ARG_SHARED)
+    add_library(${name} SHARED ${srcs})
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME vantor-${name})
+    # Calls inside the library need not go through the PLT.
+    target_compile_options(${name} PRIVATE -fno-semantic-interposition)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    install(TARGETS ${name} LIBRARY DESTINATION ${VANTOR_INSTALL_DIR})
+    set(scope PUBLIC)
+  elseif(srcs)
     add_library(${name} STATIC ${srcs})
     set(scope PUBLIC)
   else()

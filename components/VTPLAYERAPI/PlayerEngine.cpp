@@ -185,13 +185,10 @@ void TPlayerEngine::WorkerLoop()
 
 void TPlayerEngine::Post(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam)
 {
-    // The target is handed the message directly: the program's table of
-    // live targets lives in the program, not in this library, so
-    // platform::PostMessage here would find none. The owner keeps its
-    // target alive until it has released the engine, whose destructor
-    // joins the worker, so no message can reach a destroyed target.
-    if (platform::WindowHandle window = m_window.load())
-        window->Deliver(platform::Message { message, wParam, lParam });
+    // The table of live targets is shared with the program (the platform
+    // library is loaded once per process), so a message for a window that
+    // has already gone is dropped rather than delivered.
+    platform::PostMessage(m_window.load(), message, wParam, lParam);
 }
 
 TaskControl TPlayerEngine::MakeControl()

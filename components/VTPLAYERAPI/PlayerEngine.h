@@ -17,8 +17,8 @@
 //   OperationCancelled
 // Progress is posted at most every 50 ms, and once more at the end.
 //
-// The notifications go straight to the window handle's Deliver (see Post),
-// so the owner must release the engine before its message target goes.
+// Notifications go out through platform::PostMessage, so one posted to a
+// window that has already gone is dropped.
 
 #include "MovieFile.h"
 #include "app/PlayerEngineInterface.h"

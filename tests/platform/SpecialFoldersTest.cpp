@@ -66,10 +66,20 @@ TEST(SpecialFolders, DocumentsFolderIsReadFromUserDirsWithHomeExpanded)
     EXPECT_EQ(platform::DocumentsFolder(), dir.Path().string() + "/Dokumente");
 }
 
+static int FunctionInThisProgram()
+{
+    return 0;
+}
+
 TEST(SpecialFolders, ExecutableFolderHoldsThisTestProgram)
 {
     std::string path = platform::ExecutablePath();
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path.substr(0, platform::ExecutableFolder().size()), platform::ExecutableFolder());
-    EXPECT_EQ(platform::ModulePath(reinterpret_cast<const void*>(&platform::ExecutablePath)), path);
+    // The program's own code is in the executable; the platform's code is in
+    // its shared library beside the plugins.
+    EXPECT_EQ(platform::ModulePath(reinterpret_cast<const void*>(&FunctionInThisProgram)), path);
+    std::string library = platform::ModulePath(reinterpret_cast<const void*>(&platform::ExecutablePath));
+    EXPECT_NE(library, path);
+    EXPECT_NE(library.find("libvantor-platform.so"), std::string::npos) << library;
 }
