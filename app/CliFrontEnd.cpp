@@ -13,7 +13,7 @@
 #include "app/StringTable.h"
 #include "app/WindowState.h"
 #include "platform/Dialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "platform/WindowMessages.h"
 #include "strings/StringIds.h"
 #include "xml/XMLSettings.h"

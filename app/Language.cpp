@@ -2,7 +2,7 @@
 
 #include "app/ProductNames.h"
 #include "platform/Dialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/Trace.h"
 #include "xml/XMLSettings.h"

@@ -11,7 +11,7 @@
 #include "app/StringTable.h"
 #include "app/WindowState.h"
 #include "platform/Dialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/Trace.h"
 

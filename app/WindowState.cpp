@@ -1,6 +1,6 @@
 #include "app/WindowState.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "xml/XMLSettings.h"
 
 #include <filesystem>

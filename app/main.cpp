@@ -8,7 +8,7 @@
 #include "app/QtApplication.h"
 #include "app/QtDialogs.h"
 #include "app/StringTable.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
 

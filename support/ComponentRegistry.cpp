@@ -1,6 +1,6 @@
 #include "support/ComponentRegistry.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "xml/XMLSettings.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "xml/XMLSettings.h"
 
 #include "platform/Dialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "xml/AdvXMLParser.h"
 #include "xml/XMLSettingsDocument.h"
 #include "xml/XMLSettingsFile.h"

@@ -1,7 +1,7 @@
 #include "xml/XMLSettingsReport.h"
 
 #include "platform/Dialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,7 +6,7 @@
 // the wall time of the whole run in seconds. Exit status 1 when a movie fails.
 
 #include "app/PlayerEngineInterface.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 
 #include <chrono>
 #include <cstdio>

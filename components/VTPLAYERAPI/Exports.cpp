@@ -2,7 +2,7 @@
 // registry and the factory of the Player engine.
 
 #include "PlayerEngine.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "support/ComponentRegistry.h"
 
 #include <new>

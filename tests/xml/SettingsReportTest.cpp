@@ -2,7 +2,7 @@
 // syslog record.
 
 #include "ScriptedDialogs.h"
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "xml/XMLSettingsReport.h"
 
 #include <cerrno>

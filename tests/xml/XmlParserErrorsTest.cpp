@@ -110,7 +110,7 @@ const ErrorCase kErrorCases[] = {
     // 29: malformed element declaration
     { "<!DOCTYPE a [<!ELEMENT a>]><a/>", kErrorElementDecl, 1, 24 },
     { "<!DOCTYPE a [<!ELEMENT a EMPTY x>]><a/>", kErrorElementDecl, 1, 31 },
-    // 30: malformed content specification
+    // 30: malformed content model
     { "<!DOCTYPE a [<!ELEMENT a EVERYTHING>]><a/>", kErrorContentSpec, 1, 25 },
     { "<!DOCTYPE a [<!ELEMENT a (#PCDATA|b)>]><a/>", kErrorContentSpec, 1, 35 },
     { "<!DOCTYPE a [<!ELEMENT a (b c)>]><a/>", kErrorContentSpec, 1, 28 },

@@ -3,7 +3,7 @@
 
 #include "TestComponent.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "support/ComponentRegistry.h"
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "platform/SpecialFolders.h"
+#include "platform/ShellFolders.h"
 #include "TestEnvironment.h"
 
 #include <cstdlib>
@@ -34,7 +34,7 @@ private:
 
 } // namespace
 
-TEST(SpecialFolders, FollowTheXdgVariablesAndTheirFallbacks)
+TEST(ShellFolders, FollowTheXdgVariablesAndTheirFallbacks)
 {
     ScopedEnv home("HOME", "/home/ann/");
     {
@@ -54,7 +54,7 @@ TEST(SpecialFolders, FollowTheXdgVariablesAndTheirFallbacks)
     EXPECT_EQ(platform::RuntimeFolder(), "/tmp");
 }
 
-TEST(SpecialFolders, DocumentsFolderIsReadFromUserDirsWithHomeExpanded)
+TEST(ShellFolders, DocumentsFolderIsReadFromUserDirsWithHomeExpanded)
 {
     vantor::test::TempDir dir;
     ScopedEnv home("HOME", dir.Path().c_str());
@@ -71,7 +71,7 @@ static int FunctionInThisProgram()
     return 0;
 }
 
-TEST(SpecialFolders, ExecutableFolderHoldsThisTestProgram)
+TEST(ShellFolders, ExecutableFolderHoldsThisTestProgram)
 {
     std::string path = platform::ExecutablePath();
     ASSERT_FALSE(path.empty());
