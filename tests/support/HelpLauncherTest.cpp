@@ -96,48 +96,34 @@ std::unique_ptr<HelpViewer> Viewer(const std::shared_ptr<ViewerScript>& script)
     return std::make_unique<ScriptedViewer>(script);
 }
 
-TEST(HelpLauncher, NormalisesTheHelpFolder)
-{
-    const struct {
-        const char* given;
-        const char* stored;
-    } cases[] = {
-        { "html", "/html/" },
-        { "/html", "/html/" },
-        { "html/", "/html/" },
-        { "/html/", "/html/" },
-        { "", "" },
-        { "/", "/" },
-        { "a/b", "/a/b/" },
-    };
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    for (const auto& c : cases) {
-        help.SetHelpFolder(c.given);
-        EXPECT_EQ(help.HelpFolder(), c.stored) << "folder \"" << c.given << "\"";
-    }
-}
-
-TEST(HelpLauncher, BuildsTheLocationFromFileFolderAndTopic)
+// The folder is stored with one slash at each end (none when empty), and the
+// location joins help file, folder and topic.
+TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocation)
 {
     const struct {
         const char* folder;
+        const char* stored;
         const char* topic;
         const char* location;
     } cases[] = {
-        { "/html/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm" },
-        { "html", "About_codecs", "/opt/v/CV Vantor Pro Help.chm::/html/About_codecs.htm" },
-        { "", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/AVI_format.htm" },
-        { "/html/", "Exporting_to_QuickTime_(H264)",
+        { "html", "/html/", "About_codecs", "/opt/v/CV Vantor Pro Help.chm::/html/About_codecs.htm" },
+        { "/html", "/html/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm" },
+        { "html/", "/html/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm" },
+        { "/html/", "/html/", "Exporting_to_QuickTime_(H264)",
             "/opt/v/CV Vantor Pro Help.chm::/html/Exporting_to_QuickTime_(H264).htm" },
+        { "", "", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/AVI_format.htm" },
+        { "/", "/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/AVI_format.htm" },
+        { "a/b", "/a/b/", "X", "/opt/v/CV Vantor Pro Help.chm::/a/b/X.htm" },
     };
     auto script = std::make_shared<ViewerScript>();
     CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
     help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("folder \"") + c.folder + "\"");
         help.SetHelpFolder(c.folder);
+        EXPECT_EQ(help.HelpFolder(), c.stored);
         help.ShowTopic(c.topic);
-        EXPECT_EQ(help.Location(), c.location) << c.folder << " " << c.topic;
+        EXPECT_EQ(help.Location(), c.location);
     }
 }
 
