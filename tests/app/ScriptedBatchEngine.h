@@ -7,8 +7,8 @@
 // them to the loop one at a time. Exports and conversions write their output
 // file, so later movies see it; a cancelled export removes it again.
 
+#include "ScriptedEngine.h"
 #include "app/BatchRun.h"
-#include "app/PlayerEngineInterface.h"
 
 #include <deque>
 #include <fstream>
@@ -28,10 +28,8 @@ struct MovieScript {
     bool alreadyCurrent = false; // conversion ends in ConvertSkipped
 };
 
-class ScriptedBatchEngine final : public IPlayerEngine {
+class ScriptedBatchEngine final : public ScriptedEngineBase {
 public:
-    std::vector<std::string> calls;
-    std::map<std::string, std::deque<int>> results; // operation name -> answers in order
     std::map<std::string, MovieScript> movies;
     std::deque<platform::Message> pending;
     int openSteps = 2; // progress notifications while opening
@@ -58,15 +56,9 @@ public:
         while (calls.size() < count && DeliverOne(run)) { }
     }
 
-    int QueryInterface(const char*, void**) override { return platform::E_NOINTERFACE; }
     unsigned AddRef() override { return 1; }
     unsigned Release() override { return 0; }
-    int Reserved3() override { return 1; }
-    int Reserved4() override { return 1; }
-    int Reserved5() override { return 1; }
-    int Reserved6() override { return 1; }
     int Initialize(int, platform::WindowHandle, int) override { return Answer("Initialize"); }
-    int Reserved8() override { return 1; }
 
     int OpenMovie(const char* moviePath) override
     {
@@ -104,10 +96,6 @@ public:
     {
         return Export("ExportQuickTime", output, settings);
     }
-    int Reserved12() override { return 1; }
-    int Reserved13() override { return 1; }
-    int Reserved14() override { return 1; }
-    int Reserved15() override { return 1; }
     int Cancel() override
     {
         calls.push_back("Cancel");
@@ -121,7 +109,6 @@ public:
         Post(OperationCancelled);
         return 0;
     }
-    int Reserved18() override { return 1; }
     int ConvertMovie(const char* source, const char* output) override
     {
         calls.push_back(std::string("ConvertMovie ") + source + " " + output);
@@ -141,15 +128,6 @@ public:
     }
 
 private:
-    int Answer(const std::string& operation, int fallback = kEngineOk)
-    {
-        auto& queue = results[operation];
-        if (queue.empty())
-            return fallback;
-        const int result = queue.front();
-        queue.pop_front();
-        return result;
-    }
     MovieScript Script(const std::string& path)
     {
         const std::size_t slash = path.rfind('/');

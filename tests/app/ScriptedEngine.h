@@ -14,10 +14,40 @@
 
 namespace vantor::test {
 
-class ScriptedEngine final : public IPlayerEngine {
+// What both stand-in engines share: the unused slots, the record of calls
+// and the queue of scripted answers.
+class ScriptedEngineBase : public IPlayerEngine {
 public:
     std::vector<std::string> calls;
     std::map<std::string, std::deque<int>> results; // operation -> answers in order
+
+    int QueryInterface(const char*, void**) override { return platform::E_NOINTERFACE; }
+    int Reserved3() override { return 1; }
+    int Reserved4() override { return 1; }
+    int Reserved5() override { return 1; }
+    int Reserved6() override { return 1; }
+    int Reserved8() override { return 1; }
+    int Reserved12() override { return 1; }
+    int Reserved13() override { return 1; }
+    int Reserved14() override { return 1; }
+    int Reserved15() override { return 1; }
+    int Reserved18() override { return 1; }
+
+protected:
+    // The next queued answer for `operation`, or `fallback` when none is queued.
+    int Answer(const std::string& operation, int fallback = kEngineOk)
+    {
+        auto& queue = results[operation];
+        if (queue.empty())
+            return fallback;
+        const int result = queue.front();
+        queue.pop_front();
+        return result;
+    }
+};
+
+class ScriptedEngine final : public ScriptedEngineBase {
+public:
     platform::WindowHandle window = nullptr;
     int initializeMode = 0;
     int initializeFlags = 0;
@@ -30,13 +60,8 @@ public:
         return platform::PostMessage(window, message, wParam, lParam);
     }
 
-    int QueryInterface(const char*, void**) override { return platform::E_NOINTERFACE; }
     unsigned AddRef() override { return static_cast<unsigned>(++references); }
     unsigned Release() override { return static_cast<unsigned>(--references); }
-    int Reserved3() override { return 1; }
-    int Reserved4() override { return 1; }
-    int Reserved5() override { return 1; }
-    int Reserved6() override { return 1; }
     int Initialize(int mode, platform::WindowHandle handle, int flags) override
     {
         calls.push_back("Initialize");
@@ -45,17 +70,11 @@ public:
         window = handle;
         return Answer("Initialize");
     }
-    int Reserved8() override { return 1; }
     int OpenMovie(const char* path) override { return Call("OpenMovie", path); }
     int CloseMovie() override { return Call("CloseMovie", ""); }
     int ExportFlash(const char* output, const char*) override { return Call("ExportFlash", output); }
-    int Reserved12() override { return 1; }
-    int Reserved13() override { return 1; }
-    int Reserved14() override { return 1; }
-    int Reserved15() override { return 1; }
     int ExportAVI(const char* output, const char*) override { return Call("ExportAVI", output); }
     int Cancel() override { return Call("Cancel", ""); }
-    int Reserved18() override { return 1; }
     int ConvertMovie(const char* source, const char*) override { return Call("ConvertMovie", source); }
     int ExportWMV(const char* output, const char*) override { return Call("ExportWMV", output); }
     int ExportQuickTime(const char* output, const char*) override { return Call("ExportQuickTime", output); }
@@ -65,15 +84,6 @@ private:
     {
         calls.push_back(argument.empty() ? operation : operation + " " + argument);
         return Answer(operation);
-    }
-    int Answer(const std::string& operation)
-    {
-        auto& queue = results[operation];
-        if (queue.empty())
-            return kEngineOk;
-        int result = queue.front();
-        queue.pop_front();
-        return result;
     }
 };
 
