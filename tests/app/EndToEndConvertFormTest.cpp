@@ -178,11 +178,15 @@ protected:
         m_form = std::make_unique<TMainForm>(options);
         ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
         ASSERT_TRUE(fs::exists(m_registry)) << "the engine was not registered";
+        EXPECT_NE(test::ReadFile(m_registry).find((test::BinDir() / "libVTPLAYERAPI.so").string()),
+            std::string::npos)
+            << test::ReadFile(m_registry);
         auto* splash = new TInitializeForm(m_form.get());
         m_form->SetInitializeForm(splash);
         m_form->show();
         QEvent activate(QEvent::WindowActivate);
         QCoreApplication::sendEvent(m_form.get(), &activate);
+        EXPECT_TRUE(splash->isVisible()); // the ready notification is still queued
         ASSERT_TRUE(RunEventsUntil([this] { return !m_form->Batch().WaitingForEngine(); }, 30s))
             << "the engine never reported that it is ready";
         EXPECT_FALSE(splash->isVisible());
@@ -232,8 +236,7 @@ TEST_F(EndToEndConvertFormTest, ConvertsOldAndCompressedMoviesAndSkipsCurrentOne
     ASSERT_TRUE(make({ "synthetic", packedSource.string() }, { "--seconds", "0.3", "--sound", "none" }));
     ASSERT_TRUE(VtrMake({ "compress", packedSource.string(), packed.string() }));
 
-    StartProgram();
-    ASSERT_TRUE(m_form);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     for (const fs::path& movie : { current, old, packed })
         m_form->AddMovie(movie.string());
     m_form->edtDir->setText(QString::fromStdString(m_destination.string()));
@@ -293,8 +296,7 @@ TEST_F(EndToEndConvertFormTest, CancelAllDuringAConversionLeavesNoTarget)
     ASSERT_TRUE(VtrMake(
         { "synthetic", next.string(), "--size", "64x48", "--rate", "10", "--seconds", "0.3", "--old" }));
 
-    StartProgram();
-    ASSERT_TRUE(m_form);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     m_form->AddMovie(longMovie.string());
     m_form->AddMovie(next.string());
     m_form->edtDir->setText(QString::fromStdString(m_destination.string()));
