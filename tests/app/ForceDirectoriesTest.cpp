@@ -14,51 +14,45 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Every missing parent is created; a file in the way fails; root and the
+// empty path count as created.
 TEST(ForceDirectoriesTest, CreatesEveryMissingParent)
 {
     test::TempDir temp;
     const std::string base = temp.Path().string();
+    test::WriteFile(base + "/file", "x");
     struct Case {
         std::string path;
-        std::string mustExist;
+        bool created;
+        std::string folder; // exists afterwards when created
     };
     const Case cases[] = {
-        { base + "/a/b/c", base + "/a/b/c" },
-        { base + "/d/e/", base + "/d/e" },
-        { base + "/a/b", base + "/a/b" }, // exists already
-        { base + "//f//g", base + "/f/g" },
-        { base + "/with space/Ünïcode", base + "/with space/Ünïcode" },
+        { base + "/a/b/c", true, base + "/a/b/c" },
+        { base + "/d/e/", true, base + "/d/e" },
+        { base + "/a/b", true, base + "/a/b" }, // exists already
+        { base + "//f//g", true, base + "/f/g" },
+        { base + "/with space/Ünïcode", true, base + "/with space/Ünïcode" },
+        { "", true, "" },
+        { "/", true, "/" },
+        { base + "/file/sub", false, "" },
+        { base + "/file/sub/deeper", false, "" },
     };
     for (const Case& c : cases) {
-        EXPECT_TRUE(ForceDirectories(c.path)) << c.path;
-        EXPECT_TRUE(fs::is_directory(c.mustExist)) << c.path;
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ForceDirectories(c.path), c.created);
+        if (!c.folder.empty()) {
+            EXPECT_TRUE(fs::is_directory(c.folder));
+        }
     }
-}
+    EXPECT_FALSE(fs::exists(base + "/file/sub"));
 
-TEST(ForceDirectoriesTest, RelativePathsStartInCurrentFolder)
-{
-    test::TempDir temp;
+    // A relative path starts in the current folder.
     const fs::path previous = fs::current_path();
     fs::current_path(temp.Path());
     const bool created = ForceDirectories("rel/sub");
     fs::current_path(previous);
     EXPECT_TRUE(created);
     EXPECT_TRUE(fs::is_directory(temp.Path() / "rel/sub"));
-}
-
-TEST(ForceDirectoriesTest, RootAndEmptyPathCountAsCreated)
-{
-    EXPECT_TRUE(ForceDirectories(""));
-    EXPECT_TRUE(ForceDirectories("/"));
-}
-
-TEST(ForceDirectoriesTest, FailsWhenAParentIsAFile)
-{
-    test::TempDir temp;
-    test::WriteFile(temp / "file", "x");
-    EXPECT_FALSE(ForceDirectories(temp / "file/sub"));
-    EXPECT_FALSE(ForceDirectories(temp / "file/sub/deeper"));
-    EXPECT_FALSE(fs::exists(temp / "file/sub"));
 }
 
 // Builds a path below `base` of exactly `length` bytes out of short
