@@ -42,10 +42,8 @@ TEST_F(EngineRegistrationTest, RunsTheToolOnTheLibraryBesideTheProgram)
     fs::copy_file(TestComponent(), m_program / kEngineLibraryFile);
     fs::copy_file(vantor::test::BinDir() / "regsvr32", m_program / "regsvr32");
 
-    int slices = 0;
-    EXPECT_TRUE(RegisterEngine(m_program.string(), [&] { ++slices; }));
+    EXPECT_TRUE(RegisterEngine(m_program.string(), [] {}));
     EXPECT_EQ(FindComponentLibrary(kTestComponentClass), (m_program / kEngineLibraryFile).string());
-    EXPECT_GE(slices, 0);
 }
 
 TEST_F(EngineRegistrationTest, WithoutTheLibraryNothingRuns)
