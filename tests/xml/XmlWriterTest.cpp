@@ -7,18 +7,6 @@
 
 using namespace AdvXMLParser;
 
-TEST(XmlWriter, ValueWithContentsGivesThreeIndentedLines)
-{
-    Document document("Value");
-    document.Root()->SetAttribute("Name", "x");
-    document.Root()->Child("Contents")->AddText("a<b");
-    EXPECT_EQ(document.ToString(),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<Value Name=\"x\">\n"
-        "  <Contents>a&lt;b</Contents>\n"
-        "</Value>");
-}
-
 TEST(XmlWriter, SettingsFileLayout)
 {
     Document document("Application");
