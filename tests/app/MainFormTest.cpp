@@ -155,29 +155,28 @@ TEST_F(MainFormTest, EngineGetsTheWindowHandleAndIsReleasedWithTheWindow)
 TEST_F(MainFormTest, FailingInitializeShowsOneMessageAndStopsWaiting)
 {
     struct Case {
-        const char* name;
         bool withEngine;
         int result;
+        const char* text;
     };
     const Case cases[] = {
-        { "engine not running", true, kEngineNotRunning },
-        { "engine libraries missing", true, kEngineNotFound },
-        { "no engine object", false, kEngineNoObject },
+        { true, kEngineNotRunning, "CV Vantor Pro Player isn't running" },
+        { true, kEngineNotFound, "Unable to locate CV Vantor Pro Player" },
+        { false, kEngineNoObject, "Failed initialising VTAPI" }, // no engine object
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         dialogs.messages.clear();
         engine.results["Initialize"] = { c.result };
         auto form = MakeForm(c.withEngine);
-        ASSERT_EQ(dialogs.messages.size(), 1u) << c.name;
-        EXPECT_EQ(dialogs.messages[0].text, EngineErrorText(c.result)) << c.name;
-        EXPECT_FALSE(dialogs.messages[0].text.empty()) << c.name;
-        EXPECT_EQ(dialogs.messages[0].caption, "CV Vantor Pro Batch Export") << c.name;
-        EXPECT_EQ(dialogs.messages[0].flags, platform::MB_ICONERROR) << c.name;
-        EXPECT_FALSE(form->Batch().WaitingForEngine()) << c.name;
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, c.text);
+        EXPECT_EQ(dialogs.messages[0].caption, "CV Vantor Pro Batch Export");
+        EXPECT_EQ(dialogs.messages[0].flags, platform::MB_ICONERROR);
+        EXPECT_FALSE(form->Batch().WaitingForEngine());
         // The window stays usable.
-        EXPECT_TRUE(form->btnAddMovie->isEnabled()) << c.name;
+        EXPECT_TRUE(form->btnAddMovie->isEnabled());
     }
-    EXPECT_EQ(dialogs.messages[0].text, "Failed initialising VTAPI");
 }
 
 TEST_F(MainFormTest, StateFileIsWrittenOnExitWithEveryKeyAndItsType)
