@@ -102,12 +102,8 @@ TEST_F(ComponentRegistryTest, Regsvr32ExitCodesTellWhatFailed)
         { {}, 1 }, { { "/s" }, 1 }, { { "/s", "a.so", "b.so" }, 1 }, { { "/s", m_dir / "missing.so" }, 3 },
         { { "/s", "libm.so.6" }, 4 }, // loads, but is no component
     };
-    for (const Case& c : cases) {
-        std::string shown;
-        for (const std::string& a : c.arguments)
-            shown += a + " ";
-        EXPECT_EQ(RunRegsvr32(c.arguments), c.exitCode) << shown;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(RunRegsvr32(c.arguments), c.exitCode) << testing::PrintToString(c.arguments);
     EXPECT_FALSE(std::filesystem::exists(ComponentRegistryPath()));
 }
 
