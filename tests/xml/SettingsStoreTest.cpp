@@ -48,10 +48,16 @@ std::string FileMessage(const std::string& path, const char* what, const char* o
     return text;
 }
 
-TEST(SettingsStore, WritesTheDocumentedFileForMainWindowState)
-{
+// Each test gets its own folder and a dialog script that records every
+// message the store shows.
+class SettingsStore : public ::testing::Test {
+protected:
     TempDir dir;
     ScriptedDialogs dialogs;
+};
+
+TEST_F(SettingsStore, WritesTheDocumentedFileForMainWindowState)
+{
     TXMLSettings settings(true);
     settings.SetInteger("Height", 600);
     settings.SetMultiString("Movies", { "C:\\a.vtr", "C:\\b.vtz" });
@@ -74,10 +80,8 @@ TEST(SettingsStore, WritesTheDocumentedFileForMainWindowState)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(SettingsStore, EveryTypeSurvivesASaveAndALoad)
+TEST_F(SettingsStore, EveryTypeSurvivesASaveAndALoad)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     const TXMLDateTime date { 7, 30, 14, 5, 3, 2009 };
     const TXMLBinary bytes { 0x1F, 0xA0, 0x00, 0xFF };
     const std::string utf8 = "Gr\xC3\xBC\xC3\x9F"
@@ -116,7 +120,7 @@ TEST(SettingsStore, EveryTypeSurvivesASaveAndALoad)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(SettingsStore, ReadingRulesOfHandWrittenFiles)
+TEST_F(SettingsStore, ReadingRulesOfHandWrittenFiles)
 {
     struct Case {
         const char* what;
@@ -200,8 +204,6 @@ TEST(SettingsStore, ReadingRulesOfHandWrittenFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempDir dir;
-        ScriptedDialogs dialogs;
         WriteFile(dir / "in.xml", c.file);
         TXMLSettings settings(false);
         ASSERT_TRUE(settings.ReadXMLSettingsFile(dir / "in.xml"));
@@ -210,10 +212,8 @@ TEST(SettingsStore, ReadingRulesOfHandWrittenFiles)
     }
 }
 
-TEST(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
+TEST_F(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     WriteFile(dir / "in.xml",
         Wrap("<Value Name=\"N\" Type=\"Integer\"><Contents>abc</Contents></Value>"
              "<Value Name=\"T\" Type=\"String\"><Contents>note</Contents><Metadata>about it<Unit Scale=\"2\" "
@@ -248,10 +248,8 @@ TEST(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
     EXPECT_EQ(metadata.attributes.at("Unit").properties.at("Scale"), "2");
 }
 
-TEST(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
+TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     settings.SetInteger("Window\\Size\\Width", 800);
     settings.SetInteger("\\Window\\Left", 10);
@@ -288,7 +286,7 @@ TEST(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
     EXPECT_EQ(reread.GetString("B", ""), "upper");
 }
 
-TEST(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
+TEST_F(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
 {
     TXMLSettings settings(false);
     settings.SetBinary("V", { 1, 2, 3 });
@@ -303,9 +301,8 @@ TEST(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
     EXPECT_EQ(settings.GetBinary("V", { 9 }), TXMLBinary { 9 });
 }
 
-TEST(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
+TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
 {
-    ScriptedDialogs dialogs;
     const std::string app = "Settings Test " + std::to_string(getpid());
     const fs::path expected = fs::path(std::getenv("XDG_CONFIG_HOME")) / "Corvane" / (app + ".xml");
     fs::remove_all(expected.parent_path());
@@ -332,11 +329,10 @@ TEST(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
     fs::remove_all(expected.parent_path());
 }
 
-TEST(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
+TEST_F(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
 {
     const fs::path common = fs::path(std::getenv("XDG_CONFIG_DIRS")) / "Corvane" / "Shared.xml";
     EXPECT_EQ(TXMLSettings::CommonFilePath("Shared"), common.string());
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     EXPECT_FALSE(settings.ReadXMLSettings("Shared", true));
     settings.SetBool("Flag", true);
@@ -349,10 +345,8 @@ TEST(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
     fs::remove(TXMLSettings::UserFilePath("Shared"));
 }
 
-TEST(SettingsStore, UnparseableAndUnreadableFilesAreReportedAndKeepTheValuesHeld)
+TEST_F(SettingsStore, UnparseableAndUnreadableFilesAreReportedAndKeepTheValuesHeld)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     settings.SetInteger("Kept", 1);
 
@@ -383,10 +377,8 @@ TEST(SettingsStore, UnparseableAndUnreadableFilesAreReportedAndKeepTheValuesHeld
     }
 }
 
-TEST(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)
+TEST_F(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     settings.SetString("Text", std::string(4096, 'x'));
 
@@ -437,10 +429,8 @@ TEST(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)
     }
 }
 
-TEST(SettingsStore, SavedFilesKeepPermissionsAndLinksAndAreNeverWorldWritable)
+TEST_F(SettingsStore, SavedFilesKeepPermissionsAndLinksAndAreNeverWorldWritable)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     settings.SetInteger("A", 1);
 
@@ -473,10 +463,8 @@ TEST(SettingsStore, SavedFilesKeepPermissionsAndLinksAndAreNeverWorldWritable)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(SettingsStore, TextsThatXmlCannotHoldStillLeaveALoadableFile)
+TEST_F(SettingsStore, TextsThatXmlCannotHoldStillLeaveALoadableFile)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     TXMLSettings settings(false);
     settings.SetString("Control",
         std::string("a\x01"
