@@ -213,7 +213,9 @@ void PrintUsage(std::FILE* to)
 int RunCli(int argc, char** argv)
 {
     const std::string caption = ApplicationTitle();
-    if (!LoadLanguageAtStartup())
+    // The terminal front end speaks the window program's language and reads
+    // its packs (vantor-batch-export.FRA), which sit beside both programs.
+    if (!LoadLanguageAtStartup(platform::ExecutableFolder() + "/vantor-batch-export"))
         return kCliRefused;
 
     CliOptions options;
