@@ -80,13 +80,25 @@ TEST_F(WindowStateTest, MissingFileGivesCentredDefaults)
     WindowState state = LoadWindowState(Defaults());
     EXPECT_EQ(state.width, 513);
     EXPECT_EQ(state.height, 576);
-    EXPECT_EQ(state.left, (1024 - 513) / 2);
-    EXPECT_EQ(state.top, (768 - 576) / 2);
+    EXPECT_EQ(state.left, 255);
+    EXPECT_EQ(state.top, 96);
     EXPECT_TRUE(state.movies.empty());
     EXPECT_EQ(state.dstDirectory, (m_dir / "Documents") + "/CV Vantor Exports");
     EXPECT_EQ(state.moviesInitialDir, (m_dir / "Documents") + "/CV Vantor Movies");
     EXPECT_EQ(state.flashOptionsHtmlPath, "");
     EXPECT_EQ(state.flashOptionsSwfPath, "");
+
+    // A stored size is what gets centred; an empty folder counts as missing.
+    TXMLSettings settings(false);
+    settings.SetInteger("Width", 2000);
+    settings.SetInteger("Height", 500);
+    settings.SetString("DstDirectory", "");
+    settings.SaveAll(kMainSettingsApplication);
+    state = LoadWindowState(Defaults());
+    EXPECT_EQ(state.width, 2000);
+    EXPECT_EQ(state.left, 0); // wider than the screen: not negative
+    EXPECT_EQ(state.top, 134);
+    EXPECT_EQ(state.dstDirectory, (m_dir / "Documents") + "/CV Vantor Exports");
 }
 
 TEST_F(WindowStateTest, SavedStateComesBackWithOnlyExistingMovies)
@@ -122,21 +134,6 @@ TEST_F(WindowStateTest, SavedStateComesBackWithOnlyExistingMovies)
     EXPECT_EQ(loaded.moviesInitialDir, saved.moviesInitialDir);
     EXPECT_EQ(loaded.flashOptionsHtmlPath, "/templates/");
     EXPECT_EQ(loaded.flashOptionsSwfPath, "/bars/");
-}
-
-TEST_F(WindowStateTest, StoredSizeIsUsedForTheCentringDefaults)
-{
-    TXMLSettings settings(false);
-    settings.SetInteger("Width", 2000);
-    settings.SetInteger("Height", 500);
-    settings.SetString("DstDirectory", "");
-    settings.SaveAll(kMainSettingsApplication);
-
-    WindowState state = LoadWindowState(Defaults());
-    EXPECT_EQ(state.width, 2000);
-    EXPECT_EQ(state.left, 0); // wider than the screen: not negative
-    EXPECT_EQ(state.top, (768 - 500) / 2);
-    EXPECT_EQ(state.dstDirectory, (m_dir / "Documents") + "/CV Vantor Exports"); // empty counts as missing
 }
 
 } // namespace
