@@ -49,7 +49,7 @@ function(vantor_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTOR_BIN_DIR=${VANTOR_OUTPUT_DIR}" ${ARG_PROPERTIES})
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${ARG_PROPERTIES})
 endfunction()
 
 # vantor_test_folder(PREFIX DEPS ...) builds every *Test.cpp of the current
