@@ -19,8 +19,8 @@ namespace vantor {
 std::string ComponentRegistryPath();
 
 // Records (or replaces) the library that serves `classId`. S_OK or E_FAIL.
-int RegisterComponentClass(const std::string& classId, const std::string& libraryPath,
-    const std::string& description);
+int RegisterComponentClass(
+    const std::string& classId, const std::string& libraryPath, const std::string& description);
 // Removes the class. S_OK, or REGDB_E_CLASSNOTREG when it was not registered.
 int UnregisterComponentClass(const std::string& classId);
 // The library registered for `classId`, if any.
@@ -35,7 +35,7 @@ constexpr unsigned CLSCTX_INPROC_HANDLER = 0x2;
 // registered; CLASS_E_CLASSNOTAVAILABLE when the library cannot be loaded or
 // lacks its DllGetClassObject; the factory's own result otherwise. A loaded
 // library stays loaded for the life of the process.
-int CoCreateInstance(const char* classId, void* outer, unsigned classContext, const char* interfaceId,
-    void** object);
+int CoCreateInstance(
+    const char* classId, void* outer, unsigned classContext, const char* interfaceId, void** object);
 
 } // namespace vantor
