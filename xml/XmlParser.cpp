@@ -235,8 +235,14 @@ private:
     // literal is optional, as in a notation) a system literal. False when
     // neither keyword is at the current position.
     bool ParseExternalId(bool systemLiteralOptional);
-    void ParseSystemLiteral();
-    void ParsePublicIdLiteral();
+    void ParseSystemLiteral() { ParseQuotedLiteral(kErrorExternalId, chars::IsChar, kErrorInvalidChar); }
+    void ParsePublicIdLiteral()
+    {
+        ParseQuotedLiteral(kErrorPublicId, chars::IsPubidChar, kErrorPublicIdChar);
+    }
+    // A literal in single or double quotes whose every byte `accepts`;
+    // `missingCode` when no quote opens it, `badCharCode` at a refused byte.
+    void ParseQuotedLiteral(int missingCode, bool (*accepts)(unsigned char), int badCharCode);
     void RequireSpace(int code)
     {
         if (!SkipSpaces())
@@ -1071,35 +1077,18 @@ bool ParserContext::ParseExternalId(bool systemLiteralOptional)
     return true;
 }
 
-void ParserContext::ParseSystemLiteral()
+void ParserContext::ParseQuotedLiteral(int missingCode, bool (*accepts)(unsigned char), int badCharCode)
 {
     if (!Next('"') && !Next('\''))
-        FailHere(kErrorExternalId);
+        FailHere(missingCode);
     const unsigned char quote = *m_pos++;
     for (;;) {
         if (AtEnd())
             Fail(kErrorEndOfInput);
         if (*m_pos == quote)
             break;
-        if (!chars::IsChar(*m_pos))
-            Fail(kErrorInvalidChar);
-        ++m_pos;
-    }
-    ++m_pos;
-}
-
-void ParserContext::ParsePublicIdLiteral()
-{
-    if (!Next('"') && !Next('\''))
-        FailHere(kErrorPublicId);
-    const unsigned char quote = *m_pos++;
-    for (;;) {
-        if (AtEnd())
-            Fail(kErrorEndOfInput);
-        if (*m_pos == quote)
-            break;
-        if (!chars::IsPubidChar(*m_pos))
-            Fail(kErrorPublicIdChar);
+        if (!accepts(*m_pos))
+            Fail(badCharCode);
         ++m_pos;
     }
     ++m_pos;
