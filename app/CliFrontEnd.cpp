@@ -18,14 +18,11 @@
 #include "strings/StringIds.h"
 #include "xml/XMLSettings.h"
 
-#include <atomic>
 #include <chrono>
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -41,30 +38,23 @@ constexpr int kLoopSliceMs = 50;
 
 // Written by the signal handler, read by the message loop.
 volatile std::sig_atomic_t g_interrupts = 0;
-// The output the engine is writing and that nothing else owns yet: a second
-// Ctrl+C removes it before leaving, so no half-written file stays behind.
-char g_partialOutput[PATH_MAX];
-std::atomic<bool> g_partialArmed { false };
 
+// The engine writes every output as an unnamed file that gets its name only
+// when complete, so leaving at once never leaves a partial file behind.
 [[noreturn]] void LeaveNow()
 {
-    if (g_partialArmed.load())
-        ::unlink(g_partialOutput);
     static const char newline[] = "\n";
     [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, newline, 1);
     ::_exit(kCliFailed);
 }
 
+// Ctrl+C, a terminal hang-up and a polite kill all cancel the run; a
+// second one leaves at once.
 void OnInterrupt(int)
 {
     if (g_interrupts > 0)
         LeaveNow();
     g_interrupts = 1;
-}
-
-void OnTerminate(int)
-{
-    LeaveNow();
 }
 
 void InstallSignalHandlers()
@@ -73,18 +63,8 @@ void InstallSignalHandlers()
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a question waiting for its answer ends on Ctrl+C.
     action.sa_handler = OnInterrupt;
-    sigaction(SIGINT, &action, nullptr);
-    action.sa_handler = OnTerminate;
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-void ArmPartialOutput(const std::string& path)
-{
-    g_partialArmed = false;
-    if (path.size() >= sizeof g_partialOutput)
-        return;
-    std::memcpy(g_partialOutput, path.c_str(), path.size() + 1);
-    g_partialArmed = true;
+    for (const int signal : { SIGINT, SIGTERM, SIGHUP })
+        sigaction(signal, &action, nullptr);
 }
 
 // Message boxes on the terminal. Errors go to standard error; the overwrite
@@ -293,15 +273,6 @@ int RunCli(int argc, char** argv)
     if (g_interrupts > 0)
         return kCliFailed;
 
-    // Conversion targets that exist before the run are the user's files (or
-    // the sources themselves): never removed on a hasty exit.
-    std::set<std::string> existingTargets;
-    for (const std::string& movie : movies.Paths()) {
-        const std::string target = OutputFilePath(options.destination, movie, ExportFormat::Conversion);
-        if (PathExists(target))
-            existingTargets.insert(target);
-    }
-
     const bool started = options.format == ExportFormat::Conversion
         ? RunConvertCommand(run, nullptr, caption)
         : RunExportCommand(run, options.format, caption);
@@ -317,17 +288,8 @@ int RunCli(int argc, char** argv)
         }
         if (auto message = queue.GetMessage(kLoopSliceMs))
             run.HandleNotification(message->message, message->wParam, message->lParam);
-        // An export's output (after its unique name is made) and a new
-        // conversion target belong to the run until the movie ends.
-        const bool writing = !run.IsIdle() && run.Phase() == MoviePhase::Processing
-            && !existingTargets.contains(run.CurrentOutputPath());
-        if (writing)
-            ArmPartialOutput(run.CurrentOutputPath());
-        else
-            g_partialArmed = false;
         view.Tick();
     }
-    g_partialArmed = false;
     view.Finish();
     return RunResult(view.StatusLines(), movies.Count());
 }

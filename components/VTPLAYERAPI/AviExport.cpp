@@ -72,6 +72,26 @@ SwsPtr MakeScaler(const AVFrame* source, const AVCodecContext* encoder)
     return scaler;
 }
 
+// Output frame n shows the last movie frame stamped at or before n / rate
+// plus a tolerance of half a frame (of the faster of the two rates): time
+// stamps are rounded to the stream's time base (Matroska keeps whole
+// milliseconds, so frame 1 of a 15 fps movie sits at 67 ms, after 1/15 s),
+// and without the tolerance a frame stamped a little late would lose its
+// output frame to the next one. Returns how many output frames come before
+// a movie frame stamped `ticks` after the first: the smallest n with
+// n / rate + tolerance >= ticks.
+std::int64_t OutputFramesBefore(
+    std::int64_t ticks, AVRational timeBase, AVRational outputRate, AVRational movieRate)
+{
+    const AVRational faster = av_cmp_q(outputRate, movieRate) > 0 ? outputRate : movieRate;
+    const AVRational tolerance { faster.den, 2 * faster.num }; // seconds
+    // (ticks * timeBase - tolerance) * outputRate, rounded up, exactly.
+    const std::int64_t numerator
+        = ticks * timeBase.num * tolerance.den - std::int64_t { tolerance.num } * timeBase.den;
+    const std::int64_t denominator = std::int64_t { timeBase.den } * tolerance.den * outputRate.den;
+    return std::max<std::int64_t>(0, av_rescale_rnd(numerator, outputRate.num, denominator, AV_ROUND_UP));
+}
+
 CodecContextPtr OpenDecoder(const AVStream* stream)
 {
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -178,10 +198,8 @@ void AviExporter::Run(const std::string& outputPath)
     AVFormatContext* input = m_movie.Format();
     while (true) {
         m_control.CheckCancel();
-        const int result = av_read_frame(input, m_packet.get());
-        if (result == AVERROR_EOF)
+        if (!m_movie.ReadPacket(m_packet.get()))
             break;
-        Check(result, "damaged movie \"" + m_movie.Path() + "\"");
         if (m_packet->stream_index == m_movie.VideoStream())
             Decode(m_videoDecoder.get(), m_packet.get(), true);
         else if (m_audioDecoder && m_packet->stream_index == m_movie.AudioStream())
@@ -194,7 +212,7 @@ void AviExporter::Run(const std::string& outputPath)
         const AVStream* stream = input->streams[m_movie.VideoStream()];
         const std::int64_t end = m_lastPts
             + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), stream->time_base));
-        EmitUpTo(av_rescale_q_rnd(end - m_firstPts, stream->time_base, av_inv_q(m_outputRate), AV_ROUND_UP));
+        EmitUpTo(OutputFramesBefore(end - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     }
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
@@ -343,9 +361,8 @@ void AviExporter::TakeVideoFrame(AVFrame* frame)
         m_firstPts = pts;
     if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts)
         return; // a repeated time stamp: the first frame of that time wins
-    // Output frame n shows the last movie frame at or before n / rate.
     if (m_held)
-        EmitUpTo(av_rescale_q_rnd(pts - m_firstPts, stream->time_base, av_inv_q(m_outputRate), AV_ROUND_UP));
+        EmitUpTo(OutputFramesBefore(pts - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     else
         m_held = MakeFrame();
     av_frame_unref(m_held.get());

@@ -35,10 +35,8 @@ void RemuxToCurrent(MovieSource& movie, const std::string& outputPath, const Tas
         PacketPtr packet = MakePacket();
         while (true) {
             control.CheckCancel();
-            const int result = av_read_frame(input, packet.get());
-            if (result == AVERROR_EOF)
+            if (!movie.ReadPacket(packet.get()))
                 break;
-            Check(result, "damaged movie \"" + movie.Path() + "\"");
             const int target = packet->stream_index < static_cast<int>(map.size())
                 ? map[static_cast<size_t>(packet->stream_index)]
                 : -1;

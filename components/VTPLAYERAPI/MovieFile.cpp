@@ -4,9 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sstream>
 #include <unistd.h>
 #include <zstd.h>
@@ -44,31 +42,6 @@ std::int64_t FileSize(const std::string& path)
     std::error_code error;
     const auto size = fs::file_size(path, error);
     return error ? 0 : static_cast<std::int64_t>(size);
-}
-
-std::string RandomSuffix()
-{
-    static std::atomic<unsigned> counter { 0 };
-    std::random_device device;
-    char text[32];
-    std::snprintf(text, sizeof text, "%08x%04x", device(), counter++ & 0xFFFF);
-    return text;
-}
-
-// Creates a new empty file at a fresh name `prefix` + random + `suffix`.
-std::string CreateUniqueFile(const std::string& prefix, const std::string& suffix)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = prefix + RandomSuffix() + suffix;
-        const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno != EEXIST)
-            throw MovieError(ErrnoText("cannot create", path));
-    }
-    throw MovieError("cannot create a temporary file beside \"" + prefix + "\"");
 }
 
 struct ZstdDStreamDeleter {
@@ -271,39 +244,6 @@ void CompressFile(const std::string& source, const std::string& target, int leve
         throw MovieError(ErrnoText("cannot write", target));
 }
 
-PartialFile::PartialFile(std::string finalPath)
-    : m_finalPath(std::move(finalPath))
-{
-    const fs::path target(m_finalPath);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    // A hidden name in the destination folder, so that the final rename
-    // stays on one file system and file managers do not show the file.
-    m_temporaryPath = CreateUniqueFile((folder / ("." + target.filename().string() + ".")).string(), ".part");
-}
-
-PartialFile::~PartialFile()
-{
-    if (!m_committed)
-        ::unlink(m_temporaryPath.c_str());
-}
-
-void PartialFile::Commit()
-{
-    if (std::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
-        throw MovieError(ErrnoText("cannot write", m_finalPath));
-    m_committed = true;
-}
-
-TemporaryFile::TemporaryFile(const std::string& suffix)
-{
-    m_path = CreateUniqueFile((fs::temp_directory_path() / "vantor-movie-").string(), suffix);
-}
-
-TemporaryFile::~TemporaryFile()
-{
-    ::unlink(m_path.c_str());
-}
-
 MovieSource::MovieSource(const std::string& path, const TaskControl& control)
     : m_path(path)
 {
@@ -314,7 +254,7 @@ MovieSource::MovieSource(const std::string& path, const TaskControl& control)
     std::string readPath = path;
     if (IsZstdFile(path)) {
         m_compressed = true;
-        m_unpacked = std::make_unique<TemporaryFile>(".vtr");
+        m_unpacked = std::make_unique<TemporaryFile>();
         DecompressFile(path, m_unpacked->Path(), control);
         readPath = m_unpacked->Path();
     }
@@ -401,8 +341,41 @@ std::int64_t MovieSource::FrameCount() const
         static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
 }
 
+bool MovieSource::ReadPacket(AVPacket* packet)
+{
+    const int result = av_read_frame(m_format.get(), packet);
+    if (result != AVERROR_EOF) {
+        Check(result, "damaged movie \"" + m_path + "\"");
+        const AVStream* stream = m_format->streams[packet->stream_index];
+        const std::int64_t start = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (start != AV_NOPTS_VALUE) {
+            const std::int64_t origin = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+            m_dataEnd = std::max(m_dataEnd,
+                av_rescale_q(start - origin + std::max<std::int64_t>(0, packet->duration), stream->time_base,
+                    AV_TIME_BASE_Q));
+        }
+        return true;
+    }
+    // A frame's worth of slack: the stated duration is rounded to the
+    // container's time base.
+    const std::int64_t slack = av_rescale_q(1, av_inv_q(m_frameRate), AV_TIME_BASE_Q) + AV_TIME_BASE / 1000;
+    // AVI states its length as a frame count in the header; the duration
+    // the demuxer gives a file without its index is what it found.
+    const std::int64_t frames = m_format->streams[m_videoStream]->nb_frames;
+    const std::int64_t stated
+        = std::max(Duration(), frames > 0 ? av_rescale_q(frames, av_inv_q(m_frameRate), AV_TIME_BASE_Q) : 0);
+    if (stated > 0 && m_dataEnd + slack < stated) {
+        char text[96];
+        std::snprintf(text, sizeof text, "\": the data ends at %.3f s of %.3f s",
+            static_cast<double>(m_dataEnd) / AV_TIME_BASE, static_cast<double>(stated) / AV_TIME_BASE);
+        throw MovieError("damaged movie \"" + m_path + text);
+    }
+    return false;
+}
+
 void MovieSource::Rewind()
 {
+    m_dataEnd = 0;
     Check(avformat_seek_file(m_format.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BACKWARD),
         "cannot rewind \"" + m_path + "\"");
 }

@@ -10,9 +10,10 @@
 //   tag (and without a cursor track).
 // - A compressed movie (".vtz") is either of the two compressed as a whole
 //   with zstd. It is recognised by the zstd frame magic, not by its name, and
-//   read through a decompressed temporary copy.
+//   read through a decompressed copy in an unnamed temporary file.
 
 #include "FFmpeg.h"
+#include "UnnamedFile.h"
 
 #include <atomic>
 #include <cstdint>
@@ -71,43 +72,6 @@ void DecompressFile(const std::string& source, const std::string& target, const 
 void CompressFile(
     const std::string& source, const std::string& target, int level, const TaskControl& control);
 
-// An output file written under a temporary name in the destination folder
-// and renamed to its final name by Commit, so that a failed or cancelled run
-// never leaves a partial file under the final name. The destructor deletes
-// an uncommitted file.
-class PartialFile final {
-public:
-    // Creates the temporary file (mode 0666 less the umask); throws
-    // MovieError when the folder cannot be written to.
-    explicit PartialFile(std::string finalPath);
-    ~PartialFile();
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
-    const std::string& TemporaryPath() const { return m_temporaryPath; }
-    const std::string& FinalPath() const { return m_finalPath; }
-    // Renames the temporary file over the final path; throws MovieError.
-    void Commit();
-
-private:
-    std::string m_finalPath;
-    std::string m_temporaryPath;
-    bool m_committed = false;
-};
-
-// A temporary file in the system's temporary folder, deleted with the object.
-class TemporaryFile final {
-public:
-    explicit TemporaryFile(const std::string& suffix);
-    ~TemporaryFile();
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 // An open movie of any kind, ready to be read from its first packet.
 class MovieSource final {
 public:
@@ -135,6 +99,11 @@ public:
     // Frames of the video stream, from its duration and rate.
     std::int64_t FrameCount() const;
 
+    // The next packet of any stream into `packet`; false after the last.
+    // Throws MovieError when the data stops with an error, or ends before
+    // the duration the movie states (a cut-off file is damaged, not short).
+    bool ReadPacket(AVPacket* packet);
+
     // Back to the first packet (a second export of the same open movie).
     void Rewind();
 
@@ -148,6 +117,7 @@ private:
     int m_audioStream = -1;
     AVRational m_frameRate { 25, 1 };
     CursorTrack m_cursor;
+    std::int64_t m_dataEnd = 0; // AV_TIME_BASE units: the latest end of a packet read
 };
 
 // Creates an output context of the named format writing to `path`.

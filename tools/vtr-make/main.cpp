@@ -158,34 +158,34 @@ void Run(const Arguments& args)
         {
             MovieSource check(args.paths[0], TaskControl {});
         }
-        const std::string partial = output + ".part";
-        try {
-            CompressFile(args.paths[0], partial, 3, MakeProgress("Compressing"));
-            std::filesystem::rename(partial, output);
-        } catch (...) {
-            std::remove(partial.c_str());
-            throw;
-        }
+        PartialFile packed(output);
+        CompressFile(args.paths[0], packed.TemporaryPath(), 3, MakeProgress("Compressing"));
+        packed.Commit();
         return;
     }
     const MovieLayout layout = args.old ? MovieLayout::Version14 : MovieLayout::Current;
-    // A compressed movie is written plain first, then packed.
-    std::unique_ptr<TemporaryFile> plain;
-    const std::string target = compress ? (plain = std::make_unique<TemporaryFile>(".vtr"))->Path() : output;
-    if (args.command == "synthetic")
-        WriteSyntheticMovie(target, args.synthetic, layout, MakeProgress("Recording"));
-    else
-        ImportVideo(args.paths[0], target, layout, args.width, args.height, MakeProgress("Importing"));
-    if (compress) {
-        const std::string partial = output + ".part";
-        try {
-            CompressFile(target, partial, 3, MakeProgress("Compressing"));
-            std::filesystem::rename(partial, output);
-        } catch (...) {
-            std::remove(partial.c_str());
-            throw;
-        }
+    // A compressed movie is written plain first, beside its target, then packed.
+    const std::string target = compress ? output + ".plain" : output;
+    const auto make = [&] {
+        if (args.command == "synthetic")
+            WriteSyntheticMovie(target, args.synthetic, layout, MakeProgress("Recording"));
+        else
+            ImportVideo(args.paths[0], target, layout, args.width, args.height, MakeProgress("Importing"));
+    };
+    if (!compress) {
+        make();
+        return;
     }
+    try {
+        make();
+        PartialFile packed(output);
+        CompressFile(target, packed.TemporaryPath(), 3, MakeProgress("Compressing"));
+        packed.Commit();
+    } catch (...) {
+        std::remove(target.c_str());
+        throw;
+    }
+    std::remove(target.c_str());
 }
 
 } // namespace

@@ -35,9 +35,10 @@ void MakeMovie(const std::string& path, MovieKind kind, const SyntheticOptions& 
         WriteSyntheticMovie(path, options, layout, TaskControl {});
         return;
     }
-    TemporaryFile plain(".vtr");
-    WriteSyntheticMovie(plain.Path(), options, layout, TaskControl {});
-    CompressFile(plain.Path(), path, 3, TaskControl {});
+    const std::string plain = path + ".plain";
+    WriteSyntheticMovie(plain, options, layout, TaskControl {});
+    CompressFile(plain, path, 3, TaskControl {});
+    std::remove(plain.c_str());
 }
 
 Probe ProbeFile(const std::string& path)
