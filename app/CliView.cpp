@@ -1,5 +1,6 @@
 #include "app/CliView.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace vantor {
@@ -18,6 +19,56 @@ int Percent(int position)
 }
 
 } // namespace
+
+std::string EscapeControls(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    char hex[8];
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            continue;
+        case '\a':
+            escaped += "\\a";
+            continue;
+        case '\b':
+            escaped += "\\b";
+            continue;
+        case '\t':
+            escaped += "\\t";
+            continue;
+        case '\n':
+            escaped += "\\n";
+            continue;
+        case '\v':
+            escaped += "\\v";
+            continue;
+        case '\f':
+            escaped += "\\f";
+            continue;
+        case '\r':
+            escaped += "\\r";
+            continue;
+        default:
+            break;
+        }
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            escaped += hex;
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80
+            && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // U+0080 to U+009F in UTF-8: the C1 controls, CSI among them.
+            std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(text[++i]));
+            escaped += hex;
+        } else {
+            escaped += static_cast<char>(c);
+        }
+    }
+    return escaped;
+}
 
 CliView::CliView(const MovieList& movies, std::string destination, std::FILE* out, std::FILE* progress,
     bool terminal, Clock clock)
@@ -60,7 +111,7 @@ void CliView::AddStatusLine(const std::string& line)
     // The bars stand below the log: take them away, write the line, and let
     // the next drawing put them back.
     ClearBars();
-    std::fputs(line.c_str(), m_out);
+    std::fputs(EscapeControls(line).c_str(), m_out);
     std::fputc('\n', m_out);
     std::fflush(m_out);
     m_dirty = true;
@@ -101,7 +152,7 @@ std::string CliView::BarLine(int position, const std::string& text) const
     char percent[16];
     std::snprintf(percent, sizeof percent, "%3d%% ", Percent(position));
     line += percent;
-    line += text;
+    line += EscapeControls(text);
     // A line longer than the terminal would wrap and break the redraw.
     if (static_cast<int>(line.size()) >= m_width)
         line.resize(m_width - 1);
@@ -127,14 +178,14 @@ void CliView::Draw()
         // The step's own percentage is not set yet when its label changes.
         m_plainDetail = m_detailText;
         m_plainTenth = 0;
-        std::fprintf(m_progress, "%s\n", m_detailText.c_str());
+        std::fprintf(m_progress, "%s\n", EscapeControls(m_detailText).c_str());
     } else {
         const int tenth = Percent(m_detailPosition) / 10;
         if (tenth == m_plainTenth)
             return;
         m_plainTenth = tenth;
-        std::fprintf(m_progress, "%s %d%% (%d%% overall)\n", m_detailText.c_str(), Percent(m_detailPosition),
-            Percent(m_overallPosition));
+        std::fprintf(m_progress, "%s %d%% (%d%% overall)\n", EscapeControls(m_detailText).c_str(),
+            Percent(m_detailPosition), Percent(m_overallPosition));
     }
     std::fflush(m_progress);
 }

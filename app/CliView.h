@@ -6,7 +6,8 @@
 // on a terminal, an overall and a per-movie bar redrawn in place, at most
 // ten times a second; otherwise a plain line for each step of each movie
 // ("Opening movie: clip.vtr") and, at most ten times a second, one for each
-// further tenth of that step's progress.
+// further tenth of that step's progress. Both print their texts through
+// EscapeControls.
 
 #include "app/BatchRun.h"
 #include "app/MovieList.h"
@@ -17,6 +18,12 @@
 #include <string>
 
 namespace vantor {
+
+// The text with every control character written as a C escape (\n, \t,
+// \x1b, \u0085 for the C1 controls) and the backslash doubled, so that a
+// movie name cannot break a line or steer the terminal. The window shows
+// names as they are; only the terminal lines are escaped.
+std::string EscapeControls(const std::string& text);
 
 class CliView final : public IBatchView {
 public:

@@ -16,6 +16,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   ffmpeg xvfb xauth xdg-utils procps
+  # a second reader of the written video files
+  gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
 
 missing=()

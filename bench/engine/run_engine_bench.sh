@@ -7,19 +7,29 @@
 #    sound) is exported to AVI RUNS times by the engine (default settings:
 #    MPEG-4 "XVID" at quality 7500 = fixed quantiser 9, key frame every 100
 #    frames, MP3 64 kbit/s mono 22.05 kHz) and RUNS times by ffmpeg with the
-#    same encoders and parameters, alternating. Prints the median wall time
-#    of each and their ratio engine/ffmpeg (target: 1.05 or less).
+#    same encoders and parameters, alternating, so that each pair of runs
+#    meets the same neighbours on a shared machine. Prints the ratio
+#    engine/ffmpeg of every pair, then their median and range (min-max),
+#    for wall and CPU time (target: median 1.05 or less).
 # 2. The engine's time per movie beyond encoding: 50 one-second movies
 #    against one 50-second movie of the same content, both through the
-#    engine; (T(50 x 1 s) - T(1 x 50 s)) / 50 (target: under 30 ms).
+#    engine, alternating; (T(50 x 1 s) - T(1 x 50 s)) / 50 for every pair,
+#    then their median and range (target: median under 30 ms).
+# RUNS (the number of pairs) is at least 5. Quote figures from a quiet
+# machine: other builds running at the same time move them by tens of
+# per cent.
 set -euo pipefail
 build=$(cd "${1:?usage: run_engine_bench.sh BUILD-FOLDER [RUNS]}" && pwd)
 runs=${2:-5}
+if (( runs < 5 )); then echo "RUNS must be at least 5" >&2; exit 2; fi
 bin="$build/bin"
 work=$(mktemp -d "${TMPDIR:-/tmp}/engine-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# Reads one number a line; prints "median min max".
+summary() {
+    sort -g | awk '{ v[NR] = $1 } END { printf "%s %s %s\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, v[1], v[NR] }'
+}
 # Runs a command and prints "wall cpu" in seconds (cpu = user + system,
 # children included): on a shared machine the CPU time shows the work done
 # when the wall time mostly shows the neighbours.
@@ -38,32 +48,32 @@ for i in $(seq 1 50); do cp "$work/short/one.vtr" "$work/short/movie$i.vtr"; don
 rm "$work/short/one.vtr"
 "$bin/vtr-make" synthetic "$work/long.vtr" --size 1280x720 --rate 15 --seconds 50 --sound 22050
 
-engine_wall=(); engine_cpu=(); ffmpeg_wall=(); ffmpeg_cpu=()
+wall_ratio=(); cpu_ratio=()
 for run in $(seq 1 "$runs"); do
     rm -f "$work/out/"*
-    read -r w c < <(timed "$bin/engine-driver" "$work/out" "$work/movie.vtr")
-    engine_wall+=("$w"); engine_cpu+=("$c")
-    read -r w c < <(timed ffmpeg -nostdin -loglevel error -y -i "$work/movie.vtr" -map 0:v:0 -map 0:a:0 \
+    read -r ew ec < <(timed "$bin/engine-driver" "$work/out" "$work/movie.vtr")
+    read -r fw fc < <(timed ffmpeg -nostdin -loglevel error -y -i "$work/movie.vtr" -map 0:v:0 -map 0:a:0 \
         -c:v mpeg4 -vtag XVID -q:v 9 -g 100 -pix_fmt yuv420p \
         -c:a libmp3lame -b:a 64k -ar 22050 -ac 1 "$work/out/ffmpeg.avi")
-    ffmpeg_wall+=("$w"); ffmpeg_cpu+=("$c")
-    echo "run $run: engine ${engine_wall[-1]} s (cpu ${engine_cpu[-1]} s), ffmpeg ${ffmpeg_wall[-1]} s (cpu ${ffmpeg_cpu[-1]} s)"
+    wall_ratio+=("$(echo "$ew / $fw" | bc -l)"); cpu_ratio+=("$(echo "$ec / $fc" | bc -l)")
+    printf 'pair %d: engine %s s (cpu %s s), ffmpeg %s s (cpu %s s), ratio wall %.3f cpu %.3f\n' \
+        "$run" "$ew" "$ec" "$fw" "$fc" "${wall_ratio[-1]}" "${cpu_ratio[-1]}"
 done
-ew=$(printf '%s\n' "${engine_wall[@]}" | median); fw=$(printf '%s\n' "${ffmpeg_wall[@]}" | median)
-ec=$(printf '%s\n' "${engine_cpu[@]}" | median); fc=$(printf '%s\n' "${ffmpeg_cpu[@]}" | median)
-printf 'median wall: engine %.3f s, ffmpeg %.3f s, ratio engine/ffmpeg %.3f (target <= 1.05)\n' "$ew" "$fw" "$(echo "$ew / $fw" | bc -l)"
-printf 'median cpu:  engine %.3f s, ffmpeg %.3f s, ratio engine/ffmpeg %.3f\n' "$ec" "$fc" "$(echo "$ec / $fc" | bc -l)"
+read -r m lo hi < <(printf '%s\n' "${wall_ratio[@]}" | summary)
+printf 'wall ratio engine/ffmpeg: median %.3f, range %.3f-%.3f over %d pairs (target <= 1.05)\n' "$m" "$lo" "$hi" "$runs"
+read -r m lo hi < <(printf '%s\n' "${cpu_ratio[@]}" | summary)
+printf 'cpu ratio engine/ffmpeg:  median %.3f, range %.3f-%.3f over %d pairs\n' "$m" "$lo" "$hi" "$runs"
 
-short_wall=(); short_cpu=(); long_wall=(); long_cpu=()
+wall_overhead=(); cpu_overhead=()
 for run in $(seq 1 "$runs"); do
     rm -f "$work/out/"*
-    read -r w c < <(timed "$bin/engine-driver" "$work/out" "$work/short/"*.vtr)
-    short_wall+=("$w"); short_cpu+=("$c")
-    read -r w c < <(timed "$bin/engine-driver" "$work/out" "$work/long.vtr")
-    long_wall+=("$w"); long_cpu+=("$c")
-    echo "run $run: 50 x 1 s ${short_wall[-1]} s (cpu ${short_cpu[-1]} s), 1 x 50 s ${long_wall[-1]} s (cpu ${long_cpu[-1]} s)"
+    read -r sw sc < <(timed "$bin/engine-driver" "$work/out" "$work/short/"*.vtr)
+    read -r lw lc < <(timed "$bin/engine-driver" "$work/out" "$work/long.vtr")
+    wall_overhead+=("$(echo "($sw - $lw) * 1000 / 50" | bc -l)"); cpu_overhead+=("$(echo "($sc - $lc) * 1000 / 50" | bc -l)")
+    printf 'pair %d: 50 x 1 s %s s (cpu %s s), 1 x 50 s %s s (cpu %s s), per movie wall %.1f ms cpu %.1f ms\n' \
+        "$run" "$sw" "$sc" "$lw" "$lc" "${wall_overhead[-1]}" "${cpu_overhead[-1]}"
 done
-sw=$(printf '%s\n' "${short_wall[@]}" | median); lw=$(printf '%s\n' "${long_wall[@]}" | median)
-sc=$(printf '%s\n' "${short_cpu[@]}" | median); lc=$(printf '%s\n' "${long_cpu[@]}" | median)
-printf 'per-movie overhead: wall %.1f ms, cpu %.1f ms (target < 30 ms)\n' \
-    "$(echo "($sw - $lw) * 1000 / 50" | bc -l)" "$(echo "($sc - $lc) * 1000 / 50" | bc -l)"
+read -r m lo hi < <(printf '%s\n' "${wall_overhead[@]}" | summary)
+printf 'per-movie overhead, wall: median %.1f ms, range %.1f to %.1f ms over %d pairs (target < 30 ms)\n' "$m" "$lo" "$hi" "$runs"
+read -r m lo hi < <(printf '%s\n' "${cpu_overhead[@]}" | summary)
+printf 'per-movie overhead, cpu:  median %.1f ms, range %.1f to %.1f ms over %d pairs\n' "$m" "$lo" "$hi" "$runs"

@@ -120,8 +120,9 @@ TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
         for (int i = 0; i < c.count; ++i)
             ::kill(cli, c.signal);
         EXPECT_EQ(Wait(cli), c.status) << test::ReadFile(temp / "stderr.txt");
-        if (c.out != nullptr)
+        if (c.out != nullptr) {
             EXPECT_EQ(test::ReadFile(temp / "stdout.txt"), c.out);
+        }
         EXPECT_EQ(Contents(out), std::vector<std::string> {});
         EXPECT_EQ(Contents(tmp), std::vector<std::string> {});
         fs::remove_all(out);

@@ -108,3 +108,53 @@ TEST(FrameExactExport, EveryRateModeShowsTheSourceFramesItsRateCalls)
         }
     }
 }
+
+namespace {
+
+// The standard output of a shell command.
+std::string CommandOutput(const std::string& command)
+{
+    std::string text;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return text;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, got);
+    ::pclose(pipe);
+    return text;
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// A reader we did not write, GStreamer, sees the default export (MPEG-4 and
+// MP3 in AVI) at full rate with every one of its frames.
+TEST(FrameExactExport, GStreamerDecodesEveryFrameOfTheDefaultExport)
+{
+    if (CommandOutput("command -v gst-discoverer-1.0 gst-launch-1.0").empty())
+        GTEST_SKIP() << "gst-discoverer-1.0 or gst-launch-1.0 is missing (Debian: gstreamer1.0-tools, "
+                        "gstreamer1.0-plugins-base-apps, -good, -bad, -libav)";
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(2.0);
+    options.frameRate = AVRational { 15, 1 };
+    MakeMovie(dir / "movie.vtr", MovieKind::Current, options);
+    MovieSource movie(dir / "movie.vtr", TaskControl {});
+    ExportAvi(movie, AviSettings {}, dir / "out.avi", TaskControl {});
+
+    const std::string info = CommandOutput("gst-discoverer-1.0 '" + dir / "out.avi" + "' 2>&1");
+    EXPECT_NE(info.find("container #0: Audio Video Interleave (AVI)"), std::string::npos) << info;
+    EXPECT_NE(info.find("video #1: MPEG-4 Video"), std::string::npos) << info;
+    EXPECT_NE(info.find("Frame rate: 15/1"), std::string::npos) << info;
+    EXPECT_NE(info.find("audio #2: MPEG-1 Layer 3 (MP3)"), std::string::npos) << info;
+    const std::string frames = CommandOutput("gst-launch-1.0 -v filesrc location='" + dir / "out.avi"
+        + "' ! avidemux name=d d.video_0 ! decodebin ! fakesink silent=false 2>&1");
+    EXPECT_EQ(Count(frames, "last-message = chain"), 30u) << frames;
+}
