@@ -55,9 +55,8 @@ int Wait(pid_t pid)
 
 TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
 {
-    for (const char* name : { "vantor-batch-export-cli", "vtr-make", "libVTPLAYERAPI.so", "regsvr32" })
-        if (!fs::exists(test::BinDir() / name))
-            GTEST_SKIP() << (test::BinDir() / name).string() << " is not built";
+    if (!fs::exists(test::BinDir() / "vantor-batch-export-cli") || !fs::exists(test::BinDir() / "vtr-make"))
+        GTEST_SKIP() << "the terminal front end or vtr-make is not built";
     test::TempDir temp;
     fs::create_directories(temp / "tmp");
     const std::string movie = temp / "packed.vtz";
