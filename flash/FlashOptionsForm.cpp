@@ -24,12 +24,16 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace vantor;
 using namespace vantor::flash_rules;
 
 TFlashOptionsForm* FlashOptionsForm = nullptr;
 
 namespace {
+
+constexpr int kMaxPixelField = 9999;
 
 QString Text(int id)
 {
@@ -118,6 +122,9 @@ void TFlashOptionsForm::ConnectRules()
 
     for (QRadioButton* button : { rbFullFrame, rb2Frame, rb4Frame, rbCustomFrame })
         connect(button, &QRadioButton::toggled, this, &TFlashOptionsForm::FrameRateClick);
+    connect(seStartFrame, &QSpinBox::valueChanged, this, [this] { FrameRangeChange(seStartFrame); });
+    connect(seEndFrame, &QSpinBox::valueChanged, this, [this] { FrameRangeChange(seEndFrame); });
+    connect(rbSelectedFrames, &QRadioButton::toggled, this, &TFlashOptionsForm::ApplyFrameLimit);
     connect(rbPixels, &QRadioButton::toggled, this, &TFlashOptionsForm::ScaleUnitClick);
     connect(OutWidth, &QSpinBox::valueChanged, this, &TFlashOptionsForm::OutWidthChange);
     connect(OutHeight, &QSpinBox::valueChanged, this, &TFlashOptionsForm::OutHeightChange);
@@ -172,11 +179,28 @@ void TFlashOptionsForm::FrameRateClick()
     CustomRate->setEnabled(rbCustomFrame->isChecked());
 }
 
+// Start and End of a range stay in order and within one movie length of
+// each other; the field not being changed follows.
+void TFlashOptionsForm::FrameRangeChange(QSpinBox* changed)
+{
+    const int start = seStartFrame->value();
+    const int end = seEndFrame->value();
+    if (changed == seStartFrame)
+        seEndFrame->setValue(std::clamp(end, start, start + m_frameCount - 1));
+    else
+        seStartFrame->setValue(std::clamp(start, end - m_frameCount + 1, end));
+    ApplyFrameLimit();
+}
+
 void TFlashOptionsForm::ScaleUnitClick()
 {
     const bool pixels = rbPixels->isChecked();
     m_scaling.SetPixelMode(pixels);
     const QString unit = Text(pixels ? str::kScalePixelUnit : str::kScalePercent);
+    m_updating = true; // a narrower range must not count as a change
+    OutWidth->setMaximum(pixels ? kMaxPixelField : FlashScaling::kMaxPercentField);
+    OutHeight->setMaximum(pixels ? kMaxPixelField : FlashScaling::kMaxPercentField);
+    m_updating = false;
     lblWidthUnit->setText(unit);
     lblHeightUnit->setText(unit);
     // Movies of a batch differ in size: one pixel size cannot keep them all.
@@ -305,8 +329,8 @@ void TFlashOptionsForm::UpdateVideoControls()
     m_scaling.SetFlashVideo(flashVideo);
     lblPaddingNote->setVisible(flashVideo);
     lblPaddingColour->setVisible(flashVideo);
-    btnPaddingColour->setVisible(flashVideo);
-    btnPaddingColour->setStyleSheet(QStringLiteral("background-color: %1").arg(m_paddingColour.name()));
+    shpPaddingColour->setVisible(flashVideo);
+    shpPaddingColour->setStyleSheet(QStringLiteral("background-color: %1").arg(m_paddingColour.name()));
     cbFlashVersion->setCurrentIndex(cbFlashVersion->count() - 1);
     CompressionClick();
     ApplyFlvEncoding();

@@ -153,7 +153,7 @@ public:
     QCheckBox* KeepAspect = nullptr;
     QLabel* lblPaddingNote = nullptr;
     QLabel* lblPaddingColour = nullptr;
-    QPushButton* btnPaddingColour = nullptr;
+    QLabel* shpPaddingColour = nullptr; // the padding colour, shown as a box
     QLabel* lblOutMovieSize = nullptr;
 
     // ---- Playback -------------------------------------------------------------
@@ -298,6 +298,7 @@ private:
     void AutoscrollClick();
     void SecureClick();
     void ApplyFrameLimit();
+    void FrameRangeChange(QSpinBox* changed);
     void WriteSizeFields();
     void UpdateSizeLabels();
     void RefillColourDepths(bool lossless, int index);

@@ -78,6 +78,7 @@ QSpinBox* Spin(QWidget* parent, const char* name, int minimum, int maximum, int 
     auto* spin = Make<QSpinBox>(parent, name);
     spin->setRange(minimum, maximum);
     spin->setSingleStep(step);
+    spin->setMaximumWidth(110);
     return spin;
 }
 
@@ -129,15 +130,16 @@ QWidget* TFlashOptionsForm::BuildGeneralPage()
     auto* scaling = new QGridLayout(gbScaling);
     rbPercent = Make<QRadioButton>(gbScaling, "rbPercent", str::kScalePercent);
     rbPixels = Make<QRadioButton>(gbScaling, "rbPixels", str::kScalePixels);
-    OutWidth = Spin(gbScaling, "OutWidth", 1, 9999);
-    OutHeight = Spin(gbScaling, "OutHeight", 1, 9999);
+    OutWidth = Spin(gbScaling, "OutWidth", 1, FlashScaling::kMaxPercentField);
+    OutHeight = Spin(gbScaling, "OutHeight", 1, FlashScaling::kMaxPercentField);
     lblWidthUnit = Make<QLabel>(gbScaling, "lblWidthUnit", str::kScalePercent);
     lblHeightUnit = Make<QLabel>(gbScaling, "lblHeightUnit", str::kScalePercent);
     KeepAspect = Make<QCheckBox>(gbScaling, "KeepAspect", str::kKeepAspectRatio);
     lblPaddingNote = Make<QLabel>(gbScaling, "lblPaddingNote", str::kFlashPaddingNote);
     lblPaddingColour = Make<QLabel>(gbScaling, "lblPaddingColour", str::kFlashPaddingColour);
-    btnPaddingColour = Make<QPushButton>(gbScaling, "btnPaddingColour");
-    btnPaddingColour->setFixedWidth(40);
+    shpPaddingColour = Make<QLabel>(gbScaling, "shpPaddingColour");
+    shpPaddingColour->setFixedSize(40, 18);
+    shpPaddingColour->setFrameShape(QFrame::Box);
     lblOutMovieSize = Make<QLabel>(gbScaling, "lblOutMovieSize");
     scaling->addWidget(rbPercent, 0, 0);
     scaling->addWidget(rbPixels, 0, 1);
@@ -151,7 +153,7 @@ QWidget* TFlashOptionsForm::BuildGeneralPage()
     scaling->addWidget(lblOutMovieSize, 4, 0, 1, 3);
     scaling->addWidget(lblPaddingNote, 5, 0, 1, 3);
     scaling->addWidget(lblPaddingColour, 6, 0);
-    scaling->addWidget(btnPaddingColour, 6, 1);
+    scaling->addWidget(shpPaddingColour, 6, 1);
     rbPercent->setChecked(true);
     KeepAspect->setChecked(true);
     OutWidth->setValue(100);
@@ -485,6 +487,7 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     for (const ButtonSpec& spec : specs) {
         *spec.button = Make<QPushButton>(tbsHtmlTemplate, spec.name, spec.textId);
         (*spec.button)->setToolTip(Text(spec.hintId));
+        (*spec.button)->setEnabled(false); // enabled by the template editor's state
         page->addWidget(*spec.button, 2, column++);
     }
     lblLearnHtml
