@@ -1,6 +1,7 @@
 #include "flash/FlashExportSettings.h"
 
 #include "strings/StringIds.h"
+#include "support/Trace.h"
 #include "xml/XMLSettings.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@ FlashExportSettings::~FlashExportSettings() = default;
 
 void FlashExportSettings::Load(const std::string& settingsFilePrefix)
 {
+    TraceMethod trace("FlashExportSettings::Load");
     m_store = std::make_unique<TXMLSettings>(false);
     m_store->ReadXMLSettingsFile(settingsFilePrefix + kFlashSettingsFileName);
     const TXMLSettings& s = *m_store;
@@ -78,6 +80,7 @@ void FlashExportSettings::Load(const std::string& settingsFilePrefix)
 
 bool FlashExportSettings::Save(const std::string& settingsFilePrefix)
 {
+    TraceMethod trace("FlashExportSettings::Save");
     if (!m_store)
         m_store = std::make_unique<TXMLSettings>(false);
     TXMLSettings& s = *m_store;

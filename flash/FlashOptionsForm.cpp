@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
+#include "support/Trace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -396,6 +397,7 @@ void TFlashOptionsForm::SecureClick()
 
 void TFlashOptionsForm::InitFormData(bool keepPage)
 {
+    TraceMethod trace("TFlashOptionsForm::InitFormData");
     if (!keepPage)
         lvMain->setCurrentRow(kPageGeneral);
     PageControl1->setCurrentIndex(lvMain->currentRow());
@@ -459,6 +461,7 @@ void TFlashOptionsForm::showEvent(QShowEvent* event)
 
 void TFlashOptionsForm::btnExportClick()
 {
+    TraceMethod trace("TFlashOptionsForm::btnExportClick");
     const ConfirmResult result = CheckConfirm(
         { cbCreateControlBar->isChecked(), rbCustom->isChecked(), edtControlBar->text().toStdString(),
             cbSecureCode->isChecked(), edtSecureCode->text().toStdString() });

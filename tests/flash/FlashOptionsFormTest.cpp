@@ -5,10 +5,12 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 #include "app/QtTestApplication.h"
+#include "support/HelpLauncher.h"
 #include "xml/XMLSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -183,6 +185,53 @@ TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)
     form.btnExportClick();
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+// A help viewer that only notes the pages it is asked to open.
+struct PageRecorder final : HelpViewer {
+    std::vector<std::string>* urls;
+    explicit PageRecorder(std::vector<std::string>* list)
+        : urls(list)
+    {
+    }
+    bool Load(std::string&) override { return true; }
+    HelpWindow Open(const std::string& url) override
+    {
+        urls->push_back(url);
+        return 1;
+    }
+    bool IsOpen(HelpWindow) override { return false; }
+    void CloseWindow(HelpWindow) override { }
+    void CloseAll() override { }
+    void Unload() override { }
+};
+
+TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
+{
+    test::TestApplication();
+    std::vector<std::string> urls;
+    CVHtmlHelp help(CVHtmlHelp::kDirectMode, std::make_unique<PageRecorder>(&urls));
+    help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
+    help.SetHelpFolder("/html/");
+    HelpLauncher = &help;
+    TFlashOptionsForm form;
+    const std::pair<int, const char*> cases[] = {
+        { 7, "file:///opt/v/CV%20Vantor%20Pro%20Help/html/Files_generated_by_Flash_exports.htm" },
+        { 2, "file:///opt/v/CV%20Vantor%20Pro%20Help/html/Macromedia_Flash_format.htm" },
+    };
+    for (const auto& [page, url] : cases) {
+        form.lvMain->setCurrentRow(page);
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(&form, &f1);
+        ASSERT_FALSE(urls.empty());
+        EXPECT_EQ(urls.back(), url);
+    }
+    EXPECT_TRUE(form.cbActionScript3->isHidden());
+    QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+    QApplication::sendEvent(&form, &f3);
+    EXPECT_FALSE(form.cbActionScript3->isHidden());
+    HelpLauncher = nullptr;
+    help.Close();
 }
 
 } // namespace
