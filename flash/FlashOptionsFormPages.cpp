@@ -112,7 +112,6 @@ QWidget* TFlashOptionsForm::BuildGeneralPage()
     rbCustomFrame = Make<QRadioButton>(gbFrameRate, "rbCustomFrame", str::kFrameRateCustom);
     CustomRate = Spin(gbFrameRate, "CustomRate", 1, 100);
     CustomRate->setValue(24);
-    CustomRate->setSuffix(QStringLiteral(" fps"));
     lblFrameLimit = Make<QLabel>(gbFrameRate, "lblFrameLimit", str::kFlashFrameLimitRate);
     lblFrameLimit->setWordWrap(true);
     lblFrameLimit->hide();
@@ -441,8 +440,8 @@ QWidget* TFlashOptionsForm::BuildAutoscrollPage()
     auto* sizeLayout = new QGridLayout(size);
     seAutoscrollWidth = Spin(size, "seAutoscrollWidth", 20, 100, 5);
     seAutoscrollHeight = Spin(size, "seAutoscrollHeight", 20, 100, 5);
-    seAutoscrollWidth->setSuffix(QStringLiteral(" %"));
-    seAutoscrollHeight->setSuffix(QStringLiteral(" %"));
+    seAutoscrollWidth->setSuffix(QLatin1Char(' ') + Text(str::kScalePercent));
+    seAutoscrollHeight->setSuffix(QLatin1Char(' ') + Text(str::kScalePercent));
     seAutoscrollWidth->setValue(50);
     seAutoscrollHeight->setValue(50);
     btnSetVisible = Make<QPushButton>(size, "btnSetVisible", str::kAutoscrollSetVisible);

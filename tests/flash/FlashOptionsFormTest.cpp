@@ -93,6 +93,14 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
         { "preload beyond 100", "PreloadPercent=Integer:150", "PreloadPercent", "0" },
         { "very high MP3", "SoundMP3Profile=Integer:5", "SoundMP3Profile", "5" },
         { "MP3 stays ticked without the encoder", "", "SoundCompressFormat", "85", false },
+        { "pixel sizes survive",
+            "ScaleToPercents=Boolean:false OutputSizeWidth=Integer:320 OutputSizeHeight=Integer:240",
+            "OutputSizeHeight", "240" },
+        { "pixels in a batch drop the aspect ratio",
+            "ScaleToPercents=Boolean:false OutputSizeWidth=Integer:320", "OutputSizeKeepAspectRatio",
+            "false" },
+        { "FLV caps the custom rate at the movie rate",
+            "SFWType=Integer:1 FrameRateMode=Integer:3 FrameRateCustom=Integer:60", "FrameRateCustom", "25" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
