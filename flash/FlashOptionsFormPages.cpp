@@ -468,13 +468,13 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     page->addWidget(Make<QLabel>(tbsHtmlTemplate, "lblTemplate", str::kTmplNameLabel), 0, 0);
     page->addWidget(cbTemplateName, 0, 1, 1, 5);
     page->addWidget(mHTML, 1, 0, 1, 6);
-    struct ButtonSpec {
-        QPushButton** button;
+    struct TemplateButton {
+        QPushButton** widget;
         const char* name;
         int textId;
         int hintId;
     };
-    const ButtonSpec specs[] = {
+    const TemplateButton buttons[] = {
         { &btnNew, "btnNew", str::kTmplNew, str::kTmplNewHint },
         { &btnDelete, "btnDelete", str::kTmplDelete, str::kTmplDeleteHint },
         { &btnCopy, "btnCopy", str::kTmplCopy, str::kTmplCopyHint },
@@ -483,11 +483,11 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
         { &btnFile, "btnFile", str::kTmplLoad, str::kTmplLoadHint },
     };
     int column = 0;
-    for (const ButtonSpec& spec : specs) {
-        *spec.button = Make<QPushButton>(tbsHtmlTemplate, spec.name, spec.textId);
-        (*spec.button)->setToolTip(Text(spec.hintId));
-        (*spec.button)->setEnabled(false); // enabled by the template editor's state
-        page->addWidget(*spec.button, 2, column++);
+    for (const TemplateButton& button : buttons) {
+        *button.widget = Make<QPushButton>(tbsHtmlTemplate, button.name, button.textId);
+        (*button.widget)->setToolTip(Text(button.hintId));
+        (*button.widget)->setEnabled(false); // enabled by the template editor's state
+        page->addWidget(*button.widget, 2, column++);
     }
     lblLearnHtml
         = HelpLink(tbsHtmlTemplate, "lblLearnHtml", str::kTmplLearnMore, help_topic::kFlashHtmlFiles);
