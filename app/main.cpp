@@ -8,6 +8,7 @@
 #include "app/QtApplication.h"
 #include "app/QtDialogs.h"
 #include "app/StringTable.h"
+#include "flash/FlashOptionsForm.h"
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
@@ -60,10 +61,14 @@ int main(int argc, char** argv)
         // Joins here: the AVI and QuickTime options dialog, TOutputSizeForm.
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
-        // Joins here: the WMV options dialog, TWMVExportForm, then the Flash
-        // options dialog, TFlashOptionsForm.
+        // Joins here: the WMV options dialog, TWMVExportForm.
+        // The Flash options dialog: one instance without owner, reused by
+        // every run, gone before the main window.
+        auto flashOptionsForm = std::make_unique<TFlashOptionsForm>();
+        FlashOptionsForm = flashOptionsForm.get();
         mainForm.show();
         exitCode = QApplication::exec();
+        FlashOptionsForm = nullptr;
     }
 
     HelpLauncher->Close();
