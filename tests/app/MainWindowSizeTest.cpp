@@ -13,14 +13,7 @@
 namespace vantor::test {
 namespace {
 
-class MainWindowSizeTest : public MainFormFixture {
-protected:
-    void TearDown() override
-    {
-        PointStringTableAt(nullptr);
-        MainFormFixture::TearDown();
-    }
-};
+using MainWindowSizeTest = MainFormFixture;
 
 TEST_F(MainWindowSizeTest, EverythingFitsAtTheMinimumSize)
 {
@@ -51,6 +44,7 @@ TEST_F(MainWindowSizeTest, EverythingFitsAtTheMinimumSize)
             EXPECT_EQ(group->height(), group->sizeHint().height()) << group->objectName().toStdString();
         EXPECT_LT(form->gbFiles->height(), form->gbFiles->sizeHint().height());
     }
+    PointStringTableAt(nullptr);
 }
 
 } // namespace

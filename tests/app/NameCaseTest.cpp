@@ -3,37 +3,26 @@
 
 #include "app/MovieList.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
-
-using namespace vantor;
+#include <gtest/gtest.h>
 
 namespace {
 
 TEST(NameCaseTest, DuplicatesAreFoundWithoutLocale)
 {
     std::setlocale(LC_CTYPE, "C");
-    struct Case {
-        const char* listed;
-        const char* added;
+    const struct {
+        const char *listed, *added;
         bool same;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { "/m/Äb.vtr", "/m/äb.vtr", true },
         { "/m/ΣΟΦΊΑ.VTZ", "/m/σοφία.vtz", true },
-        { "/m/Привет.vtr", "/m/пРИВЕТ.vtr", true },
-        { "/m/Œuvre Ĳ.vtr", "/m/œuvre ĳ.vtr", true },
+        { "/m/Привет Œ Ĳ.vtr", "/m/пРИВЕТ œ ĳ.vtr", true },
         { "/m/Été.vtr", "/m/Ete.vtr", false },
         { "/m/straße.vtr", "/m/strasse.vtr", false },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.added);
-        MovieList list;
-        ASSERT_TRUE(list.Add(c.listed));
-        EXPECT_EQ(list.Add(c.added), !c.same);
-        EXPECT_EQ(list.Count(), c.same ? 1u : 2u);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(vantor::SamePathIgnoringCase(c.listed, c.added), c.same) << c.added;
 }
 
 } // namespace

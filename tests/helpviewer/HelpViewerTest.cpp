@@ -11,93 +11,46 @@
 #include <QAction>
 #include <QRegularExpression>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using vantor::test::BinDir;
 
-fs::path HelpFolder()
-{
-    return BinDir() / "CV Vantor Pro Help/html";
-}
+const fs::path kPages = BinDir() / "CV Vantor Pro Help/html";
 
-QUrl Page(const std::string& name)
+QUrl Page(const fs::path& page)
 {
-    return QUrl::fromLocalFile(QString::fromStdString((HelpFolder() / name).string()));
-}
-
-// The viewers this process started that are still running.
-std::vector<pid_t> ChildViewers()
-{
-    std::vector<pid_t> viewers;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string pid, name, state;
-        long parent = 0;
-        if (stat >> pid >> name >> state >> parent && parent == getpid() && name == "(vantor-help-vie)"
-            && state != "Z")
-            viewers.push_back(std::stoi(pid));
-    }
-    return viewers;
-}
-
-bool WaitFor(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return QUrl::fromLocalFile(QString::fromStdString((kPages / page).string()));
 }
 
 TEST(HelpViewerTest, NavigatesBackForwardHomeAndIndex)
 {
     vantor::test::TestApplication();
     vantor::HelpViewerWindow window;
-    QTextBrowser* page = window.Browser();
-    auto action = [&window](const char* text) {
-        for (QAction* a : window.findChild<QToolBar*>("Navigation")->actions())
-            if (a->text() == text)
-                return a;
-        return static_cast<QAction*>(nullptr);
+    auto trigger = [&window](const QString& text) {
+        for (QAction* action : window.findChild<QToolBar*>("Navigation")->actions())
+            if (action->text() == text)
+                action->trigger();
     };
     window.ShowTopic(Page("AVI_format.htm"));
     EXPECT_EQ(window.windowTitle().toStdString(), "Exporting to AVI - CV Vantor Pro Batch Export Help");
-
-    struct Step {
-        const char* action;
-        const char* shown;
-    };
-    const Step steps[] = {
-        { "Index", "index.htm" },
-        { "Back", "AVI_format.htm" },
-        { "Forward", "index.htm" },
-        { "Home", "AVI_format.htm" },
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.action);
-        ASSERT_TRUE(action(step.action));
-        action(step.action)->trigger();
-        EXPECT_EQ(page->source(), Page(step.shown));
+    const std::pair<const char*, const char*> steps[] = { { "Index", "index.htm" },
+        { "Back", "AVI_format.htm" }, { "Forward", "index.htm" }, { "Home", "AVI_format.htm" } };
+    for (const auto& [action, shown] : steps) {
+        trigger(action);
+        EXPECT_EQ(window.Browser()->source(), Page(shown)) << action;
     }
-    // A new topic is the new home.
-    window.ShowTopic(Page("About_codecs.htm"));
-    action("Index")->trigger();
-    action("Home")->trigger();
-    EXPECT_EQ(page->source(), Page("About_codecs.htm"));
+    window.ShowTopic(Page("About_codecs.htm")); // the new home
+    trigger("Index");
+    trigger("Home");
+    EXPECT_EQ(window.Browser()->source(), Page("About_codecs.htm"));
 }
 
 TEST(HelpViewerTest, EveryHelpPageShowsItsHeadingAndPictures)
@@ -105,54 +58,47 @@ TEST(HelpViewerTest, EveryHelpPageShowsItsHeadingAndPictures)
     vantor::test::TestApplication();
     vantor::HelpViewerWindow window;
     int pages = 0;
-    for (const auto& entry : fs::directory_iterator(HelpFolder())) {
+    for (const auto& entry : fs::directory_iterator(kPages)) {
         if (entry.path().extension() != ".htm")
             continue;
-        SCOPED_TRACE(entry.path().filename().string());
         ++pages;
         const QString html = QString::fromStdString(vantor::test::ReadFile(entry.path()));
-        const QString heading
-            = QRegularExpression("<h1[^>]*>([^<]*)</h1>").match(html).captured(1).simplified();
-        window.ShowTopic(QUrl::fromLocalFile(QString::fromStdString(entry.path().string())));
+        window.ShowTopic(Page(entry.path().filename()));
         QTextDocument* document = window.Browser()->document();
-        EXPECT_FALSE(heading.isEmpty());
-        EXPECT_TRUE(document->toPlainText().contains(heading));
-        auto images = QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(html);
-        while (images.hasNext()) {
-            const QString source = images.next().captured(1);
-            const QVariant image = document->resource(QTextDocument::ImageResource, QUrl(source));
-            EXPECT_FALSE(image.value<QImage>().isNull()) << source.toStdString();
+        const QString heading = QRegularExpression("<h1>([^<]+)</h1>").match(html).captured(1).simplified();
+        EXPECT_TRUE(!heading.isEmpty() && document->toPlainText().contains(heading)) << entry.path();
+        for (auto it = QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(html); it.hasNext();) {
+            const QUrl image(it.next().captured(1));
+            EXPECT_FALSE(document->resource(QTextDocument::ImageResource, image).value<QImage>().isNull());
         }
     }
     EXPECT_EQ(pages, 11);
 }
 
-TEST(HelpViewerTest, LauncherRunsOneViewerAndCloseEndsIt)
+TEST(HelpViewerTest, OneViewerWindowShowsEachTopicAndClosesWithTheLauncher)
 {
     ASSERT_TRUE(fs::exists(BinDir() / kHelpViewerProgram)) << "the build makes the viewer";
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, MakeSystemHelpViewer(BinDir().string()));
-    help.SetHelpFile((BinDir() / "CV Vantor Pro Help.chm").string());
-    help.SetHelpFolder("/html/");
-    ASSERT_TRUE(help.WaitForService());
+    const std::unique_ptr<HelpViewer> viewer = MakeSystemHelpViewer(BinDir().string());
+    std::string error;
+    ASSERT_TRUE(viewer->Load(error)) << error;
+    const std::string url = Page("AVI_format.htm").toString().toStdString();
+    const HelpWindow first = viewer->Open(url);
+    ASSERT_NE(first, 0);
+    EXPECT_EQ(viewer->Open(url), first) << "one window shows each new topic";
 
-    help.ShowTopic("AVI_format");
-    ASSERT_TRUE(WaitFor([] { return ChildViewers().size() == 1; }));
-    const pid_t first = ChildViewers()[0];
-    help.ShowTopic("About_codecs");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(ChildViewers(), std::vector<pid_t> { first }) << "one window shows each new topic";
-
-    // The user closes the window; the next topic opens a new one.
-    kill(first, SIGTERM);
-    ASSERT_TRUE(WaitFor([] { return ChildViewers().empty(); }));
-    help.ShowTopic("AVI_format");
-    ASSERT_TRUE(WaitFor([] { return ChildViewers().size() == 1; }));
+    kill(static_cast<pid_t>(first), SIGTERM); // as when the user closes the window
+    for (int i = 0; i < 500 && viewer->IsOpen(first); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const HelpWindow second = viewer->Open(url);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(viewer->IsOpen(second));
 
     const auto begin = std::chrono::steady_clock::now();
-    help.Close();
-    EXPECT_TRUE(ChildViewers().empty());
+    viewer->CloseAll();
+    viewer->Unload();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2))
         << "the viewer closed itself";
+    EXPECT_NE(kill(static_cast<pid_t>(second), 0), 0) << "and was reaped";
 }
 
 } // namespace
