@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 namespace vantor {
 
@@ -160,6 +161,92 @@ constexpr LanguageCode kLanguageCodes[] = {
 };
 static_assert(std::size(kLanguageCodes) == 133);
 
+// ISO 639 codes by Windows primary language id (the LCID's low ten bits),
+// for the languages of the table above.
+constexpr std::pair<int, const char*> kPrimaryLanguageCodes[] = {
+    { 0x01, "ar" },
+    { 0x02, "bg" },
+    { 0x03, "ca" },
+    { 0x04, "zh" },
+    { 0x05, "cs" },
+    { 0x06, "da" },
+    { 0x07, "de" },
+    { 0x08, "el" },
+    { 0x09, "en" },
+    { 0x0A, "es" },
+    { 0x0B, "fi" },
+    { 0x0C, "fr" },
+    { 0x0D, "he" },
+    { 0x0E, "hu" },
+    { 0x0F, "is" },
+    { 0x10, "it" },
+    { 0x11, "ja" },
+    { 0x12, "ko" },
+    { 0x13, "nl" },
+    { 0x14, "nb" },
+    { 0x15, "pl" },
+    { 0x16, "pt" },
+    { 0x18, "ro" },
+    { 0x19, "ru" },
+    { 0x1A, "hr" },
+    { 0x1B, "sk" },
+    { 0x1C, "sq" },
+    { 0x1D, "sv" },
+    { 0x1E, "th" },
+    { 0x1F, "tr" },
+    { 0x20, "ur" },
+    { 0x21, "id" },
+    { 0x22, "uk" },
+    { 0x23, "be" },
+    { 0x24, "sl" },
+    { 0x25, "et" },
+    { 0x26, "lv" },
+    { 0x27, "lt" },
+    { 0x29, "fa" },
+    { 0x2A, "vi" },
+    { 0x2B, "hy" },
+    { 0x2C, "az" },
+    { 0x2D, "eu" },
+    { 0x2F, "mk" },
+    { 0x36, "af" },
+    { 0x37, "ka" },
+    { 0x38, "fo" },
+    { 0x39, "hi" },
+    { 0x3E, "ms" },
+    { 0x3F, "kk" },
+    { 0x40, "ky" },
+    { 0x41, "sw" },
+    { 0x43, "uz" },
+    { 0x44, "tt" },
+    { 0x46, "pa" },
+    { 0x47, "gu" },
+    { 0x49, "ta" },
+    { 0x4A, "te" },
+    { 0x4B, "kn" },
+    { 0x4E, "mr" },
+    { 0x4F, "sa" },
+    { 0x50, "mn" },
+    { 0x56, "gl" },
+    { 0x57, "kok" },
+    { 0x5A, "syr" },
+    { 0x65, "dv" },
+};
+
+// Languages whose written form differs by country or whose code is not the
+// primary language's.
+constexpr std::pair<int, const char*> kLocaleExceptions[] = {
+    { 0x0804, "zh_CN" },
+    { 0x0404, "zh_TW" },
+    { 0x0C04, "zh_HK" },
+    { 0x1004, "zh_SG" },
+    { 0x1404, "zh_MO" },
+    { 0x0416, "pt_BR" },
+    { 0x0816, "pt_PT" },
+    { 0x0814, "nn" },
+    { 0x0C1A, "sr" },
+    { 0x081A, "sr_Latn" },
+};
+
 struct LanguageState {
     std::mutex mutex;
     int languageId = 0; // 0: not read yet
@@ -207,6 +294,19 @@ std::string LanguageAbbreviation(int id)
     for (const auto& row : kLanguageCodes)
         if (row.id == id)
             return row.abbreviation;
+    return {};
+}
+
+std::string LanguageLocaleName(int id)
+{
+    if (LanguageAbbreviation(id).empty())
+        return {};
+    for (const auto& [lcid, name] : kLocaleExceptions)
+        if (lcid == id)
+            return name;
+    for (const auto& [primary, code] : kPrimaryLanguageCodes)
+        if (primary == (id & 0x3FF))
+            return code;
     return {};
 }
 

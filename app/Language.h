@@ -45,6 +45,11 @@ int LanguageCodeToId(std::string_view code);
 // The abbreviation of `id` ("FRA" for 0x040C); empty for an id not in the table.
 std::string LanguageAbbreviation(int id);
 
+// The locale name of `id` as ISO 639 language and, where translations
+// differ by country, ISO 3166 territory: "fr" for 0x040C, "zh_TW" for
+// 0x0404, "pt_BR" for 0x0416; empty for an id not in the table.
+std::string LanguageLocaleName(int id);
+
 // The interface language: kept in memory after the first read, otherwise
 // read as "LanguageId" from the "Vantor2 Player" settings (English when
 // missing or not honoured, see above).

@@ -37,6 +37,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 using namespace vantor;
 
 namespace {
@@ -141,6 +143,10 @@ void TMainForm::BuildForm()
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
+    // Compact, as the design's 8 pt form: at the minimum size everything
+    // fits, the movie list having given up its height first.
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
 
     gbFiles = new QGroupBox(Text(str::kMoviesToExportGroup), central);
     gbFiles->setObjectName("gbFiles");
@@ -213,7 +219,7 @@ void TMainForm::BuildForm()
     memStatus->setObjectName("memStatus");
     memStatus->setReadOnly(true);
     memStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memStatus->setFixedHeight(72);
+    memStatus->setFixedHeight(60);
     auto* statusLayout = new QVBoxLayout(gbStatus);
     statusLayout->setSpacing(3);
     statusLayout->addWidget(lblExportOverall);
@@ -397,6 +403,8 @@ void TMainForm::btnAddMovieClick()
     request.filter = m_addDialogFilter;
     request.initialFolder = m_moviesInitialDir;
     request.allowMultiple = true;
+    std::error_code ignored; // the dialog starts in the nearest folder that exists
+    std::filesystem::create_directories(m_moviesInitialDir, ignored);
     std::vector<std::string> files = platform::Dialogs().OpenFiles(this, request);
     for (const std::string& file : files)
         AddMovie(file);

@@ -1,7 +1,8 @@
 #include "app/MovieList.h"
 
+#include "app/CaseFold.h"
+
 #include <algorithm>
-#include <cwctype>
 #include <filesystem>
 #include <system_error>
 
@@ -35,19 +36,12 @@ char32_t NextCodePoint(const std::string& text, std::size_t& pos)
     return code;
 }
 
-char32_t Folded(char32_t code)
-{
-    if (code < 0x80)
-        return (code >= 'A' && code <= 'Z') ? code + ('a' - 'A') : code;
-    return static_cast<char32_t>(std::towlower(static_cast<wint_t>(code)));
-}
-
 bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix)
 {
     if (text.size() < suffix.size())
         return false;
     return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
-        return Folded(static_cast<unsigned char>(a)) == Folded(static_cast<unsigned char>(b));
+        return LowerCase(static_cast<unsigned char>(a)) == LowerCase(static_cast<unsigned char>(b));
     });
 }
 
@@ -69,7 +63,7 @@ bool SamePathIgnoringCase(const std::string& a, const std::string& b)
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (Folded(NextCodePoint(a, i)) != Folded(NextCodePoint(b, j)))
+        if (LowerCase(NextCodePoint(a, i)) != LowerCase(NextCodePoint(b, j)))
             return false;
     }
     return i == a.size() && j == b.size();

@@ -12,8 +12,8 @@ namespace vantor {
 
 // ".vtr" or ".vtz" at the end of the file name, in any letter case.
 bool IsMovieFile(const std::string& path);
-// The same path in different letter case: ASCII letters, and other letters
-// as the current locale folds them.
+// The same path in different letter case, letters compared by their
+// lower-case forms whatever the locale (see CaseFold.h).
 bool SamePathIgnoringCase(const std::string& a, const std::string& b);
 
 class MovieList final {

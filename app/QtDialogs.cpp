@@ -6,6 +6,8 @@
 #include <QInputDialog>
 #include <QStringList>
 
+#include <filesystem>
+
 namespace vantor {
 
 namespace {
@@ -106,8 +108,20 @@ std::optional<std::string> QtDialogs::InputBox(platform::DialogOwner owner, cons
 std::vector<std::string> QtDialogs::OpenFiles(
     platform::DialogOwner owner, const platform::OpenFilesRequest& request)
 {
-    QFileDialog dialog(OwnerWidget(owner), ToQt(request.title), ToQt(request.initialFolder));
+    // A folder that does not exist would be typed into the file-name field:
+    // the dialog starts in its nearest existing parent instead.
+    QFileDialog dialog(OwnerWidget(owner), ToQt(request.title));
+    if (!request.initialFolder.empty()) {
+        std::filesystem::path folder(request.initialFolder);
+        std::error_code ec;
+        while (!std::filesystem::is_directory(folder, ec) && folder.has_relative_path())
+            folder = folder.parent_path();
+        dialog.setDirectory(ToQt(folder.string()));
+    }
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The filter shows each description as written; its pattern list only
+    // decides which files are listed.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     // Every chosen file, and the folder they are in, must exist.
     dialog.setFileMode(request.allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     QStringList filters;

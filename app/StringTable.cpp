@@ -90,7 +90,7 @@ std::shared_ptr<const ResourceModule> ResourceModule::LoadFile(const std::string
     const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
     if (!sizeError && size > kMaxPackFileSize) {
         error = path + ": the file is too large for a string table";
-        return FromTexts(path, texts);
+        return nullptr;
     }
     std::ostringstream content;
     content << in.rdbuf();
@@ -102,7 +102,11 @@ std::shared_ptr<const ResourceModule> ResourceModule::LoadFile(const std::string
     error.clear();
     if (!ParseStringTable(content.str(), rows, error)) {
         error = path + ": " + error;
-        return FromTexts(path, texts);
+        return nullptr;
+    }
+    if (rows.empty()) {
+        error = path + ": the file holds no string table";
+        return nullptr;
     }
     texts.reserve(rows.size());
     for (auto& row : rows)

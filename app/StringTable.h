@@ -24,10 +24,10 @@ class ResourceModule final {
 public:
     // The program's own module (the compiled English table).
     static std::shared_ptr<const ResourceModule> Program();
-    // Reads a language pack in the string table source format. Null when the
-    // file cannot be read; `error` then says why. A file that can be read
-    // but is not a valid table gives a module without texts, with `error`
-    // naming the first bad line (so the fingerprint check rejects it).
+    // Reads a language pack in the string table source format. Null, with
+    // `error` saying why, when the file does not load: it cannot be read, is
+    // empty or far too large, or is not a valid table (`error` then names the
+    // first bad line).
     static std::shared_ptr<const ResourceModule> LoadFile(const std::string& path, std::string& error);
     // A module made from rows (tests, tools).
     static std::shared_ptr<const ResourceModule> FromTexts(

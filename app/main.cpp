@@ -7,6 +7,7 @@
 #include "app/ProductNames.h"
 #include "app/QtApplication.h"
 #include "app/QtDialogs.h"
+#include "app/QtTranslations.h"
 #include "app/StringTable.h"
 #include "flash/FlashOptionsForm.h"
 #include "platform/ShellFolders.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv)
 
     if (!LoadLanguageAtStartup())
         return 0;
+    if (!CurrentResourceModule()->IsProgram())
+        InstallQtTranslations(GetLanguageId());
 
     auto helpLauncher = std::make_unique<CVHtmlHelp>(CVHtmlHelp::kWorkerMode);
     HelpLauncher = helpLauncher.get();

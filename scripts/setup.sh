@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang clang-format
   # user interface
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6
   # Player engine and export components
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libzstd-dev libmp3lame-dev libmp3lame0 libx264-dev libjpeg-dev

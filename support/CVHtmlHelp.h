@@ -41,8 +41,11 @@ public:
     virtual void Unload() = 0;
 };
 
-// The viewer of this system: `xdg-open` found on PATH (see HelpLauncher.h).
-std::unique_ptr<HelpViewer> MakeSystemHelpViewer();
+// The viewer of this system: the program's own help viewer in
+// `programFolder` (by default the running program's folder), or the
+// desktop's `xdg-open` found on PATH when that is not installed (see
+// HelpLauncher.h).
+std::unique_ptr<HelpViewer> MakeSystemHelpViewer(const std::string& programFolder = {});
 
 class CVHtmlHelp final {
 public:

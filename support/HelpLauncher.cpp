@@ -1,6 +1,9 @@
 #include "support/HelpLauncher.h"
 
+#include "support/HelpViewerProcess.h"
 #include "support/Trace.h"
+
+#include "platform/ShellFolders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -237,11 +240,53 @@ private:
     std::vector<pid_t> m_running;
 };
 
+// The program's own viewer when it is installed, else the desktop's.
+class PreferredViewer final : public HelpViewer {
+public:
+    explicit PreferredViewer(std::string programFolder)
+        : m_programFolder(std::move(programFolder))
+    {
+    }
+
+    bool Load(std::string& error) override
+    {
+        m_active = MakeHelpViewerProcess(m_programFolder);
+        std::string ownError;
+        if (m_active->Load(ownError))
+            return true;
+        TraceWarning("CVHtmlHelp %s; pages open with xdg-open", ownError.c_str());
+        m_active = std::make_unique<XdgOpenViewer>();
+        return m_active->Load(error);
+    }
+    HelpWindow Open(const std::string& url) override { return m_active ? m_active->Open(url) : 0; }
+    bool IsOpen(HelpWindow window) override { return m_active && m_active->IsOpen(window); }
+    void CloseWindow(HelpWindow window) override
+    {
+        if (m_active)
+            m_active->CloseWindow(window);
+    }
+    void CloseAll() override
+    {
+        if (m_active)
+            m_active->CloseAll();
+    }
+    void Unload() override
+    {
+        if (m_active)
+            m_active->Unload();
+    }
+
+private:
+    const std::string m_programFolder;
+    std::unique_ptr<HelpViewer> m_active;
+};
+
 } // namespace
 
-std::unique_ptr<HelpViewer> MakeSystemHelpViewer()
+std::unique_ptr<HelpViewer> MakeSystemHelpViewer(const std::string& programFolder)
 {
-    return std::make_unique<XdgOpenViewer>();
+    return std::make_unique<PreferredViewer>(
+        programFolder.empty() ? platform::ExecutableFolder() : programFolder);
 }
 
 std::string HelpLocationToFileUrl(const std::string& location)

@@ -6,8 +6,10 @@
 // file path "<program folder>/CV Vantor Pro Help.chm" stands for the folder
 // "<program folder>/CV Vantor Pro Help", and the location
 // ".../CV Vantor Pro Help.chm::/html/AVI_format.htm" for the page
-// ".../CV Vantor Pro Help/html/AVI_format.htm". Pages are opened with the
-// desktop's `xdg-open`, found on PATH when the launcher starts.
+// ".../CV Vantor Pro Help/html/AVI_format.htm". Pages are shown by the
+// program's own help viewer (HelpViewerProcess.h); where it is not
+// installed, by the desktop's `xdg-open`, found on PATH when the launcher
+// starts.
 
 #include "support/CVHtmlHelp.h"
 

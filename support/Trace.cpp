@@ -34,12 +34,13 @@ void Emit(RecordType type, std::size_t limit, const char* format, va_list args)
     int written = std::vsnprintf(buffer, sizeof buffer, format ? format : "", args);
     if (written < 0)
         return;
-    std::size_t length = static_cast<std::size_t>(written);
-    if (length > limit)
-        length = limit;
+    const bool cutOff = static_cast<std::size_t>(written) > limit;
+    const std::size_t length = cutOff ? limit : static_cast<std::size_t>(written);
     if (detail::g_serverDisabled.load(std::memory_order_relaxed))
         return;
-    std::string text = vantor::trace::SystemCodePageToUtf8(std::string_view(buffer, length));
+    // Code-page characters grow in UTF-8; the record holds at most `limit` bytes.
+    std::string text = vantor::trace::SystemCodePageToUtf8(std::string_view(buffer, length), cutOff);
+    vantor::trace::CutUtf8(text, limit);
 
     detail::g_activeSends.fetch_add(1, std::memory_order_seq_cst);
     if (auto* transport = detail::g_transport.load(std::memory_order_seq_cst)) {

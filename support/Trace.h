@@ -1,6 +1,7 @@
 #pragma once
 
-// Diagnostic traces. printf-style; the text is cut at 1024 characters and
+// Diagnostic traces. printf-style; the text is cut at 1024 characters (and
+// after its conversion to UTF-8 at 1024 bytes, never inside a character) and
 // handed to the registered log transport. Without a transport, or with
 // logging off, every call returns at once. Tracing never changes what the
 // caller does.

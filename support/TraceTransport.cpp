@@ -101,7 +101,7 @@ std::atomic<bool> g_loggingEnabled { true };
 std::atomic<bool> g_serverDisabled { false };
 } // namespace detail
 
-std::string SystemCodePageToUtf8(std::string_view text)
+std::string SystemCodePageToUtf8(std::string_view text, bool cutOff)
 {
     std::string out;
     out.reserve(text.size());
@@ -112,13 +112,23 @@ std::string SystemCodePageToUtf8(std::string_view text)
             i += length;
             continue;
         }
-        if (length < 0)
+        if (length < 0 && cutOff)
             break;
         unsigned char c = static_cast<unsigned char>(text[i++]);
         char16_t mapped = c >= 0x80 && c <= 0x9F ? kCp1252High[c - 0x80] : 0;
         AppendUtf8(out, mapped ? mapped : c);
     }
     return out;
+}
+
+void CutUtf8(std::string& text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
 }
 
 ITraceTransport* SetTraceTransport(ITraceTransport* transport)

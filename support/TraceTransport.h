@@ -88,10 +88,14 @@ private:
 };
 
 // Exposed for tests: the text conversion the trace calls apply. Bytes that
-// form valid UTF-8 pass unchanged; an incomplete character cut off at the
-// end is dropped; any other byte above 0x7F is read as a character of the
-// Western system code page (Windows-1252) and written as UTF-8.
-std::string SystemCodePageToUtf8(std::string_view text);
+// form valid UTF-8 pass unchanged; any other byte above 0x7F is read as a
+// character of the Western system code page (Windows-1252) and written as
+// UTF-8. When the text was `cutOff` by formatting, the start of a UTF-8
+// character left incomplete at its end is dropped instead.
+std::string SystemCodePageToUtf8(std::string_view text, bool cutOff = false);
+
+// Cuts UTF-8 `text` to at most `limit` bytes, never inside a character.
+void CutUtf8(std::string& text, std::size_t limit);
 
 namespace detail {
 // The state behind the functions above, read by the trace calls without a
