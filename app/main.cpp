@@ -4,6 +4,7 @@
 #include "app/InitializeForm.h"
 #include "app/Language.h"
 #include "app/MainForm.h"
+#include "app/MovieList.h"
 #include "app/ProductNames.h"
 #include "app/QtApplication.h"
 #include "app/QtDialogs.h"
@@ -14,7 +15,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +30,24 @@ bool HasDisplay()
         return value != nullptr && *value != '\0';
     };
     return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+// Files handed over by the desktop (the desktop entry's %F, "Open With" in
+// a file manager) join the list as if they had been dropped on the window.
+// `argc` and `argv` are what the application object left of the command line.
+void AddOpenedMovies(TMainForm& mainForm, int argc, char** argv)
+{
+    std::vector<std::string> names;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code error;
+        std::filesystem::path path = std::filesystem::absolute(argv[i], error);
+        if (!error)
+            names.push_back(path.lexically_normal().string());
+    }
+    vantor::MovieDropTarget opened;
+    opened.DragEnter(true, names);
+    for (const std::string& movie : opened.Drop(names))
+        mainForm.AddMovie(movie);
 }
 
 } // namespace
@@ -63,6 +85,7 @@ int main(int argc, char** argv)
         // Joins here: the WMV options dialog, TWMVExportForm, then the Flash
         // options dialog, TFlashOptionsForm.
         mainForm.show();
+        AddOpenedMovies(mainForm, argc, argv);
         exitCode = QApplication::exec();
     }
 

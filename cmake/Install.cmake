@@ -105,12 +105,14 @@ else()
 endif()
 
 # Debian wants the copyright and a compressed changelog in the package's
-# documentation folder.
+# documentation folder; a package without a Debian revision in its version
+# is native and calls it changelog.gz.
 set(doc_dir share/doc/vantor-batch-export)
-set(changelog_gz ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
+set(changelog_gz ${CMAKE_BINARY_DIR}/package-doc/changelog.gz)
 add_custom_command(OUTPUT ${changelog_gz}
-  COMMAND gzip -9 -n -c ${desktop_dir}/changelog.Debian > ${changelog_gz}
-  DEPENDS ${desktop_dir}/changelog.Debian
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package-doc
+  COMMAND gzip -9 -n -c ${desktop_dir}/changelog > ${changelog_gz}
+  DEPENDS ${desktop_dir}/changelog
   COMMENT "Compressing the package changelog")
 add_custom_target(package_changelog ALL DEPENDS ${changelog_gz})
 install(FILES ${desktop_dir}/copyright DESTINATION ${doc_dir})
@@ -122,12 +124,13 @@ set(CPACK_PACKAGE_NAME vantor-batch-export)
 set(CPACK_PACKAGE_VENDOR "Corvane")
 set(CPACK_PACKAGE_CONTACT "Corvane Vantor team <vantor@corvane.com>" CACHE STRING "Maintainer of the Debian package")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch export of Vantor screen-recording movies")
+# The summary becomes the synopsis line; no line of the long text may start
+# with a dot.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Batch export of Vantor screen-recording movies\n"
-  "Lists screen-recording movies of the Vantor family (.vtr and compressed\n"
-  ".vtz), then exports every one of them in one run to AVI, or converts\n"
-  "movies saved by the old 1.4 recorder to the current movie format. A\n"
-  "terminal front end runs the same batch from scripts.")
+  "Lists screen-recording movies of the Vantor family (plain and compressed),\n"
+  "then exports every one of them in one run to AVI, or converts movies saved\n"
+  "by the old 1.4 recorder to the current movie format. A terminal front end\n"
+  "runs the same batch from scripts.")
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -149,6 +152,6 @@ if(VANTOR_TESTS)
             ${CMAKE_BINARY_DIR} ${VANTOR_INSTALL_DIR} ${VANTOR_NOT_INSTALLED})
   set_tests_properties(InstalledProgramConverts PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
   add_test(NAME DesktopFilesAndPackageLint
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/install/desktop-files-and-package-lint.sh ${CMAKE_BINARY_DIR})
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/install/desktop-files-and-package-lint.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
   set_tests_properties(DesktopFilesAndPackageLint PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
