@@ -49,8 +49,13 @@ if runuser -u nobody -- test -w "$program_folder"; then
   fail "the program folder is writable for nobody"
 fi
 
+# Nothing of this environment reaches the program but the sanitizers' options.
+sanitizer_options=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+  if [ -n "${!name:-}" ]; then sanitizer_options+=("$name=${!name}"); fi
+done
 status=0
-runuser -u nobody -- env -i HOME="$tmp/home" PATH=/usr/bin:/bin \
+runuser -u nobody -- env -i HOME="$tmp/home" PATH=/usr/bin:/bin "${sanitizer_options[@]}" \
   "$prefix/bin/vantor-batch-export-cli" --format convert --dest "$tmp/out" "$tmp/movies/old.vtr" \
   >"$tmp/stdout" 2>"$tmp/stderr" || status=$?
 [ "$status" -eq 0 ] || { cat "$tmp/stdout" "$tmp/stderr"; fail "exit status $status"; }
