@@ -4,6 +4,7 @@
 #include "app/InitializeForm.h"
 #include "app/Language.h"
 #include "app/MainForm.h"
+#include "app/MovieList.h"
 #include "app/ProductNames.h"
 #include "app/QtApplication.h"
 #include "app/QtDialogs.h"
@@ -16,7 +17,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,24 @@ bool HasDisplay()
         return value != nullptr && *value != '\0';
     };
     return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+// Files handed over by the desktop (the desktop entry's %F, "Open With" in
+// a file manager) join the list as if they had been dropped on the window.
+// `argc` and `argv` are what the application object left of the command line.
+void AddOpenedMovies(TMainForm& mainForm, int argc, char** argv)
+{
+    std::vector<std::string> names;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code error;
+        std::filesystem::path path = std::filesystem::absolute(argv[i], error);
+        if (!error)
+            names.push_back(path.lexically_normal().string());
+    }
+    vantor::MovieDropTarget opened;
+    opened.DragEnter(true, names);
+    for (const std::string& movie : opened.Drop(names))
+        mainForm.AddMovie(movie);
 }
 
 } // namespace
@@ -70,6 +92,7 @@ int main(int argc, char** argv)
         auto flashOptionsForm = std::make_unique<TFlashOptionsForm>();
         FlashOptionsForm = flashOptionsForm.get();
         mainForm.show();
+        AddOpenedMovies(mainForm, argc, argv);
         exitCode = QApplication::exec();
         FlashOptionsForm = nullptr;
     }

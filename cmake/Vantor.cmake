@@ -20,7 +20,6 @@ function(vantor_library name)
     # Calls inside the library need not go through the PLT.
     target_compile_options(${name} PRIVATE -fno-semantic-interposition)
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
-    install(TARGETS ${name} LIBRARY DESTINATION ${VANTOR_INSTALL_DIR})
     set(scope PUBLIC)
   elseif(srcs)
     add_library(${name} STATIC ${srcs})

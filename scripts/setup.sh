@@ -18,6 +18,8 @@ packages=(
   ffmpeg xvfb xauth xdg-utils procps
   # a second reader of the written video files
   gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # icons, the Debian package and its checks
+  librsvg2-bin desktop-file-utils appstream lintian shared-mime-info util-linux
 )
 
 missing=()
