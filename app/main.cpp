@@ -11,6 +11,10 @@
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
+#include "video/AviExportCommand.h"
+#include "video/CodecOptionsDlg.h"
+#include "video/OutputSizeForm.h"
+#include "video/QtAviExportDialogs.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +61,12 @@ int main(int argc, char** argv)
     int exitCode = 0;
     {
         TMainForm mainForm;
-        // Joins here: the AVI and QuickTime options dialog, TOutputSizeForm.
+        auto* outputSizeForm = new TOutputSizeForm(&mainForm); // owned by the main window
+        video::QtAviExportDialogs aviDialogs(*outputSizeForm, &mainForm);
+        mainForm.SetExportCommand(ExportFormat::AVI, [&mainForm, &aviDialogs] {
+            video::RunAviExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), &aviDialogs);
+        });
+        video::InstallCompressorBoxes();
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
         // Joins here: the WMV options dialog, TWMVExportForm, then the Flash

@@ -1,0 +1,34 @@
+#include "video/AviExportCommand.h"
+
+#include "app/BatchRun.h"
+#include "app/ExportChecks.h"
+#include "support/Trace.h"
+#include "xml/XMLSettings.h"
+
+namespace vantor::video {
+
+bool RunAviExportCommand(
+    BatchRun& run, platform::DialogOwner owner, const std::string& caption, IAviExportDialogs* dialogs)
+{
+    TraceMethod trace("TMainForm::btnExportAVIClick");
+    if (!PrepareExportOutputs(run, ExportFormat::AVI, owner, caption))
+        return false;
+
+    const std::string file = run.SettingsFile(ExportFormat::AVI);
+    AviExportSettings settings;
+    {
+        TXMLSettings store(false);
+        store.ReadXMLSettingsFile(file);
+        ReadAviExportSettings(store, settings);
+        if (dialogs != nullptr) {
+            if (!dialogs->Edit(settings))
+                return false;
+            WriteAviExportSettings(store, settings);
+            store.SaveFile(file);
+        }
+    }
+    run.Start(ExportFormat::AVI);
+    return true;
+}
+
+} // namespace vantor::video
