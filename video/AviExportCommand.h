@@ -30,7 +30,7 @@ public:
 // btnExportAVIClick. `dialogs` null: the options are taken from the file as
 // they are and the file is left unchanged. False when the command stopped
 // before the run started.
-bool RunAviExportCommand(BatchRun& run, platform::DialogOwner owner, const std::string& caption,
-    IAviExportDialogs* dialogs);
+bool RunAviExportCommand(
+    BatchRun& run, platform::DialogOwner owner, const std::string& caption, IAviExportDialogs* dialogs);
 
 } // namespace vantor::video

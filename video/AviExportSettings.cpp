@@ -14,7 +14,8 @@ void ReadAviExportSettings(const TXMLSettings& store, AviExportSettings& s)
     s.frameRateMode = store.GetInteger("FrameRateMode", s.frameRateMode);
     s.scaleToPercents = store.GetBool("ScaleToPercents", s.scaleToPercents);
     // Stored as single-precision values.
-    s.outputSizeWidthPercent = static_cast<float>(store.GetFloat("OutputSizeWidthPercent", s.outputSizeWidthPercent));
+    s.outputSizeWidthPercent
+        = static_cast<float>(store.GetFloat("OutputSizeWidthPercent", s.outputSizeWidthPercent));
     s.outputSizeHeightPercent
         = static_cast<float>(store.GetFloat("OutputSizeHeightPercent", s.outputSizeHeightPercent));
     s.outputSizeWidth = store.GetInteger("OutputSizeWidth", s.outputSizeWidth);

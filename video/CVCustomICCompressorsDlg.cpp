@@ -110,11 +110,13 @@ TCVCustomICCompressorsDlg::TCVCustomICCompressorsDlg(QWidget* owner, int quality
     for (std::uint32_t i = 0; icInfo(platform::ICTYPE_VIDEO, i, &info); ++i) {
         platform::HIC handle = platform::ICOpen(info.fccType, info.fccHandler, platform::ICMODE_QUERY);
         if (handle == nullptr) {
-            TraceWarning("Compressor %s can not be opened", platform::FourCCToString(info.fccHandler).c_str());
+            TraceWarning(
+                "Compressor %s can not be opened", platform::FourCCToString(info.fccHandler).c_str());
             continue;
         }
         platform::ICGetInfo(handle, &info, sizeof info);
-        if (platform::ICSendMessage(handle, platform::ICM_COMPRESS_QUERY, reinterpret_cast<std::uintptr_t>(&input), 0)
+        if (platform::ICSendMessage(
+                handle, platform::ICM_COMPRESS_QUERY, reinterpret_cast<std::uintptr_t>(&input), 0)
             != platform::ICERR_OK) {
             TraceLog("Compressor %s refuses the format", info.szDescription.c_str());
             platform::ICClose(handle);
@@ -143,13 +145,15 @@ TCVCustomICCompressorsDlg::TCVCustomICCompressorsDlg(QWidget* owner, int quality
     if (quality != -1 && sbCompressionQuality->isEnabled())
         sbCompressionQuality->setValue(std::clamp(quality / 100, 0, 100));
 
-    connect(lbxCompressors, &QListWidget::currentRowChanged, this, &TCVCustomICCompressorsDlg::lbxCompressorsClick);
+    connect(lbxCompressors, &QListWidget::currentRowChanged, this,
+        &TCVCustomICCompressorsDlg::lbxCompressorsClick);
 }
 
 TCVCustomICCompressorsDlg::~TCVCustomICCompressorsDlg()
 {
     for (int i = 0; i < lbxCompressors->count(); ++i) {
-        auto handle = reinterpret_cast<platform::HIC>(lbxCompressors->item(i)->data(Qt::UserRole).value<quintptr>());
+        auto handle
+            = reinterpret_cast<platform::HIC>(lbxCompressors->item(i)->data(Qt::UserRole).value<quintptr>());
         if (!IsPseudoHandle(handle))
             platform::ICClose(handle);
     }
@@ -238,7 +242,8 @@ void TCVCustomICCompressorsDlg::UpdateCodecControls()
 {
     const platform::HIC handle = SelectedHandle();
     QWidget* const keyControls[] = { cbxKeyFrameRate, edtKeyFrameRate, lblKeyFrameRate };
-    QWidget* const qualityControls[] = { sbCompressionQuality, lblCompressionQuality, lblCompressionQuality1 };
+    QWidget* const qualityControls[]
+        = { sbCompressionQuality, lblCompressionQuality, lblCompressionQuality1 };
     if (handle == nullptr) {
         for (QWidget* control : keyControls)
             control->setEnabled(false);
@@ -288,10 +293,11 @@ void TCVCustomICCompressorsDlg::UpdateCodecControls()
     sbCompressionQualityChange();
 
     btnOk->setEnabled(true);
-    btnConfigure->setEnabled(
-        real && platform::ICSendMessage(handle, platform::ICM_CONFIGURE, platform::ICQUERY, 0) == platform::ICERR_OK);
-    btnAbout->setEnabled(
-        real && platform::ICSendMessage(handle, platform::ICM_ABOUT, platform::ICQUERY, 0) == platform::ICERR_OK);
+    btnConfigure->setEnabled(real
+        && platform::ICSendMessage(handle, platform::ICM_CONFIGURE, platform::ICQUERY, 0)
+            == platform::ICERR_OK);
+    btnAbout->setEnabled(real
+        && platform::ICSendMessage(handle, platform::ICM_ABOUT, platform::ICQUERY, 0) == platform::ICERR_OK);
 }
 
 void TCVCustomICCompressorsDlg::lbxCompressorsClick()
@@ -376,7 +382,8 @@ int TCVCustomICCompressorsDlg::Execute(bool skipDialog, platform::BITMAPINFOHEAD
         if (size >= static_cast<platform::LRESULT>(sizeof(platform::BITMAPINFOHEADER))) {
             compvars.lpbiOut = std::make_unique<platform::BITMAPINFOHEADER>();
             platform::ICSendMessage(compvars.hic, platform::ICM_COMPRESS_GET_FORMAT,
-                reinterpret_cast<std::uintptr_t>(&input), reinterpret_cast<std::uintptr_t>(compvars.lpbiOut.get()));
+                reinterpret_cast<std::uintptr_t>(&input),
+                reinterpret_cast<std::uintptr_t>(compvars.lpbiOut.get()));
         }
     }
     if (chosen == platform::MakeFourCC('c', 'v', 'i', 'd')) {
@@ -390,8 +397,9 @@ int TCVCustomICCompressorsDlg::Execute(bool skipDialog, platform::BITMAPINFOHEAD
     return QDialog::Accepted;
 }
 
-bool CVCustomICCompressorChoose(QWidget* owner, platform::BITMAPINFOHEADER& input, platform::COMPVARS& compvars,
-    bool skipDialog, platform::FOURCC* fourcc, int* keyFrames, int* quality, int* isDivX6, QWidget* centreOn)
+bool CVCustomICCompressorChoose(QWidget* owner, platform::BITMAPINFOHEADER& input,
+    platform::COMPVARS& compvars, bool skipDialog, platform::FOURCC* fourcc, int* keyFrames, int* quality,
+    int* isDivX6, QWidget* centreOn)
 {
     TraceMethod trace("CVCustomICCompressorChoose");
     TCVCustomICCompressorsDlg dialog(owner, quality != nullptr ? *quality : -1,
@@ -400,5 +408,6 @@ bool CVCustomICCompressorChoose(QWidget* owner, platform::BITMAPINFOHEADER& inpu
         dialog.adjustSize();
         dialog.move(centreOn->geometry().center() - dialog.rect().center());
     }
-    return dialog.Execute(skipDialog, input, compvars, fourcc, keyFrames, quality, isDivX6) == QDialog::Accepted;
+    return dialog.Execute(skipDialog, input, compvars, fourcc, keyFrames, quality, isDivX6)
+        == QDialog::Accepted;
 }

@@ -8,13 +8,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QShowEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -211,8 +211,9 @@ void TOutputSizeForm::UpdateMovieSizeLabel()
 {
     int width = 0;
     int height = 0;
-    lblOutMovieSize->setText(
-        m_rules.MovieSizeLabel(&width, &height) ? Format(vantor::str::kVideoMovieSizePixels, width, height) : "");
+    lblOutMovieSize->setText(m_rules.MovieSizeLabel(&width, &height)
+            ? Format(vantor::str::kVideoMovieSizePixels, width, height)
+            : "");
 }
 
 void TOutputSizeForm::UpdateAutoscrollNote()
@@ -359,8 +360,8 @@ int TOutputSizeForm::GetSoundCompression(int* profile) const
 void TOutputSizeForm::cbSoundClick()
 {
     const bool on = cbSound->isChecked();
-    for (QWidget* control :
-        std::initializer_list<QWidget*> { rdUseBestFormat, rdUseWorstFormat, rdUseExplicitFormat, UseMP3Check })
+    for (QWidget* control : std::initializer_list<QWidget*> {
+             rdUseBestFormat, rdUseWorstFormat, rdUseExplicitFormat, UseMP3Check })
         control->setEnabled(on);
     rdSoundFormatClick();
     UpdateMP3Controls();

@@ -119,8 +119,8 @@ void OutputSizeRules::Limits(bool percentMode, bool keepAspect, SizeField* width
     int maxWidth = m_maxWidth;
     int maxHeight = m_maxHeight;
     if (keepAspect && m_refWidth > 0 && m_refHeight > 0) {
-        const double r = std::min(static_cast<double>(maxWidth) / m_refWidth,
-            static_cast<double>(maxHeight) / m_refHeight);
+        const double r = std::min(
+            static_cast<double>(maxWidth) / m_refWidth, static_cast<double>(maxHeight) / m_refHeight);
         maxWidth = static_cast<int>(m_refWidth * r);
         maxHeight = static_cast<int>(m_refHeight * r);
     }
