@@ -11,10 +11,7 @@
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
-#include "video/AviExportCommand.h"
-#include "video/CodecOptionsDlg.h"
-#include "video/OutputSizeForm.h"
-#include "video/QtAviExportDialogs.h"
+#include "video/QtVideoCommands.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -61,12 +58,7 @@ int main(int argc, char** argv)
     int exitCode = 0;
     {
         TMainForm mainForm;
-        auto* outputSizeForm = new TOutputSizeForm(&mainForm); // owned by the main window
-        video::QtAviExportDialogs aviDialogs(*outputSizeForm, &mainForm);
-        mainForm.SetExportCommand(ExportFormat::AVI, [&mainForm, &aviDialogs] {
-            video::RunAviExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), &aviDialogs);
-        });
-        video::InstallCompressorBoxes();
+        video::CreateVideoForms(mainForm); // TOutputSizeForm and the AVI command
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
         // Joins here: the WMV options dialog, TWMVExportForm, then the Flash

@@ -2,6 +2,7 @@
 
 #include "app/BatchRun.h"
 #include "app/ExportChecks.h"
+#include "app/ForceDirectories.h"
 #include "support/Trace.h"
 #include "xml/XMLSettings.h"
 
@@ -24,6 +25,9 @@ bool RunAviExportCommand(
             if (!dialogs->Edit(settings))
                 return false;
             WriteAviExportSettings(store, settings);
+            // The settings folder may not exist yet on a new account; the
+            // store reports a folder it still cannot write to.
+            ForceDirectories(file.substr(0, file.find_last_of('/')));
             store.SaveFile(file);
         }
     }

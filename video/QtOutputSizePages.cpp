@@ -332,8 +332,9 @@ QWidget* TOutputSizeForm::BuildAutoscrollPage()
     btnGetFromCropRect = Make<QPushButton>(size, "btnGetFromCropRect", kAutoscrollSetVisible);
     btnGetFromCropRect->setEnabled(false);
     lblAutoscrollNote = Make<QLabel>(size, "lblAutoscrollNote");
-    AutoScrollWidth = MakeSpin(size, "AutoScrollWidth", 20, 100, 100, 5);
-    AutoScrollHeight = MakeSpin(size, "AutoScrollHeight", 20, 100, 100, 5);
+    // Down to 10: the drivers show and save a smaller stored size as 10.
+    AutoScrollWidth = MakeSpin(size, "AutoScrollWidth", 10, 100, 100, 5);
+    AutoScrollHeight = MakeSpin(size, "AutoScrollHeight", 10, 100, 100, 5);
     auto* sizes = new QGridLayout(size);
     sizes->addWidget(Make<QLabel>(size, "lblAutoscrollWidth", kAutoscrollWidth), 0, 0);
     sizes->addWidget(AutoScrollWidth, 0, 1);
