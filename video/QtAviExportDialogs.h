@@ -14,9 +14,10 @@ class QtAviExportDialogs final : public IAviExportDialogs {
 public:
     QtAviExportDialogs(TOutputSizeForm& form, QWidget* mainForm);
     bool Edit(AviExportSettings& settings) override;
+    // Switches the options dialog into its AVI mode and fills it.
+    void Prepare(const AviExportSettings& settings);
 
 private:
-    void Prepare(const AviExportSettings& settings);
     void ReadBack(AviExportSettings& settings) const;
 
     TOutputSizeForm& m_form;

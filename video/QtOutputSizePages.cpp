@@ -68,6 +68,8 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int textId)
 void TOutputSizeForm::BuildPages()
 {
     PageControl = Make<QTabWidget>(this, "PageControl");
+    // Every page's tab stays in sight: the dialog is as wide as its tabs.
+    PageControl->setUsesScrollButtons(false);
     tsGeneral = BuildGeneralPage();
     tsFrameRate = BuildFrameRatePage();
     tsQT = BuildQualityPage();
