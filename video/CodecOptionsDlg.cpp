@@ -1,5 +1,6 @@
 #include "video/CodecOptionsDlg.h"
 
+#include "app/ForceDirectories.h"
 #include "app/StringTable.h"
 #include "platform/Dialogs.h"
 #include "strings/StringIds.h"
@@ -132,11 +133,13 @@ void TCodecOptionsDlg::accept()
             return;
         }
     }
+    const std::string file = platform::CompressorOptionsFile();
+    vantor::ForceDirectories(file.substr(0, file.find_last_of('/')));
     TXMLSettings store(false);
-    store.ReadXMLSettingsFile(platform::CompressorOptionsFile());
+    store.ReadXMLSettingsFile(file);
     for (const auto& [name, field] : fields)
         store.SetString(Key(m_entry, name), field->text().trimmed().toStdString());
-    store.SaveFile(platform::CompressorOptionsFile());
+    store.SaveFile(file);
     QDialog::accept();
 }
 

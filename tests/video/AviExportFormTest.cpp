@@ -68,6 +68,8 @@ struct AviProbe {
     std::string sound;
     int sampleRate = 0;
     int channels = 0;
+    int videoPackets = 0;
+    int keyPackets = 0;
 };
 
 AviProbe ProbeAvi(const fs::path& path)
@@ -93,6 +95,15 @@ AviProbe ProbeAvi(const fs::path& path)
             probe.channels = p->ch_layout.nb_channels;
         }
     }
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(format, packet) >= 0) {
+        if (format->streams[packet->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+            ++probe.videoPackets;
+            probe.keyPackets += (packet->flags & AV_PKT_FLAG_KEY) != 0 ? 1 : 0;
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
     return probe;
 }
 
@@ -141,6 +152,14 @@ TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
     m_form->AddMovie((movies / "second.vtr").string());
     m_form->edtDir->setText(QString::fromStdString(destination.string()));
 
+    // H.264's Configure box asked for a key frame every frame earlier.
+    {
+        fs::create_directories(fs::path(platform::CompressorOptionsFile()).parent_path());
+        TXMLSettings codecOptions(false);
+        codecOptions.SetString("H264\\g", "1");
+        ASSERT_TRUE(codecOptions.SaveFile(platform::CompressorOptionsFile()));
+    }
+
     // The user's choices, made when each dialog comes up.
     int optionsShown = 0;
     int chooserShown = 0;
@@ -185,6 +204,8 @@ TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
         EXPECT_EQ(probe.sound, "pcm_s16le") << name;
         EXPECT_EQ(probe.sampleRate, 22050) << name;
         EXPECT_EQ(probe.channels, 1) << name;
+        EXPECT_EQ(probe.videoPackets, 5) << name;
+        EXPECT_EQ(probe.keyPackets, 5) << name;
     }
 
     TXMLSettings saved(false);
