@@ -32,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,7 @@ protected:
             ASSERT_TRUE(fs::exists(test::BinDir() / name)) << name << " is not built";
         setenv("VANTOR_COMPONENT_REGISTRY", (m_dir / "Components.xml").c_str(), 1);
         fs::remove(TXMLSettings::UserFilePath(kMainSettingsApplication));
+        fs::remove(SettingsFilePath(SettingsFilePrefix(), ExportFormat::AVI));
     }
     void TearDown() override
     {
@@ -130,9 +132,23 @@ protected:
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
 
+    // The window as the program's entry makes it, ready, with `movies` listed.
+    void StartWindow(const std::vector<fs::path>& movies, const fs::path& destination)
+    {
+        TMainForm::Options options;
+        options.programFolder = test::BinDir().string();
+        m_form = std::make_unique<TMainForm>(options);
+        m_outputSizeForm = video::CreateVideoForms(*m_form);
+        ASSERT_TRUE(RunEventsUntil([this] { return !m_form->Batch().WaitingForEngine(); }, 30s));
+        for (const fs::path& movie : movies)
+            m_form->AddMovie(movie.string());
+        m_form->edtDir->setText(QString::fromStdString(destination.string()));
+    }
+
     test::TempDir m_dir;
     test::ScriptedDialogs dialogs;
     std::unique_ptr<TMainForm> m_form;
+    TOutputSizeForm* m_outputSizeForm = nullptr;
 };
 
 TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
@@ -143,14 +159,8 @@ TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
     ASSERT_NO_FATAL_FAILURE(MakeMovie(movies / "first.vtr"));
     ASSERT_NO_FATAL_FAILURE(MakeMovie(movies / "second.vtr"));
 
-    TMainForm::Options options;
-    options.programFolder = test::BinDir().string();
-    m_form = std::make_unique<TMainForm>(options);
-    TOutputSizeForm* outputSizeForm = video::CreateVideoForms(*m_form);
-    ASSERT_TRUE(RunEventsUntil([this] { return !m_form->Batch().WaitingForEngine(); }, 30s));
-    m_form->AddMovie((movies / "first.vtr").string());
-    m_form->AddMovie((movies / "second.vtr").string());
-    m_form->edtDir->setText(QString::fromStdString(destination.string()));
+    ASSERT_NO_FATAL_FAILURE(StartWindow({ movies / "first.vtr", movies / "second.vtr" }, destination));
+    TOutputSizeForm* outputSizeForm = m_outputSizeForm;
 
     // H.264's Configure box asked for a key frame every frame earlier.
     {
@@ -231,6 +241,36 @@ TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
         { "UseOldAVIFormat", false }, { "ExportSounds", true }, { "ScaleToPercents", true } };
     for (const BoolKey& k : booleans)
         EXPECT_EQ(saved.GetBool(k.key, !k.value), k.value) << k.key;
+}
+
+TEST_F(AviExportFormTest, CancelInTheCodecChooserSavesNothingAndStartsNothing)
+{
+    const fs::path movie = m_dir.Path() / "first.vtr";
+    const fs::path destination = m_dir.Path() / "out";
+    ASSERT_NO_FATAL_FAILURE(MakeMovie(movie));
+    test::WriteFile(destination / "first.avi", "an older export");
+    ASSERT_NO_FATAL_FAILURE(StartWindow({ movie }, destination));
+    dialogs.messageAnswers.push_back(platform::IDYES);
+
+    QTimer script;
+    QObject::connect(&script, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == m_outputSizeForm && m_outputSizeForm->isVisible())
+            m_outputSizeForm->OK->click();
+        else if (auto* chooser = qobject_cast<TCVCustomICCompressorsDlg*>(modal))
+            chooser->btnCancel->click();
+    });
+    script.start(10);
+    m_form->btnExportAVI->click();
+    script.stop();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].flags, platform::MB_YESNO | platform::MB_ICONWARNING);
+    // The old output went before the dialogs; nothing else happened.
+    EXPECT_FALSE(fs::exists(destination / "first.avi"));
+    EXPECT_FALSE(fs::exists(SettingsFilePath(m_form->SettingsFilePrefix(), ExportFormat::AVI)));
+    EXPECT_TRUE(m_form->Batch().IsIdle());
+    EXPECT_EQ(m_form->memStatus->toPlainText().toStdString(), "");
 }
 
 } // namespace
