@@ -4,14 +4,19 @@
 
 #include "video/OutputSizeForm.h"
 #include "app/QtTestApplication.h"
+#include "app/SoundRecorder.h"
+#include "video/AviExportSettings.h"
 #include "video/OutputSizeRules.h"
+#include "video/QtAviExportDialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 
 #include <functional>
 #include <string>
@@ -174,6 +179,70 @@ TEST(OutputSizeRules, VariantsDifferInEpsilonAndRounding)
     wmv.SetMaxOutputSize(4096, 4096);
     wmv.SetScalePercents(100, 100);
     EXPECT_EQ(wmv.UpdateScaling(true, true).width.maximum, 400);
+}
+
+TEST(OutputSizeForm, AviCommandFillsTheDialogFromTheStoredSettings)
+{
+    vantor::test::TestApplication();
+    vantor::SetMP3Available(true);
+    struct Case {
+        const char* name;
+        std::function<void(AviExportSettings&)> stored;
+        bool fullRate;
+        bool pixels;
+        int outWidth;
+        bool worstFormat;
+        bool explicitFormat;
+        int formatIndex;
+        bool mp3;
+        int profileIndex;
+        int autoscrollWidth;
+    };
+    const Case cases[] = {
+        { "no file", [](AviExportSettings&) {}, true, false, 100, true, false, 0, true, 1, 10 },
+        { "pixels never set show the percentages",
+            [](AviExportSettings& s) {
+                s.scaleToPercents = false;
+                s.outputSizeWidthPercent = s.outputSizeHeightPercent = 40;
+            },
+            true, true, 40, true, false, 0, true, 1, 10 },
+        { "explicit PCM format, very high profile, small autoscroll",
+            [](AviExportSettings& s) {
+                s.frameRateMode = 2;
+                s.soundFormat = 0x80;
+                s.soundCompressFormat = 1;
+                s.soundMP3Profile = 5;
+                s.autoscrollWidth = 4;
+                s.autoscrollMode = 4;
+            },
+            false, false, 100, true, true, 7, false, 3, 10 },
+        { "best format, unknown profile",
+            [](AviExportSettings& s) {
+                s.useBestSoundFormat = true;
+                s.soundMP3Profile = 9;
+                s.autoscrollWidth = 60;
+            },
+            true, false, 100, false, false, 0, true, 2, 60 },
+    };
+    for (const Case& c : cases) {
+        TOutputSizeForm form;
+        AviExportSettings stored;
+        c.stored(stored);
+        QtAviExportDialogs(form, nullptr).Prepare(stored);
+        EXPECT_EQ(form.windowTitle().toStdString(), "AVI Export Options") << c.name;
+        EXPECT_FALSE(form.PageControl->isTabVisible(form.PageControl->indexOf(form.tsQT))) << c.name;
+        EXPECT_EQ(form.KeepAspect->isChecked(), !c.pixels) << c.name; // pixels unlock the aspect
+        EXPECT_EQ(form.rbFullFrame->isChecked(), c.fullRate) << c.name;
+        EXPECT_EQ(form.rbScaleToPixels->isChecked(), c.pixels) << c.name;
+        EXPECT_EQ(form.OutWidth->value(), c.outWidth) << c.name;
+        EXPECT_EQ(form.rdUseWorstFormat->isChecked(), c.worstFormat && !c.explicitFormat) << c.name;
+        EXPECT_EQ(form.rdUseExplicitFormat->isChecked(), c.explicitFormat) << c.name;
+        EXPECT_EQ(form.cbSoundFormat->currentIndex(), c.formatIndex) << c.name;
+        EXPECT_EQ(form.UseMP3Check->isChecked(), c.mp3) << c.name;
+        EXPECT_EQ(form.cbMP3Profile->isEnabled(), c.mp3) << c.name;
+        EXPECT_EQ(form.cbMP3Profile->currentIndex(), c.profileIndex) << c.name;
+        EXPECT_EQ(form.AutoScrollWidth->value(), c.autoscrollWidth) << c.name;
+    }
 }
 
 } // namespace
