@@ -165,6 +165,8 @@ private:
     void FormActivate();
     void ApplicationEventsMessage(QObject* watched, QEvent* event);
     void RefillList();
+    // The installed command of `format`; nothing when none is installed.
+    void RunExportCommand(vantor::ExportFormat format);
 
     Options m_options;
     vantor::MovieList m_movies;
@@ -177,5 +179,4 @@ private:
     TInitializeForm* m_initializeForm = nullptr;
     std::unique_ptr<vantor::QtWindowHandle> m_handle;
     std::map<vantor::ExportFormat, std::function<void()>> m_exportCommands;
-    void RunExportCommand(vantor::ExportFormat format);
 };

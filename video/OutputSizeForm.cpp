@@ -130,10 +130,10 @@ void TOutputSizeForm::SetMovieSize(int width, int height)
 
 void TOutputSizeForm::SetScalePercents(float widthPercent, float heightPercent)
 {
-    if (!m_rules.SetScalePercents(widthPercent, heightPercent)) {
-        rbScaleToPercents->setEnabled(false);
-        rbScaleToPixels->setEnabled(false);
-    }
+    // Without a reference size there is nothing to scale in pixels or percent.
+    const bool scalable = m_rules.SetScalePercents(widthPercent, heightPercent);
+    rbScaleToPercents->setEnabled(scalable);
+    rbScaleToPixels->setEnabled(scalable);
     UpdateScaling();
 }
 
