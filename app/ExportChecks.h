@@ -4,13 +4,12 @@
 // options dialog: the destination folder must exist or be creatable, and the
 // user confirms once before existing outputs are overwritten.
 
+#include "app/RunState.h"
 #include "platform/Dialogs.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "app/RunState.h"
 
 namespace vantor {
 
