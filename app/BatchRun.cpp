@@ -209,6 +209,11 @@ bool BatchRun::HandleNotification(platform::UINT message, platform::WPARAM wPara
     }
 }
 
+std::string BatchRun::SettingsFile(ExportFormat format) const
+{
+    return m_settingsOverride.empty() ? SettingsFilePath(m_settingsPrefix, format) : m_settingsOverride;
+}
+
 void BatchRun::OnMovieOpened()
 {
     if (m_state != RunState::Running) {
@@ -219,8 +224,7 @@ void BatchRun::OnMovieOpened()
     m_view.SetDetailPosition(0);
     m_phase = MoviePhase::Processing;
     m_currentOutput = UniqueOutputPath(m_currentOutput);
-    const std::string settings
-        = m_settingsOverride.empty() ? SettingsFilePath(m_settingsPrefix, m_format) : m_settingsOverride;
+    const std::string settings = SettingsFile(m_format);
     const char* output = m_currentOutput.c_str();
     int result = kEngineNoObject;
     if (m_engine) {

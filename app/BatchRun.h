@@ -69,6 +69,9 @@ public:
     // A settings file handed to the engine instead of the format's file
     // under the prefix (the terminal front end's --settings); empty: none.
     void SetSettingsFileOverride(std::string path) { m_settingsOverride = std::move(path); }
+    // The settings file of `format` that the engine is handed: the override
+    // when there is one, else the prefix followed by the format's name.
+    std::string SettingsFile(ExportFormat format) const;
 
     // Starts a run over the whole list, after the command's own checks:
     // clears the log, resets the index, sets Running and the format, shows

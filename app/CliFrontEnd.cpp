@@ -16,6 +16,7 @@
 #include "platform/ShellFolders.h"
 #include "platform/WindowMessages.h"
 #include "strings/StringIds.h"
+#include "video/AviExportCommand.h"
 #include "xml/XMLSettings.h"
 
 #include <chrono>
@@ -127,21 +128,15 @@ private:
     platform::IDialogs* m_previous = nullptr;
 };
 
-// An export command as the window runs it, without its options dialog: the
-// destination checks, the old outputs deleted, then the run.
+// An export command as the window runs it, without its options dialog:
+// the shared destination steps, then the run. AVI runs the window's command
+// with the options of its settings file.
 bool RunExportCommand(BatchRun& run, ExportFormat format, const std::string& caption)
 {
-    const IBatchView& view = run.View();
-    const std::string dest = view.DestinationFolder();
-    if (!CheckDestinationFolder(dest, nullptr, caption))
+    if (format == ExportFormat::AVI)
+        return video::RunAviExportCommand(run, nullptr, caption, nullptr);
+    if (!PrepareExportOutputs(run, format, nullptr, caption))
         return false;
-    const auto outputs = [&dest, format](const std::string& movie) {
-        return std::vector<std::string> { OutputFilePath(dest, movie, format) };
-    };
-    const std::vector<std::string> movies = ListedMovies(view);
-    if (!ConfirmOverwrite(movies, outputs, OverwriteQuestion::Export, nullptr, caption))
-        return false;
-    DeleteOutputs(movies, outputs);
     run.Start(format);
     return true;
 }
@@ -228,9 +223,12 @@ int RunCli(int argc, char** argv)
             return kCliRefused;
         }
         // Loading reports a damaged file now (the engine then reads its
-        // defaults); a missing file simply means the defaults.
-        TXMLSettings settings(false);
-        settings.ReadXMLSettingsFile(settingsFile);
+        // defaults); a missing file simply means the defaults. The AVI
+        // command loads its file itself.
+        if (options.format != ExportFormat::AVI) {
+            TXMLSettings settings(false);
+            settings.ReadXMLSettingsFile(settingsFile);
+        }
     }
 
     CliDialogs dialogs(options.yes, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));

@@ -1,6 +1,7 @@
 #include "app/ExportChecks.h"
 
 #include "app/BatchOutputNames.h"
+#include "app/BatchRun.h"
 #include "app/ForceDirectories.h"
 #include "app/StringTable.h"
 #include "strings/StringIds.h"
@@ -40,6 +41,23 @@ void DeleteOutputs(const std::vector<std::string>& movies, const OutputsOfMovie&
     for (const std::string& movie : movies)
         for (const std::string& output : outputsOf(movie))
             ::unlink(output.c_str());
+}
+
+bool PrepareExportOutputs(
+    BatchRun& run, ExportFormat format, platform::DialogOwner owner, const std::string& caption)
+{
+    const IBatchView& view = run.View();
+    const std::string dest = view.DestinationFolder();
+    if (!CheckDestinationFolder(dest, owner, caption))
+        return false;
+    const auto outputs = [&dest, format](const std::string& movie) {
+        return std::vector<std::string> { OutputFilePath(dest, movie, format) };
+    };
+    const std::vector<std::string> movies = ListedMovies(view);
+    if (!ConfirmOverwrite(movies, outputs, OverwriteQuestion::Export, owner, caption))
+        return false;
+    DeleteOutputs(movies, outputs);
+    return true;
 }
 
 } // namespace vantor

@@ -463,9 +463,20 @@ void TMainForm::btnExportFlashClick()
     // Joins here: the Flash export command.
 }
 
+void TMainForm::SetExportCommand(vantor::ExportFormat format, std::function<void()> command)
+{
+    m_exportCommands[format] = std::move(command);
+}
+
+void TMainForm::RunExportCommand(vantor::ExportFormat format)
+{
+    if (const auto command = m_exportCommands.find(format); command != m_exportCommands.end())
+        command->second();
+}
+
 void TMainForm::btnExportAVIClick()
 {
-    // Joins here: the AVI export command.
+    RunExportCommand(vantor::ExportFormat::AVI);
 }
 
 void TMainForm::btnExportWMVClick()

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,9 @@ public:
 
     // The splash shown on activation while the engine is not ready.
     void SetInitializeForm(TInitializeForm* form) { m_initializeForm = form; }
+    // The command behind an export button and its menu item, installed by
+    // the program's entry: each format's command lives in its own folder.
+    void SetExportCommand(vantor::ExportFormat format, std::function<void()> command);
     // The handle the engine posts its notifications to.
     platform::WindowHandle Handle() const;
 
@@ -161,6 +165,8 @@ private:
     void FormActivate();
     void ApplicationEventsMessage(QObject* watched, QEvent* event);
     void RefillList();
+    // The installed command of `format`; nothing when none is installed.
+    void RunExportCommand(vantor::ExportFormat format);
 
     Options m_options;
     vantor::MovieList m_movies;
@@ -172,4 +178,5 @@ private:
     std::string m_addDialogFilter;
     TInitializeForm* m_initializeForm = nullptr;
     std::unique_ptr<vantor::QtWindowHandle> m_handle;
+    std::map<vantor::ExportFormat, std::function<void()>> m_exportCommands;
 };

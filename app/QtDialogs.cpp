@@ -2,9 +2,11 @@
 
 #include "app/DialogFilter.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QStringList>
+#include <QThread>
 
 #include <filesystem>
 
@@ -83,6 +85,17 @@ QtDialogs::~QtDialogs()
 int QtDialogs::MessageBox(
     platform::DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
 {
+    // A report raised on another thread (the engine reading its settings
+    // file) is shown by the user-interface thread once it gets there; the
+    // caller carries on with the safe answer.
+    if (QCoreApplication::instance() != nullptr
+        && QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [text, caption, flags] { platform::MessageBox(nullptr, text, caption, flags); },
+            Qt::QueuedConnection);
+        return platform::SafeAnswer(flags);
+    }
     QMessageBox box(QtIconFor(flags), ToQt(caption), ToQt(text), QtButtonsFor(flags), OwnerWidget(owner));
     // Escape answers the way the Windows box does: Cancel where there is one,
     // else No, else OK.

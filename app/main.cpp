@@ -14,6 +14,7 @@
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
+#include "video/QtVideoCommands.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     int exitCode = 0;
     {
         TMainForm mainForm;
-        // Joins here: the AVI and QuickTime options dialog, TOutputSizeForm.
+        video::CreateVideoForms(mainForm); // TOutputSizeForm and the AVI command
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
         // Joins here: the WMV options dialog, TWMVExportForm.

@@ -1,6 +1,9 @@
 #include "platform/CompressorManager.h"
 
+#include "platform/ShellFolders.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -41,6 +44,8 @@ const std::vector<CompressorEntry> kCompressors = {
     { F("FFVH"), "ffvhuff", "HuffYUV lossless (FFmpeg variant)", QualityScale::None, 0, 1, 1 },
     { F("MPNG"), "png", "PNG frames", QualityScale::None, 0, 1, 1 },
 };
+
+std::atomic<CompressorBox> g_box { nullptr };
 
 const AVCodec* EncoderOf(const CompressorEntry& entry)
 {
@@ -223,9 +228,12 @@ LRESULT ICSendMessage(HIC handle, unsigned message, std::uintptr_t param1, std::
     case ICM_CONFIGURE:
         if (param1 == ICQUERY)
             return HasOwnOptions(EncoderOf(entry)) ? ICERR_OK : ICERR_UNSUPPORTED;
-        return ICERR_UNSUPPORTED;
+        return g_box != nullptr ? g_box(message, entry, param1) : ICERR_UNSUPPORTED;
     case ICM_ABOUT:
-        return ICERR_UNSUPPORTED;
+        // Every installed encoder can name itself and its library.
+        if (param1 == ICQUERY)
+            return ICERR_OK;
+        return g_box != nullptr ? g_box(message, entry, param1) : ICERR_UNSUPPORTED;
     default:
         return ICERR_UNSUPPORTED;
     }
@@ -237,6 +245,21 @@ LRESULT ICClose(HIC handle)
         return ICERR_BADHANDLE;
     delete handle;
     return ICERR_OK;
+}
+
+void SetCompressorBoxes(CompressorBox box)
+{
+    g_box = box;
+}
+
+const CompressorEntry* CompressorOf(HIC handle)
+{
+    return handle != nullptr ? handle->entry : nullptr;
+}
+
+std::string CompressorOptionsFile()
+{
+    return ApplicationDataFolder() + "/Corvane/Vantor Codec Options.xml";
 }
 
 } // namespace platform

@@ -11,6 +11,7 @@
 // them as its own entry, and FindCompressor knows them for the engine.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -146,5 +147,32 @@ LRESULT ICGetInfo(HIC handle, ICINFO* info, std::uint32_t size);
 LRESULT ICSendMessage(HIC handle, unsigned message, std::uintptr_t param1, std::uintptr_t param2);
 // Frees the handle. ICERR_OK, or ICERR_BADHANDLE for null.
 LRESULT ICClose(HIC handle);
+
+// The configuration and about boxes belong to the user interface, which
+// installs them here; ICM_CONFIGURE and ICM_ABOUT with a parent window (any
+// first parameter but ICQUERY) reach `box`. Null: both are unsupported.
+using CompressorBox = LRESULT (*)(unsigned message, const CompressorEntry& entry, std::uintptr_t parent);
+void SetCompressorBoxes(CompressorBox box);
+// The compressor a handle stands for; null for a null handle.
+const CompressorEntry* CompressorOf(HIC handle);
+
+// The settings-store file that keeps each compressor's own encoder options,
+// one section per FOURCC ("H264\\preset" = "veryfast"); the codec chooser's
+// Configure box writes it and the Player engine reads it.
+std::string CompressorOptionsFile();
+
+// The record the codec chooser fills (the Windows COMPVARS).
+constexpr std::uint32_t ICMF_COMPVARS_VALID = 0x00000001;
+struct COMPVARS {
+    std::int32_t cbSize = 0;
+    std::uint32_t dwFlags = 0;
+    HIC hic = nullptr; // a compress-mode handle, or a pseudo handle; the caller closes it
+    FOURCC fccType = 0;
+    FOURCC fccHandler = 0;
+    std::unique_ptr<BITMAPINFOHEADER> lpbiOut; // the compressor's output format; owned by the caller
+    std::int32_t lKey = 0; // key-frame rate
+    std::int32_t lDataRate = 0;
+    std::int32_t lQ = 0; // quality
+};
 
 } // namespace platform

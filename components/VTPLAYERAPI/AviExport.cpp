@@ -1,5 +1,7 @@
 #include "AviExport.h"
 
+#include "EncoderOptions.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -271,8 +273,14 @@ void AviExporter::SetUpVideo()
     }
     if (c->pix_fmt == AV_PIX_FMT_YUVJ420P)
         c->color_range = AVCOL_RANGE_JPEG;
-    Check(avcodec_open2(c, encoder, nullptr),
-        std::string("cannot start the ") + m_compressor->description + " compressor");
+    // The options the user set in the compressor's Configure box come last.
+    AVDictionary* encoderOptions = nullptr;
+    ReadEncoderOptions(platform::CompressorOptionsFile(), m_compressor->fourcc, &encoderOptions);
+    std::unique_ptr<AVDictionary, DictionaryDeleter> encoderOptionsOwner(encoderOptions);
+    AVDictionary* unused = encoderOptionsOwner.release();
+    const int opened = avcodec_open2(c, encoder, &unused);
+    encoderOptionsOwner.reset(unused);
+    Check(opened, std::string("cannot start the ") + m_compressor->description + " compressor");
 
     m_videoOut = avformat_new_stream(m_output.get(), nullptr);
     if (m_videoOut == nullptr)

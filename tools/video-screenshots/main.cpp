@@ -1,0 +1,86 @@
+// Takes a picture of every page of the AVI options dialog (and of its
+// QuickTime page), of the codec chooser and of a codec's Configure box, as
+// the AVI command fills them with the default settings. Run under a display
+// (scripts/video-screenshots.sh uses Xvfb); writes PNG files into the folder
+// given as the argument.
+
+#include "app/Language.h"
+#include "app/StringTable.h"
+#include "video/AviExportSettings.h"
+#include "video/CVCustomICCompressorsDlg.h"
+#include "video/CodecOptionsDlg.h"
+#include "video/OutputSizeForm.h"
+#include "video/QtAviExportDialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QTabWidget>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+bool Save(QWidget& widget, const std::string& path)
+{
+    widget.show();
+    QApplication::processEvents();
+    const bool saved = widget.grab().save(QString::fromStdString(path));
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", path.c_str());
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: video-screenshots FOLDER\n");
+        return 2;
+    }
+    vantor::SetCurrentResourceModule(vantor::ResourceModule::Program());
+    QApplication application(argc, argv);
+    const std::string folder = argv[1];
+    bool ok = true;
+
+    TOutputSizeForm form;
+    vantor::video::QtAviExportDialogs(form, nullptr).Prepare(vantor::video::AviExportSettings {});
+    const char* names[]
+        = { "general", "frame-rate", "video-quality", "audio", "autoscroll", "flash", "more" };
+    form.show();
+    for (int page = 0; page < form.PageControl->count(); ++page) {
+        if (!form.PageControl->isTabVisible(page))
+            continue;
+        form.PageControl->setCurrentIndex(page);
+        ok &= Save(form, folder + "/avi-options-" + names[page] + ".png");
+    }
+    // The QuickTime export shows its quality page in the same dialog.
+    form.QuickTimeMode = true;
+    form.setWindowTitle("QuickTime Export Options");
+    form.PageControl->setTabVisible(form.PageControl->indexOf(form.tsQT), true);
+    form.gbKeyframes->setVisible(true);
+    form.panFLVMode->setVisible(false);
+    form.cbFlattenMovie->setVisible(true);
+    form.cbUseAVI10Format->setVisible(false);
+    form.lblUseAVI10Format->setVisible(false);
+    form.hide();
+    form.show();
+    form.PageControl->setCurrentWidget(form.tsQT);
+    ok &= Save(form, folder + "/quicktime-options-video-quality.png");
+    form.hide();
+
+    platform::BITMAPINFOHEADER input;
+    input.biWidth = input.biHeight = 400;
+    input.biBitCount = 32;
+    TCVCustomICCompressorsDlg chooser(nullptr, 7500, 250, platform::FourCCFromString("H264"), input);
+    ok &= Save(chooser, folder + "/codec-chooser.png");
+    if (const platform::CompressorEntry* h264
+        = platform::FindCompressor(platform::FourCCFromString("H264"))) {
+        TCodecOptionsDlg configure(*h264, nullptr);
+        ok &= Save(configure, folder + "/codec-configure-h264.png");
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,24 @@
+#include "video/QtVideoCommands.h"
+
+#include "app/MainForm.h"
+#include "video/AviExportCommand.h"
+#include "video/CodecOptionsDlg.h"
+#include "video/OutputSizeForm.h"
+#include "video/QtAviExportDialogs.h"
+
+#include <memory>
+
+namespace vantor::video {
+
+TOutputSizeForm* CreateVideoForms(TMainForm& mainForm)
+{
+    auto* outputSizeForm = new TOutputSizeForm(&mainForm);
+    auto dialogs = std::make_shared<QtAviExportDialogs>(*outputSizeForm, &mainForm);
+    mainForm.SetExportCommand(ExportFormat::AVI, [&mainForm, dialogs] {
+        RunAviExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), dialogs.get());
+    });
+    InstallCompressorBoxes();
+    return outputSizeForm;
+}
+
+} // namespace vantor::video
