@@ -249,7 +249,7 @@ int RunCli(int argc, char** argv)
         }
         // Loading reports a damaged file now (the engine then reads its
         // defaults); a missing file simply means the defaults.
-        TXMLSettings settings(false);
+        TXMLSettings settings(true);
         settings.ReadXMLSettingsFile(settingsFile);
     }
 

@@ -2,9 +2,11 @@
 
 #include "app/DialogFilter.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QStringList>
+#include <QThread>
 
 namespace vantor {
 
@@ -81,6 +83,22 @@ QtDialogs::~QtDialogs()
 int QtDialogs::MessageBox(
     platform::DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
 {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application != nullptr && QThread::currentThread() != application->thread()) {
+        // Widgets live on the UI thread only, and a worker must not wait
+        // for the user: the box is shown there, with OK alone since its
+        // caller has gone on with the safe answer.
+        QMetaObject::invokeMethod(
+            application,
+            [text, caption, flags] {
+                auto* box = new QMessageBox(QtIconFor(flags), ToQt(caption), ToQt(text), QMessageBox::Ok);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setWindowModality(Qt::ApplicationModal);
+                box->show();
+            },
+            Qt::QueuedConnection);
+        return platform::SafeAnswer(flags);
+    }
     QMessageBox box(QtIconFor(flags), ToQt(caption), ToQt(text), QtButtonsFor(flags), OwnerWidget(owner));
     // Escape answers the way the Windows box does: Cancel where there is one,
     // else No, else OK.

@@ -173,16 +173,19 @@ std::string RandomSuffix()
 // the link survives), else the path itself.
 std::string ResolveTarget(const std::string& path)
 {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char target[PATH_MAX];
-    ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-    if (length <= 0)
-        return path;
-    std::string resolved(target, static_cast<size_t>(length));
-    if (resolved.front() != '/')
-        resolved = SplitPath(path).first + "/" + resolved;
+    std::string resolved = path;
+    // A chain of links is followed to its end, as far as the system would.
+    for (int links = 0; links < 40; ++links) {
+        struct stat info;
+        if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(resolved.c_str(), target, sizeof target - 1);
+        if (length <= 0)
+            break;
+        std::string next(target, static_cast<size_t>(length));
+        resolved = next.front() == '/' ? next : SplitPath(resolved).first + "/" + next;
+    }
     return resolved;
 }
 

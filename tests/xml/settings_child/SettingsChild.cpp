@@ -1,15 +1,15 @@
 // settings-child write FILE NAME=TYPE:TEXT...
 //     loads FILE, sets each value (TYPE i integer, s string, b bool, f float)
 //     and saves FILE.
+// settings-child swap FILE NAME=TYPE:TEXT...
+//     the same, but saves beside FILE, creates FILE.ready, and puts the new
+//     version in place when another process opens FILE, so that it arrives
+//     during that process's load.
 // settings-child loop FILE COUNT PADDING_KB
 //     saves version 1, 2, 3, ... of FILE until killed; version v holds
 //     "Version" = v, COUNT values "Value<k>" = v * 1000 + k and a "Padding"
 //     text of PADDING_KB kilobytes, so that writing a version takes long
 //     enough to be killed in the middle.
-// settings-child swap FILE READY NAME=TYPE:TEXT...
-//     prepares FILE with the values set beside it, creates the file READY,
-//     and puts the prepared version in place as soon as another process
-//     opens FILE, so that it arrives while that process loads FILE.
 // settings-child serve FILE
 //     for each line "N" read from standard input sets "Counter" = N, saves
 //     FILE and answers with the CLOCK_MONOTONIC time in ns when the save was
@@ -50,45 +50,6 @@ bool SetFromArgument(TXMLSettings& settings, const std::string& argument)
     }
 }
 
-bool SetAll(TXMLSettings& settings, int argc, char** argv, int first)
-{
-    for (int i = first; i < argc; ++i) {
-        if (!SetFromArgument(settings, argv[i])) {
-            std::fprintf(stderr, "bad assignment %s\n", argv[i]);
-            return false;
-        }
-    }
-    return true;
-}
-
-int SwapWhenOpened(const std::string& file, const std::string& ready, int argc, char** argv)
-{
-    TXMLSettings settings(false);
-    settings.ReadXMLSettingsFile(file);
-    const std::string prepared = file + ".next";
-    if (!SetAll(settings, argc, argv, 4) || !settings.SaveFile(prepared))
-        return 2;
-    size_t slash = file.find_last_of('/');
-    std::string folder = file.substr(0, slash);
-    std::string name = file.substr(slash + 1);
-    int inotify = inotify_init1(IN_CLOEXEC);
-    if (inotify < 0 || inotify_add_watch(inotify, folder.c_str(), IN_OPEN) < 0)
-        return 2;
-    std::fclose(std::fopen(ready.c_str(), "w"));
-    alignas(inotify_event) char buffer[4096];
-    while (true) {
-        ssize_t length = ::read(inotify, buffer, sizeof buffer);
-        if (length <= 0)
-            return 2;
-        for (char* at = buffer; at < buffer + length;) {
-            auto* event = reinterpret_cast<inotify_event*>(at);
-            at += sizeof(inotify_event) + event->len;
-            if (event->len > 0 && name == event->name)
-                return std::rename(prepared.c_str(), file.c_str()) == 0 ? 0 : 1;
-        }
-    }
-}
-
 int64_t MonotonicNs()
 {
     timespec now;
@@ -100,15 +61,28 @@ int64_t MonotonicNs()
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && std::strcmp(argv[1], "write") == 0) {
+    bool swap = argc >= 3 && std::strcmp(argv[1], "swap") == 0;
+    if (swap || (argc >= 3 && std::strcmp(argv[1], "write") == 0)) {
+        const std::string file = argv[2];
         TXMLSettings settings(false);
-        settings.ReadXMLSettingsFile(argv[2]);
-        if (!SetAll(settings, argc, argv, 3))
+        settings.ReadXMLSettingsFile(file);
+        for (int i = 3; i < argc; ++i) {
+            if (!SetFromArgument(settings, argv[i])) {
+                std::fprintf(stderr, "bad assignment %s\n", argv[i]);
+                return 2;
+            }
+        }
+        if (!swap)
+            return settings.SaveFile(file) ? 0 : 1;
+        int inotify = inotify_init1(IN_CLOEXEC);
+        if (!settings.SaveFile(file + ".next") || inotify_add_watch(inotify, file.c_str(), IN_OPEN) < 0)
             return 2;
-        return settings.SaveFile(argv[2]) ? 0 : 1;
+        std::fclose(std::fopen((file + ".ready").c_str(), "w"));
+        inotify_event event; // a watch on the file itself: no name follows
+        if (::read(inotify, &event, sizeof event) != sizeof event)
+            return 2;
+        return std::rename((file + ".next").c_str(), file.c_str()) == 0 ? 0 : 1;
     }
-    if (argc >= 4 && std::strcmp(argv[1], "swap") == 0)
-        return SwapWhenOpened(argv[2], argv[3], argc, argv);
     if (argc == 5 && std::strcmp(argv[1], "loop") == 0) {
         int count = std::atoi(argv[3]);
         TXMLSettings settings(false);
@@ -134,7 +108,7 @@ int main(int argc, char** argv)
         return 0;
     }
     std::fprintf(stderr,
-        "usage: settings-child write FILE NAME=TYPE:TEXT... | swap FILE READY NAME=TYPE:TEXT... | loop FILE "
-        "COUNT PADDING_KB | serve FILE\n");
+        "usage: settings-child write|swap FILE NAME=TYPE:TEXT... | loop FILE COUNT PADDING_KB | serve "
+        "FILE\n");
     return 2;
 }
