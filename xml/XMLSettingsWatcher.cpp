@@ -277,6 +277,11 @@ void TXMLSettingsWatcher::Run()
             for (char* at = buffer; at < buffer + length;) {
                 auto* event = reinterpret_cast<inotify_event*>(at);
                 at += sizeof(inotify_event) + event->len;
+                // Lost events may have been any file's: every file is looked at.
+                if (event->mask & IN_Q_OVERFLOW) {
+                    for (const auto& [path, record] : m_records)
+                        changed.insert(path);
+                }
                 if (event->len == 0 || !(event->mask & kWatchedEvents))
                     continue;
                 auto folder = m_folderOfWatch.find(event->wd);
