@@ -226,7 +226,7 @@ int RunCli(int argc, char** argv)
         // defaults); a missing file simply means the defaults. The AVI
         // command loads its file itself.
         if (options.format != ExportFormat::AVI) {
-            TXMLSettings settings(false);
+            TXMLSettings settings(true);
             settings.ReadXMLSettingsFile(settingsFile);
         }
     }

@@ -315,7 +315,7 @@ int GetLanguageId()
     LanguageState& state = State();
     std::lock_guard lock(state.mutex);
     if (state.languageId == 0) {
-        TXMLSettings settings(false);
+        TXMLSettings settings(true);
         settings.ReadXMLSettings(kPlayerSettings, false);
         int stored = settings.GetInteger(kLanguageIdKey, kEnglishLanguageId);
         state.languageId = HonouredLanguageId(stored);
@@ -331,7 +331,7 @@ void SetLanguageId(int id)
     LanguageState& state = State();
     std::lock_guard lock(state.mutex);
     state.languageId = id;
-    TXMLSettings settings(false);
+    TXMLSettings settings(true);
     settings.ReadXMLSettings(kPlayerSettings, false);
     settings.SetInteger(kLanguageIdKey, id);
     settings.SaveAll(kPlayerSettings);

@@ -85,14 +85,19 @@ QtDialogs::~QtDialogs()
 int QtDialogs::MessageBox(
     platform::DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
 {
-    // A report raised on another thread (the engine reading its settings
-    // file) is shown by the user-interface thread once it gets there; the
-    // caller carries on with the safe answer.
-    if (QCoreApplication::instance() != nullptr
-        && QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application != nullptr && QThread::currentThread() != application->thread()) {
+        // Widgets live on the UI thread only, and a worker must not wait
+        // for the user: the box is shown there, with OK alone since its
+        // caller has gone on with the safe answer.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [text, caption, flags] { platform::MessageBox(nullptr, text, caption, flags); },
+            application,
+            [text, caption, flags] {
+                auto* box = new QMessageBox(QtIconFor(flags), ToQt(caption), ToQt(text), QMessageBox::Ok);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setWindowModality(Qt::ApplicationModal);
+                box->show();
+            },
             Qt::QueuedConnection);
         return platform::SafeAnswer(flags);
     }

@@ -27,6 +27,8 @@ public:
     QtDialogs(const QtDialogs&) = delete;
     QtDialogs& operator=(const QtDialogs&) = delete;
 
+    // From another thread than the application's: queued to it, shown
+    // without an owner, and answered at once with the safe answer.
     int MessageBox(platform::DialogOwner owner, const std::string& text, const std::string& caption,
         unsigned flags) override;
     std::optional<std::string> InputBox(platform::DialogOwner owner, const std::string& caption,

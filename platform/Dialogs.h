@@ -44,7 +44,10 @@ struct OpenFilesRequest {
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
-    // Returns IDOK, IDCANCEL, IDYES or IDNO.
+    // Returns IDOK, IDCANCEL, IDYES or IDNO. Any thread may call it: a box
+    // raised on a thread other than the user-interface thread is queued to
+    // that thread and shown there, and the caller gets the safe answer at
+    // once without waiting. The other dialogs belong to the UI thread.
     virtual int MessageBox(
         DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
         = 0;

@@ -75,7 +75,7 @@ int RegisterComponentClass(
         return platform::E_FAIL;
     std::lock_guard lock(RegistryLock());
     const std::string path = ComponentRegistryPath();
-    TXMLSettings settings(false);
+    TXMLSettings settings(true);
     if (!Load(settings, path))
         return platform::E_FAIL;
     const std::string section = NormalisedClassId(classId) + "\\";
@@ -90,7 +90,7 @@ int UnregisterComponentClass(const std::string& classId)
         return platform::REGDB_E_CLASSNOTREG;
     std::lock_guard lock(RegistryLock());
     const std::string path = ComponentRegistryPath();
-    TXMLSettings old(false);
+    TXMLSettings old(true);
     if (!Load(old, path))
         return platform::E_FAIL;
     const std::string removed = NormalisedClassId(classId);
@@ -99,7 +99,7 @@ int UnregisterComponentClass(const std::string& classId)
 
     // The store cannot delete a value, so the file is written afresh with
     // every other class.
-    TXMLSettings rest(false);
+    TXMLSettings rest(true);
     for (const auto& [name, key] : old.RootKey().SubKeys()) {
         if (name == removed)
             continue;
@@ -115,7 +115,7 @@ std::optional<std::string> FindComponentLibrary(const std::string& classId)
     if (!IsUsableClassId(classId))
         return std::nullopt;
     std::lock_guard lock(RegistryLock());
-    TXMLSettings settings(false);
+    TXMLSettings settings(true);
     if (!Load(settings, ComponentRegistryPath()))
         return std::nullopt;
     std::string library = settings.GetString(NormalisedClassId(classId) + "\\" + kLibraryValue, "");

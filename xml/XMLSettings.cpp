@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,12 +70,15 @@ template <typename Key> std::pair<Key*, std::string> Resolve(Key& root, const st
 
 void MergeKey(const TXMLKey& changed, TXMLKey& held)
 {
+    // A value whose text did not fit its type has that type too: an outside
+    // correction of it is taken, and a new unfitting text replaces it.
     for (const auto& [name, value] : changed.Values()) {
         TXMLValue* current = held.FindValue(name);
-        if (current == nullptr || current->Modified() || current->IsUnreadable() || value.IsUnreadable()
-            || current->Type() != value.Type())
+        if (current == nullptr || current->Modified() || current->Type() != value.Type())
             continue;
         current->Assign(value.Payload());
+        if (value.IsUnreadable())
+            current->MarkUnreadable(value.UnreadableTypeName(), value.UnreadableText());
     }
     for (const auto& [name, subKey] : changed.SubKeys()) {
         if (TXMLKey* heldSubKey = held.FindSubKey(name))
@@ -130,20 +134,16 @@ bool TXMLSettings::Load(const std::string& path, bool report)
 {
     if (m_watchChanges)
         Unwatch();
-    auto reportOpenFailure = [&](int error) {
-        if (report)
-            ReportXMLSettingsMessage(XMLSettingsFileMessage(path, "open", "ReadXMLSettingsFile", error),
-                "Error", platform::MB_OK | platform::MB_ICONERROR, error);
-    };
 
     std::string buffer;
     TXMLFileResult read = ReadXMLSettingsBytes(path, buffer);
     if (!read.Ok()) {
         m_lastError = read.error;
-        // A missing file leaves the defaults in force; one that exists but
-        // cannot be read is worth telling, as the next save replaces it.
-        if (read.stage != TXMLFileStage::Open || !MissingFileError(read.error))
-            reportOpenFailure(read.error);
+        // The defaults stay in force, without a message; only a file that
+        // exists but cannot be read is worth a line in the log.
+        if (report && (read.stage != TXMLFileStage::Open || !MissingFileError(read.error)))
+            LogXMLSettingsMessage(XMLSettingsFileMessage(path, "open", "ReadXMLSettingsFile", read.error),
+                platform::MB_OK | platform::MB_ICONERROR, read.error);
         return false;
     }
 
@@ -169,11 +169,14 @@ bool TXMLSettings::Load(const std::string& path, bool report)
         return false;
     } catch (const std::exception&) {
         m_lastError = errno;
-        reportOpenFailure(m_lastError);
+        if (report)
+            ReportXMLSettingsMessage(XMLSettingsFileMessage(path, "open", "ReadXMLSettingsFile", m_lastError),
+                "Error", platform::MB_OK | platform::MB_ICONERROR, m_lastError);
         return false;
     }
     m_lastError = 0;
     m_fileName = path;
+    m_fileStamp = read.stamp;
     if (m_watchChanges)
         Watch(path);
     return true;
@@ -187,9 +190,15 @@ bool TXMLSettings::SaveAll(const std::string& applicationName)
         if (m_applicationName.empty())
             m_applicationName = FilePart(applicationName);
     }
-    // The per-user folder may not exist yet on a new account.
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    // The maker's folder may not exist yet on a new account; one level is
+    // made, the application-data folder itself must exist.
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        m_lastError = errno;
+        ReportXMLSettingsMessage(XMLSettingsFileMessage(path, "created", "SaveAll", m_lastError), "Error",
+            platform::MB_OK | platform::MB_ICONERROR, m_lastError);
+        return false;
+    }
     return Save(path, "SaveAll");
 }
 
@@ -211,8 +220,10 @@ bool TXMLSettings::Save(const std::string& path, const char* operation)
         text = XMLSettingsText({ m_applicationName, m_programName }, m_rootKey);
     }
     TXMLFileResult written = WriteXMLSettingsBytes(path, text);
+    if (written.Ok())
+        m_fileStamp = written.stamp;
     if (ownFile)
-        TXMLSettingsWatcher::Instance().ResumeAfterOwnWrite(*this);
+        TXMLSettingsWatcher::Instance().ResumeAfterOwnWrite(*this, written.Ok() ? &written.stamp : nullptr);
 
     if (!written.Ok()) {
         m_lastError = written.error;
@@ -230,7 +241,7 @@ bool TXMLSettings::Save(const std::string& path, const char* operation)
 
 void TXMLSettings::Watch(const std::string& path)
 {
-    TXMLSettingsWatcher::Instance().Register(*this, path);
+    TXMLSettingsWatcher::Instance().Register(*this, path, m_fileStamp);
     m_watchedFile = path;
 }
 

@@ -13,6 +13,7 @@
 // ("Window\Left"); a leading '\' is optional. Names are case-sensitive.
 
 #include "xml/XMLKey.h"
+#include "xml/XMLSettingsFile.h"
 #include "xml/XMLValue.h"
 
 #include <cstdint>
@@ -35,8 +36,10 @@ public:
     TXMLSettings& operator=(const TXMLSettings&) = delete;
 
     // Loads the per-user file of the application (common false) or the
-    // all-users one. A missing file returns false silently and leaves the
-    // values held before; a damaged one is reported and returns false.
+    // all-users one. A file that is missing, not a regular file, or cannot
+    // be read returns false without a message (the last two are logged) and
+    // leaves the values held before; a damaged one is reported and returns
+    // false.
     bool ReadXMLSettings(const std::string& applicationName, bool common);
     // Loads the file at `fileName` under the same rules.
     bool ReadXMLSettingsFile(const std::string& fileName);
@@ -74,8 +77,9 @@ public:
     const std::string& GetProgramName() const { return m_programName; }
 
     // Writes the per-user (or, after an all-users load, the all-users) file
-    // of the application, creating its folder. Replaces the file atomically;
-    // a failure is reported, leaves the old file as it was and returns false.
+    // of the application, creating its folder (one level). Replaces the file
+    // atomically where it can (WriteXMLSettingsBytes); a failure is
+    // reported, leaves the old file as it was and returns false.
     bool SaveAll(const std::string& applicationName);
     // Writes the file at `fileName`; its folder must exist.
     bool SaveFile(const std::string& fileName);
@@ -124,5 +128,6 @@ private:
     // that a value is always replaced whole.
     mutable std::mutex m_valuesLock;
     std::string m_watchedFile; // the file registered with the watcher, empty when none
+    TXMLFileStamp m_fileStamp; // the version of m_fileName last read or written
     int m_lastError = 0;
 };

@@ -66,7 +66,64 @@ private:
 
 TXMLFileResult Fail(TXMLFileStage stage, int error)
 {
-    return { stage, error };
+    return { stage, error, {} };
+}
+
+TXMLFileStamp StampOf(const struct stat& info)
+{
+    TXMLFileStamp stamp;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changed = static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return stamp;
+}
+
+// The error a settings file that is not a regular file gives.
+int NotRegularError(mode_t mode)
+{
+    return S_ISDIR(mode) ? EISDIR : EINVAL;
+}
+
+int WriteAll(int fd, const std::string& text)
+{
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        ssize_t count = ::write(fd, data, left);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += count;
+        left -= static_cast<size_t>(count);
+    }
+    return 0;
+}
+
+// Truncates the file and writes the text into the same inode.
+TXMLFileResult WriteInPlace(const std::string& target, const std::string& text)
+{
+    // Non-blocking, in case the file became a FIFO since it was checked.
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.Valid())
+        return Fail(TXMLFileStage::Create, errno);
+    struct stat info;
+    if (::fstat(fd.Get(), &info) != 0)
+        return Fail(TXMLFileStage::Create, errno);
+    if (!S_ISREG(info.st_mode))
+        return Fail(TXMLFileStage::Create, NotRegularError(info.st_mode));
+    if (::ftruncate(fd.Get(), 0) != 0)
+        return Fail(TXMLFileStage::Write, errno);
+    if (int error = WriteAll(fd.Get(), text))
+        return Fail(TXMLFileStage::Write, error);
+    if (::fsync(fd.Get()) != 0 || ::fstat(fd.Get(), &info) != 0)
+        return Fail(TXMLFileStage::Write, errno);
+    if (int error = fd.Close())
+        return Fail(TXMLFileStage::Write, error);
+    return { TXMLFileStage::Done, 0, StampOf(info) };
 }
 
 std::pair<std::string, std::string> SplitPath(const std::string& path)
@@ -116,16 +173,19 @@ std::string RandomSuffix()
 // the link survives), else the path itself.
 std::string ResolveTarget(const std::string& path)
 {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char target[PATH_MAX];
-    ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-    if (length <= 0)
-        return path;
-    std::string resolved(target, static_cast<size_t>(length));
-    if (resolved.front() != '/')
-        resolved = SplitPath(path).first + "/" + resolved;
+    std::string resolved = path;
+    // A chain of links is followed to its end, as far as the system would.
+    for (int links = 0; links < 40; ++links) {
+        struct stat info;
+        if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(resolved.c_str(), target, sizeof target - 1);
+        if (length <= 0)
+            break;
+        std::string next(target, static_cast<size_t>(length));
+        resolved = next.front() == '/' ? next : SplitPath(resolved).first + "/" + next;
+    }
     return resolved;
 }
 
@@ -133,14 +193,21 @@ std::string ResolveTarget(const std::string& path)
 
 TXMLFileResult ReadXMLSettingsBytes(const std::string& path, std::string& text)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opening a FIFO for reading waits for a writer, and a device may never
+    // end: only a regular file is opened, and without blocking in case it
+    // was swapped in between.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return Fail(TXMLFileStage::Open, errno);
+    if (!S_ISREG(info.st_mode))
+        return Fail(TXMLFileStage::Open, NotRegularError(info.st_mode));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.Valid())
         return Fail(TXMLFileStage::Open, errno);
-    struct stat info;
     if (::fstat(fd.Get(), &info) != 0)
         return Fail(TXMLFileStage::Read, errno);
-    if (S_ISDIR(info.st_mode))
-        return Fail(TXMLFileStage::Read, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return Fail(TXMLFileStage::Open, NotRegularError(info.st_mode));
     text.clear();
     text.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
@@ -155,7 +222,9 @@ TXMLFileResult ReadXMLSettingsBytes(const std::string& path, std::string& text)
             break;
         text.append(buffer, static_cast<size_t>(count));
     }
-    return {};
+    // The stamp from before the read: a version written while it ran
+    // differs from it, and is merged later.
+    return { TXMLFileStage::Done, 0, StampOf(info) };
 }
 
 TXMLFileResult WriteXMLSettingsBytes(const std::string& path, const std::string& text)
@@ -166,12 +235,14 @@ TXMLFileResult WriteXMLSettingsBytes(const std::string& path, const std::string&
     struct stat old;
     bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists) {
-        if (S_ISDIR(old.st_mode))
-            return Fail(TXMLFileStage::Create, EISDIR);
+        if (!S_ISREG(old.st_mode))
+            return Fail(TXMLFileStage::Create, NotRegularError(old.st_mode));
         // A file the user may not write stays as it is, as it would when
         // written in place.
         if (::access(target.c_str(), W_OK) != 0)
             return Fail(TXMLFileStage::Create, errno);
+        if (old.st_nlink > 1 || old.st_uid != ::geteuid())
+            return WriteInPlace(target, text);
     } else if (errno != ENOENT) {
         return Fail(TXMLFileStage::Create, errno);
     }
@@ -180,8 +251,12 @@ TXMLFileResult WriteXMLSettingsBytes(const std::string& path, const std::string&
     std::string temporaryPath = folder + "/" + TemporaryPrefix(fileName) + std::to_string(::getpid()) + "."
         + RandomSuffix() + ".tmp";
     FileDescriptor fd(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd.Valid())
-        return Fail(TXMLFileStage::Create, errno);
+    if (!fd.Valid()) {
+        int error = errno;
+        if (exists && (error == EACCES || error == EPERM))
+            return WriteInPlace(target, text);
+        return Fail(TXMLFileStage::Create, error);
+    }
     TemporaryFile temporary(temporaryPath);
 
     struct stat created;
@@ -191,19 +266,10 @@ TXMLFileResult WriteXMLSettingsBytes(const std::string& path, const std::string&
     if ((created.st_mode & 0777) != mode && ::fchmod(fd.Get(), mode) != 0)
         return Fail(TXMLFileStage::Create, errno);
 
-    const char* data = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t count = ::write(fd.Get(), data, left);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail(TXMLFileStage::Write, errno);
-        }
-        data += count;
-        left -= static_cast<size_t>(count);
-    }
-    if (::fsync(fd.Get()) != 0)
+    if (int error = WriteAll(fd.Get(), text))
+        return Fail(TXMLFileStage::Write, error);
+    struct stat written;
+    if (::fsync(fd.Get()) != 0 || ::fstat(fd.Get(), &written) != 0)
         return Fail(TXMLFileStage::Write, errno);
     if (int error = fd.Close())
         return Fail(TXMLFileStage::Write, error);
@@ -215,7 +281,18 @@ TXMLFileResult WriteXMLSettingsBytes(const std::string& path, const std::string&
     FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.Valid())
         ::fsync(folderFd.Get());
-    return {};
+
+    // The rename changes the inode's change time. The file now at the path
+    // is the one written unless its inode, size or contents time differ;
+    // then the stamp from before the rename makes that other version count
+    // as unseen.
+    TXMLFileResult result { TXMLFileStage::Done, 0, StampOf(written) };
+    struct stat now;
+    if (::stat(target.c_str(), &now) == 0 && now.st_dev == written.st_dev && now.st_ino == written.st_ino
+        && now.st_size == written.st_size && now.st_mtim.tv_sec == written.st_mtim.tv_sec
+        && now.st_mtim.tv_nsec == written.st_mtim.tv_nsec)
+        result.stamp = StampOf(now);
+    return result;
 }
 
 TXMLFileStamp XMLFileStampOf(const std::string& path)
@@ -223,11 +300,5 @@ TXMLFileStamp XMLFileStampOf(const std::string& path)
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
         return {};
-    TXMLFileStamp stamp;
-    stamp.device = info.st_dev;
-    stamp.inode = info.st_ino;
-    stamp.size = info.st_size;
-    stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    stamp.changed = static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    return stamp;
+    return StampOf(info);
 }

@@ -76,12 +76,16 @@ TXMLSettingsEvent XMLSettingsEvent(const std::string& text, unsigned flags, int 
 void ReportXMLSettingsMessage(
     const std::string& text, const std::string& caption, unsigned flags, int errorCode)
 {
-    TXMLSettingsEvent event = XMLSettingsEvent(text, flags, errorCode);
-    std::string executable = event.strings[1];
+    std::string executable = platform::ExecutablePath();
     std::string fileName = executable.substr(executable.find_last_of('/') + 1);
     if (!EqualsNoCase(fileName, "aspnet_wp.exe"))
         platform::MessageBox(nullptr, text, caption, flags);
+    LogXMLSettingsMessage(text, flags, errorCode);
+}
 
+void LogXMLSettingsMessage(const std::string& text, unsigned flags, int errorCode)
+{
+    TXMLSettingsEvent event = XMLSettingsEvent(text, flags, errorCode);
     // One record per report; line breaks would split it in the journal.
     std::string record;
     for (const std::string& part : event.strings) {

@@ -18,9 +18,14 @@ struct TXMLSettingsEvent {
 TXMLSettingsEvent XMLSettingsEvent(const std::string& text, unsigned flags, int errorCode);
 
 // Shows the message (unless the program is "aspnet_wp.exe") and logs it.
-// `errorCode` is the errno the report is about, 0 when none.
+// `errorCode` is the errno the report is about, 0 when none. Any thread may
+// report: the dialog interface shows a report from a thread other than the
+// user-interface thread there, without waiting for it.
 void ReportXMLSettingsMessage(
     const std::string& text, const std::string& caption, unsigned flags, int errorCode);
+// Only the syslog record, for failures the store keeps from the user (a
+// settings file that cannot be opened or read).
+void LogXMLSettingsMessage(const std::string& text, unsigned flags, int errorCode);
 
 // The system's text for an errno, or "No text message" when it has none.
 std::string XMLSettingsSystemMessage(int errorCode);

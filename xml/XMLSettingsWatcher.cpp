@@ -29,6 +29,26 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The path with its folder resolved, so that one folder reached by two
+// paths is one watch.
+std::string CanonicalFolderPath(const std::string& path)
+{
+    std::error_code error;
+    auto folder = std::filesystem::canonical(FolderOf(path), error);
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    return error ? path : (folder / name).string();
+}
+
+// The file a symbolic link ends at; empty for anything else.
+std::string LinkTarget(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return {};
+    auto target = std::filesystem::canonical(path, error);
+    return error ? std::string() : target.string();
+}
+
 } // namespace
 
 TXMLSettingsWatcher& TXMLSettingsWatcher::Instance()
@@ -40,7 +60,7 @@ TXMLSettingsWatcher& TXMLSettingsWatcher::Instance()
     return *watcher;
 }
 
-void TXMLSettingsWatcher::Register(TXMLSettings& store, const std::string& path)
+void TXMLSettingsWatcher::Register(TXMLSettings& store, const std::string& path, const TXMLFileStamp& seen)
 {
     std::string absolute = AbsolutePath(path);
     std::lock_guard threadLock(m_threadLock);
@@ -51,15 +71,15 @@ void TXMLSettingsWatcher::Register(TXMLSettings& store, const std::string& path)
         RemoveLocked(store);
         --m_count;
     }
-    std::string folder = FolderOf(absolute);
-    FolderWatch& watch = m_folders[folder];
-    if (watch.files++ == 0 && m_inotify >= 0) {
-        watch.descriptor = inotify_add_watch(m_inotify, folder.c_str(), kWatchedEvents | IN_ONLYDIR);
-        if (watch.descriptor >= 0)
-            m_folderOfWatch[watch.descriptor] = folder;
-    }
-    m_records[absolute].registrations.push_back({ &store, XMLFileStampOf(absolute), false });
+    auto [record, added] = m_records.try_emplace(absolute);
+    if (added)
+        WatchNames(absolute, record->second);
+    record->second.registrations.push_back({ &store, seen, false });
     ++m_count;
+    // A version put in place between the store's read and the watch brought
+    // no event that the thread saw.
+    if (XMLFileStampOf(absolute) != seen)
+        CheckSoon(absolute);
 }
 
 void TXMLSettingsWatcher::Unregister(TXMLSettings& store)
@@ -83,13 +103,18 @@ void TXMLSettingsWatcher::SuspendForOwnWrite(TXMLSettings& store)
         registration->suspended = true;
 }
 
-void TXMLSettingsWatcher::ResumeAfterOwnWrite(TXMLSettings& store)
+void TXMLSettingsWatcher::ResumeAfterOwnWrite(TXMLSettings& store, const TXMLFileStamp* written)
 {
     std::lock_guard lock(m_listLock);
     std::string path;
     if (Registration* registration = Find(store, &path)) {
-        registration->seen = XMLFileStampOf(path);
+        if (written != nullptr)
+            registration->seen = *written;
         registration->suspended = false;
+        // Events of versions written while the store was suspended were
+        // passed over.
+        if (XMLFileStampOf(path) != registration->seen)
+            CheckSoon(path);
     }
 }
 
@@ -107,7 +132,6 @@ bool TXMLSettingsWatcher::Running() const
 
 size_t TXMLSettingsWatcher::ReloadCount() const
 {
-    std::lock_guard lock(m_listLock);
     return m_reloads;
 }
 
@@ -134,18 +158,60 @@ void TXMLSettingsWatcher::RemoveLocked(TXMLSettings& store)
         if (found == registrations.end())
             continue;
         registrations.erase(found);
-        std::string folder = FolderOf(it->first);
-        if (registrations.empty())
+        if (registrations.empty()) {
+            UnwatchNames(it->first, it->second);
             m_records.erase(it);
-        auto watch = m_folders.find(folder);
-        if (watch != m_folders.end() && --watch->second.files == 0) {
+        }
+        return;
+    }
+}
+
+void TXMLSettingsWatcher::WatchNames(const std::string& path, ChangeRecord& record)
+{
+    record.names = { CanonicalFolderPath(path) };
+    // A save through a link replaces the target, in the target's folder.
+    std::string target = LinkTarget(path);
+    if (!target.empty() && target != record.names.front())
+        record.names.push_back(target);
+    for (const std::string& name : record.names) {
+        m_recordsOfName.emplace(name, path);
+        std::string folder = FolderOf(name);
+        FolderWatch& watch = m_folders[folder];
+        if (watch.names++ == 0 && m_inotify >= 0) {
+            watch.descriptor = inotify_add_watch(m_inotify, folder.c_str(), kWatchedEvents | IN_ONLYDIR);
+            if (watch.descriptor >= 0)
+                m_folderOfWatch[watch.descriptor] = folder;
+        }
+    }
+}
+
+void TXMLSettingsWatcher::UnwatchNames(const std::string& path, const ChangeRecord& record)
+{
+    for (const std::string& name : record.names) {
+        auto [first, last] = m_recordsOfName.equal_range(name);
+        for (auto it = first; it != last; ++it) {
+            if (it->second == path) {
+                m_recordsOfName.erase(it);
+                break;
+            }
+        }
+        auto watch = m_folders.find(FolderOf(name));
+        if (watch != m_folders.end() && --watch->second.names == 0) {
             if (watch->second.descriptor >= 0) {
                 inotify_rm_watch(m_inotify, watch->second.descriptor);
                 m_folderOfWatch.erase(watch->second.descriptor);
             }
             m_folders.erase(watch);
         }
-        return;
+    }
+}
+
+void TXMLSettingsWatcher::CheckSoon(const std::string& path)
+{
+    m_checkSoon.insert(path);
+    uint64_t one = 1;
+    if (::write(m_wake, &one, sizeof one) < 0) {
+        // The counter is already far from empty: the thread wakes anyway.
     }
 }
 
@@ -179,6 +245,7 @@ void TXMLSettingsWatcher::Stop()
     std::lock_guard lock(m_listLock);
     m_folders.clear();
     m_folderOfWatch.clear();
+    m_checkSoon.clear();
 }
 
 void TXMLSettingsWatcher::Run()
@@ -194,16 +261,15 @@ void TXMLSettingsWatcher::Run()
                 // Already drained; the stop flag is what matters.
             }
         }
+        // Gather the changed files first: one save gives several events.
+        std::set<std::string> changed;
         {
             std::lock_guard lock(m_listLock);
             if (m_stop)
                 return;
+            changed.swap(m_checkSoon);
         }
-        if (!(fds[1].revents & POLLIN))
-            continue;
-        // Gather the changed paths first: one save gives several events.
-        std::set<std::string> changed;
-        while (true) {
+        while (fds[1].revents & POLLIN) {
             ssize_t length = ::read(m_inotify, buffer, sizeof buffer);
             if (length <= 0)
                 break;
@@ -211,11 +277,19 @@ void TXMLSettingsWatcher::Run()
             for (char* at = buffer; at < buffer + length;) {
                 auto* event = reinterpret_cast<inotify_event*>(at);
                 at += sizeof(inotify_event) + event->len;
+                // Lost events may have been any file's: every file is looked at.
+                if (event->mask & IN_Q_OVERFLOW) {
+                    for (const auto& [path, record] : m_records)
+                        changed.insert(path);
+                }
                 if (event->len == 0 || !(event->mask & kWatchedEvents))
                     continue;
                 auto folder = m_folderOfWatch.find(event->wd);
-                if (folder != m_folderOfWatch.end())
-                    changed.insert(folder->second + "/" + event->name);
+                if (folder == m_folderOfWatch.end())
+                    continue;
+                auto [first, last] = m_recordsOfName.equal_range(folder->second + "/" + event->name);
+                for (auto it = first; it != last; ++it)
+                    changed.insert(it->second);
             }
         }
         for (const std::string& path : changed)
@@ -225,24 +299,43 @@ void TXMLSettingsWatcher::Run()
 
 void TXMLSettingsWatcher::HandleChange(const std::string& path)
 {
+    // The stores that have not seen the version now in place, each with
+    // the version it held then.
+    std::vector<std::pair<TXMLSettings*, TXMLFileStamp>> due;
+    {
+        std::lock_guard lock(m_listLock);
+        auto record = m_records.find(path);
+        if (record == m_records.end())
+            return;
+        TXMLFileStamp now = XMLFileStampOf(path);
+        for (const Registration& registration : record->second.registrations) {
+            if (!registration.suspended && registration.seen != now)
+                due.emplace_back(registration.store, registration.seen);
+        }
+    }
+    if (due.empty())
+        return;
+
+    ++m_reloads;
+    TXMLSettings changed(false);
+    // A file caught half-written by a program that writes in place fails to
+    // parse; its final write brings another event.
+    if (!changed.LoadQuietly(path))
+        return;
+
     std::lock_guard lock(m_listLock);
     auto record = m_records.find(path);
     if (record == m_records.end())
         return;
-    TXMLFileStamp now = XMLFileStampOf(path);
-    std::unique_ptr<TXMLSettings> changed;
     for (Registration& registration : record->second.registrations) {
-        if (registration.suspended || registration.seen == now)
+        // A store that loaded, saved or went away meanwhile holds a version
+        // of its own now.
+        bool stillDue = std::any_of(due.begin(), due.end(), [&](const auto& entry) {
+            return entry.first == registration.store && entry.second == registration.seen;
+        });
+        if (!stillDue || registration.suspended)
             continue;
-        if (!changed) {
-            changed = std::make_unique<TXMLSettings>(false);
-            ++m_reloads;
-            // A file caught half-written by a program that writes in place
-            // fails to parse; its final write brings another event.
-            if (!changed->LoadQuietly(path))
-                return;
-        }
-        registration.store->MergeUnmodified(changed->RootKey());
-        registration.seen = now;
+        registration.store->MergeUnmodified(changed.RootKey());
+        registration.seen = changed.m_fileStamp;
     }
 }

@@ -15,7 +15,7 @@ constexpr int kMaxSide = 16384;
 
 AviSettings ReadAviSettings(const std::string& settingsFile)
 {
-    TXMLSettings store(false);
+    TXMLSettings store(true);
     store.ReadXMLSettingsFile(settingsFile);
     AviSettings s;
     // The order in which the program reads them.

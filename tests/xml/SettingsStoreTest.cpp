@@ -345,7 +345,7 @@ TEST_F(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
     fs::remove(TXMLSettings::UserFilePath("Shared"));
 }
 
-TEST_F(SettingsStore, UnparseableAndUnreadableFilesAreReportedAndKeepTheValuesHeld)
+TEST_F(SettingsStore, UnparseableFilesAreReportedAndKeepTheValuesHeld)
 {
     TXMLSettings settings(false);
     settings.SetInteger("Kept", 1);
@@ -358,23 +358,6 @@ TEST_F(SettingsStore, UnparseableAndUnreadableFilesAreReportedAndKeepTheValuesHe
     EXPECT_EQ(dialogs.messages[0].caption, "Error");
     EXPECT_EQ(dialogs.messages[0].flags, 0x10u);
     EXPECT_EQ(settings.GetInteger("Kept", 0), 1);
-
-    fs::create_directory(dir / "folder.xml");
-    EXPECT_FALSE(settings.ReadXMLSettingsFile(dir / "folder.xml"));
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(
-        dialogs.messages[1].text, FileMessage(dir / "folder.xml", "open", "ReadXMLSettingsFile", EISDIR));
-    EXPECT_EQ(dialogs.messages[1].flags, 0x10u);
-    EXPECT_EQ(settings.GetInteger("Kept", 0), 1);
-
-    if (geteuid() != 0) {
-        WriteFile(dir / "locked.xml", Wrap(""));
-        fs::permissions(dir / "locked.xml", fs::perms::none);
-        EXPECT_FALSE(settings.ReadXMLSettingsFile(dir / "locked.xml"));
-        ASSERT_EQ(dialogs.messages.size(), 3u);
-        EXPECT_EQ(
-            dialogs.messages[2].text, FileMessage(dir / "locked.xml", "open", "ReadXMLSettingsFile", EACCES));
-    }
 }
 
 TEST_F(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)

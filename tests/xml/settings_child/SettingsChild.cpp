@@ -1,6 +1,10 @@
 // settings-child write FILE NAME=TYPE:TEXT...
 //     loads FILE, sets each value (TYPE i integer, s string, b bool, f float)
 //     and saves FILE.
+// settings-child swap FILE NAME=TYPE:TEXT...
+//     the same, but saves beside FILE, creates FILE.ready, and puts the new
+//     version in place when another process opens FILE, so that it arrives
+//     during that process's load.
 // settings-child loop FILE COUNT PADDING_KB
 //     saves version 1, 2, 3, ... of FILE until killed; version v holds
 //     "Version" = v, COUNT values "Value<k>" = v * 1000 + k and a "Padding"
@@ -19,6 +23,8 @@
 #include <ctime>
 #include <iostream>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,16 +61,27 @@ int64_t MonotonicNs()
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && std::strcmp(argv[1], "write") == 0) {
+    bool swap = argc >= 3 && std::strcmp(argv[1], "swap") == 0;
+    if (swap || (argc >= 3 && std::strcmp(argv[1], "write") == 0)) {
+        const std::string file = argv[2];
         TXMLSettings settings(false);
-        settings.ReadXMLSettingsFile(argv[2]);
+        settings.ReadXMLSettingsFile(file);
         for (int i = 3; i < argc; ++i) {
             if (!SetFromArgument(settings, argv[i])) {
                 std::fprintf(stderr, "bad assignment %s\n", argv[i]);
                 return 2;
             }
         }
-        return settings.SaveFile(argv[2]) ? 0 : 1;
+        if (!swap)
+            return settings.SaveFile(file) ? 0 : 1;
+        int inotify = inotify_init1(IN_CLOEXEC);
+        if (!settings.SaveFile(file + ".next") || inotify_add_watch(inotify, file.c_str(), IN_OPEN) < 0)
+            return 2;
+        std::fclose(std::fopen((file + ".ready").c_str(), "w"));
+        inotify_event event; // a watch on the file itself: no name follows
+        if (::read(inotify, &event, sizeof event) != sizeof event)
+            return 2;
+        return std::rename((file + ".next").c_str(), file.c_str()) == 0 ? 0 : 1;
     }
     if (argc == 5 && std::strcmp(argv[1], "loop") == 0) {
         int count = std::atoi(argv[3]);
@@ -91,6 +108,7 @@ int main(int argc, char** argv)
         return 0;
     }
     std::fprintf(stderr,
-        "usage: settings-child write FILE NAME=TYPE:TEXT... | loop FILE COUNT PADDING_KB | serve FILE\n");
+        "usage: settings-child write|swap FILE NAME=TYPE:TEXT... | loop FILE COUNT PADDING_KB | serve "
+        "FILE\n");
     return 2;
 }
