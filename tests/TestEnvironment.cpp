@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 namespace vantor::test {
@@ -52,6 +53,17 @@ std::string ReadFile(const fs::path& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
 }
 
 } // namespace vantor::test

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace vantor::test {
@@ -33,5 +35,10 @@ std::filesystem::path BinDir();
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 // The whole file, or an empty string when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
+
+// Polls `condition` every few milliseconds until it holds or `timeout` has
+// passed; answers whether it held. For work another thread or process does.
+bool Eventually(
+    const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 } // namespace vantor::test

@@ -53,13 +53,7 @@ std::vector<std::string> Lines(const fs::path& path)
 
 bool WaitForLines(const fs::path& path, std::size_t count)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (Lines(path).size() < count) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return vantor::test::Eventually([&] { return Lines(path).size() >= count; }, std::chrono::seconds(10));
 }
 
 bool ProcessExists(pid_t pid)

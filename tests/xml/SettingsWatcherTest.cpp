@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -17,22 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using vantor::test::Eventually;
 using vantor::test::RunSettingsChild;
 using vantor::test::ScriptedDialogs;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
-
-// Polls `condition` for up to five seconds.
-bool Eventually(const std::function<bool()>& condition)
-{
-    for (auto deadline = std::chrono::steady_clock::now() + 5s;
-         std::chrono::steady_clock::now() < deadline;) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return condition();
-}
 
 std::string File(const std::string& values)
 {
