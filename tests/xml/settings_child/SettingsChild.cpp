@@ -1,57 +1,17 @@
 // settings-child write FILE NAME=TYPE:TEXT...
-//     loads FILE, sets each value (TYPE i integer, s string, b bool, f float)
-//     and saves FILE.
+//     loads FILE, sets each value (TYPE i integer, s string) and saves FILE.
 // settings-child loop FILE COUNT PADDING_KB
 //     saves version 1, 2, 3, ... of FILE until killed; version v holds
 //     "Version" = v, COUNT values "Value<k>" = v * 1000 + k and a "Padding"
 //     text of PADDING_KB kilobytes, so that writing a version takes long
 //     enough to be killed in the middle.
-// settings-child serve FILE
-//     for each line "N" read from standard input sets "Counter" = N, saves
-//     FILE and answers with the CLOCK_MONOTONIC time in ns when the save was
-//     complete.
 
 #include "xml/XMLSettings.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <iostream>
 #include <string>
-
-namespace {
-
-bool SetFromArgument(TXMLSettings& settings, const std::string& argument)
-{
-    size_t equals = argument.find('=');
-    size_t colon = argument.find(':', equals);
-    if (equals == std::string::npos || colon != equals + 2)
-        return false;
-    std::string name = argument.substr(0, equals);
-    std::string text = argument.substr(colon + 1);
-    switch (argument[equals + 1]) {
-    case 'i':
-        return settings.SetInteger(name, std::atoi(text.c_str()));
-    case 's':
-        return settings.SetString(name, text);
-    case 'b':
-        return settings.SetBool(name, text == "true");
-    case 'f':
-        return settings.SetFloat(name, std::atof(text.c_str()));
-    default:
-        return false;
-    }
-}
-
-int64_t MonotonicNs()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -59,10 +19,18 @@ int main(int argc, char** argv)
         TXMLSettings settings(false);
         settings.ReadXMLSettingsFile(argv[2]);
         for (int i = 3; i < argc; ++i) {
-            if (!SetFromArgument(settings, argv[i])) {
+            const std::string argument = argv[i];
+            const size_t equals = argument.find('=');
+            if (equals == std::string::npos || argument.find(':', equals) != equals + 2) {
                 std::fprintf(stderr, "bad assignment %s\n", argv[i]);
                 return 2;
             }
+            const std::string name = argument.substr(0, equals);
+            const std::string text = argument.substr(equals + 3);
+            if (argument[equals + 1] == 'i')
+                settings.SetInteger(name, std::atoi(text.c_str()));
+            else
+                settings.SetString(name, text);
         }
         return settings.SaveFile(argv[2]) ? 0 : 1;
     }
@@ -78,19 +46,6 @@ int main(int argc, char** argv)
                 return 1;
         }
     }
-    if (argc == 3 && std::strcmp(argv[1], "serve") == 0) {
-        TXMLSettings settings(false);
-        settings.ReadXMLSettingsFile(argv[2]);
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            settings.SetInteger("Counter", std::atoi(line.c_str()));
-            if (!settings.SaveFile(argv[2]))
-                return 1;
-            std::cout << MonotonicNs() << std::endl;
-        }
-        return 0;
-    }
-    std::fprintf(stderr,
-        "usage: settings-child write FILE NAME=TYPE:TEXT... | loop FILE COUNT PADDING_KB | serve FILE\n");
+    std::fprintf(stderr, "usage: settings-child write FILE NAME=TYPE:TEXT... | loop FILE COUNT PADDING_KB\n");
     return 2;
 }
