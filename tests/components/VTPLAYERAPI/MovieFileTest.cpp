@@ -16,8 +16,9 @@ TEST(CursorTrack, FormatsAndParsesSkippingDamagedLinesAndSortingByTime)
     EXPECT_EQ(ParseCursorTrack(FormatCursorTrack(track)), track);
 
     const CursorTrack parsed
-        = ParseCursorTrack("300\t5\t6\nrubbish\n10\t1\n-5\t1\t1\n200\t3\t4\n7\t8\t9\textra\n");
-    EXPECT_EQ(parsed, (CursorTrack { { 200, 3, 4 }, { 300, 5, 6 } }));
+        = ParseCursorTrack("300\t5\t6\nrubbish\n10\t1\n-5\t1\t1\n200\t3\t4\n200\t9\t9\n7\t8\t9\textra\n");
+    // Samples of one time keep their order.
+    EXPECT_EQ(parsed, (CursorTrack { { 200, 3, 4 }, { 200, 9, 9 }, { 300, 5, 6 } }));
 }
 
 TEST(CursorTrack, PositionIsTheLastSampleAtOrBeforeTheTime)
