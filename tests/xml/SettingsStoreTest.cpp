@@ -4,9 +4,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 #include "xml/XMLSettings.h"
+#include "xml/XMLSettingsReport.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -30,23 +30,9 @@ std::string Wrap(const std::string& configuration)
         + configuration + "\n    </Configuration>\n  </Program>\n</Application>\n";
 }
 
-std::string CurrentDirectory()
-{
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer);
-}
-
-// The store's failure text, filled in as the message table gives it.
-std::string FileMessage(const std::string& path, const char* what, const char* operation, int error)
-{
-    char text[8192];
-    std::snprintf(text, sizeof text,
-        "The XML configuration file %s can not be %s (%s)\n\nCurrent directory is %s\n\nError code %d "
-        "(0x%08X)\n%s",
-        path.c_str(), what, operation, CurrentDirectory().c_str(), error, static_cast<unsigned>(error),
-        strerrordesc_np(error));
-    return text;
-}
+// The store's failure texts come from the message table, whose exact
+// wording the report tests pin down.
+const auto& FileMessage = XMLSettingsFileMessage;
 
 // Each test gets its own folder and a dialog script that records every
 // message the store shows.

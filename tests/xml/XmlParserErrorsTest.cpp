@@ -159,21 +159,6 @@ const ErrorCase kErrorCases[] = {
     { "<a/>\n<b/>", kErrorContentAfterRoot, 2, 0 },
 };
 
-std::string Printable(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-            out += buffer;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 TEST(XmlParserErrors, EveryCodeWithLineAndColumn)
@@ -181,7 +166,7 @@ TEST(XmlParserErrors, EveryCodeWithLineAndColumn)
     std::set<int> codesSeen;
     for (const ErrorCase& c : kErrorCases) {
         const std::string input(c.input);
-        SCOPED_TRACE(Printable(input));
+        SCOPED_TRACE(::testing::PrintToString(input));
         try {
             Parser::Parse(input.data(), input.size());
             ADD_FAILURE() << "parsed without error";
