@@ -81,39 +81,23 @@ TEST(AviSettings, ViewAndOutputSizes)
         FrameSize view;
         FrameSize output;
     };
-    const auto with = [](auto change) {
-        AviSettings s;
-        change(s);
-        return s;
-    };
     const FrameSize movie { 640, 480 };
     const Case cases[] = {
-        { "defaults", AviSettings {}, 2, { 640, 480 }, { 640, 480 } },
-        { "33 percent, aspect kept, even", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 2,
-            { 640, 480 }, { 210, 158 } },
-        { "multiple of 4", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 4, { 640, 480 },
-            { 208, 156 } },
-        { "pixels in a box", with([](AviSettings& s) {
-             s.scaleToPercents = false;
-             s.outputSizeWidth = 320;
-             s.outputSizeHeight = 320;
-         }),
-            1, { 640, 480 }, { 320, 240 } },
-        { "autoscroll window, scaled by percent", with([](AviSettings& s) {
-             s.autoscrollMode = 1;
-             s.autoscrollWidth = 200;
-             s.autoscrollHeight = 100;
-             s.outputSizeWidthPercent = 50;
-         }),
+        { "defaults", {}, 2, { 640, 480 }, { 640, 480 } },
+        { "33 percent, aspect kept, even", { .outputSizeWidthPercent = 33 }, 2, { 640, 480 }, { 210, 158 } },
+        { "multiple of 4", { .outputSizeWidthPercent = 33 }, 4, { 640, 480 }, { 208, 156 } },
+        { "pixels in a box", { .scaleToPercents = false, .outputSizeWidth = 320, .outputSizeHeight = 320 }, 1,
+            { 640, 480 }, { 320, 240 } },
+        { "autoscroll window, scaled by percent",
+            { .outputSizeWidthPercent = 50,
+                .autoscrollMode = 1,
+                .autoscrollWidth = 200,
+                .autoscrollHeight = 100 },
             1, { 200, 100 }, { 100, 50 } },
-        { "autoscroll at least 10, at most the movie", with([](AviSettings& s) {
-             s.autoscrollMode = 4;
-             s.autoscrollWidth = 0;
-             s.autoscrollHeight = 5000;
-         }),
-            1, { 10, 480 }, { 10, 480 } },
-        { "never below one multiple", with([](AviSettings& s) { s.outputSizeWidthPercent = 0.1; }), 16,
-            { 640, 480 }, { 16, 16 } },
+        { "autoscroll at least 10, at most the movie",
+            { .autoscrollMode = 4, .autoscrollWidth = 0, .autoscrollHeight = 5000 }, 1, { 10, 480 },
+            { 10, 480 } },
+        { "never below one multiple", { .outputSizeWidthPercent = 0.1 }, 16, { 640, 480 }, { 16, 16 } },
     };
     for (const Case& c : cases) {
         const FrameSize view = ViewSize(c.settings, movie);
@@ -164,37 +148,29 @@ TEST(AviSettings, SoundFormatChoice)
     EXPECT_EQ(ChooseSoundFormat(s, 8000, 1).sampleRate, 8000) << "never raised";
 }
 
-TEST(AutoscrollWindow, CentredModeFollowsEveryMoveAndStaysInsideTheMovie)
+TEST(AutoscrollWindow, FollowsTheCursorAndStaysInsideTheMovie)
 {
-    AutoscrollWindow window(1, { 100, 50 }, { 400, 300 });
     struct Case {
         int x, y, left, top;
     };
-    for (const Case c : { Case { 200, 150, 150, 125 }, Case { 210, 150, 160, 125 }, Case { 5, 5, 0, 0 },
-             Case { 399, 299, 300, 250 } }) {
-        int left = -1;
-        int top = -1;
-        window.Follow(c.x, c.y, &left, &top);
-        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
-        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
-    }
-}
-
-TEST(AutoscrollWindow, NearCentreModeMovesOnlyWhenTheCursorLeavesTheMiddle)
-{
-    AutoscrollWindow window(4, { 100, 100 }, { 400, 400 });
-    struct Case {
-        int x, y, left, top;
-    };
-    // Placed centred first (150,150), so the middle region is 175..224 across;
-    // after the move to 156 it is 181..230.
-    for (const Case c :
-        { Case { 200, 200, 150, 150 }, Case { 220, 180, 150, 150 }, Case { 230, 180, 156, 150 },
-            Case { 190, 180, 156, 150 }, Case { 170, 140, 145, 115 }, Case { 0, 0, 0, 0 } }) {
-        int left = -1;
-        int top = -1;
-        window.Follow(c.x, c.y, &left, &top);
-        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
-        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+    // Centred: a 100 x 50 window over 400 x 300 follows every move.
+    AutoscrollWindow centred(1, { 100, 50 }, { 400, 300 });
+    // Near centre: 100 x 100 over 400 x 400, placed centred first (150,150),
+    // so the middle region is 175..224 across; after the move to 156 it is
+    // 181..230.
+    AutoscrollWindow nearCentre(4, { 100, 100 }, { 400, 400 });
+    for (auto [window, moves] : { std::pair { &centred,
+                                      std::vector<Case> { { 200, 150, 150, 125 }, { 210, 150, 160, 125 },
+                                          { 5, 5, 0, 0 }, { 399, 299, 300, 250 } } },
+             std::pair { &nearCentre,
+                 std::vector<Case> { { 200, 200, 150, 150 }, { 220, 180, 150, 150 }, { 230, 180, 156, 150 },
+                     { 190, 180, 156, 150 }, { 170, 140, 145, 115 }, { 0, 0, 0, 0 } } } }) {
+        for (const Case& c : moves) {
+            int left = -1;
+            int top = -1;
+            window->Follow(c.x, c.y, &left, &top);
+            EXPECT_EQ(left, c.left) << c.x << "," << c.y;
+            EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+        }
     }
 }
