@@ -55,6 +55,25 @@ std::string ReadFile(const fs::path& path)
     return text.str();
 }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value)
+    : m_name(name)
+{
+    if (const char* old = std::getenv(name))
+        m_old = old;
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        setenv(m_name, m_old->c_str(), 1);
+    else
+        unsetenv(m_name);
+}
+
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vantor::test {
@@ -35,6 +36,20 @@ std::filesystem::path BinDir();
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 // The whole file, or an empty string when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
+
+// Sets an environment variable (or unsets it, for nullptr) for one scope and
+// restores the old value afterwards.
+class ScopedEnv final {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 // Polls `condition` every few milliseconds until it holds or `timeout` has
 // passed; answers whether it held. For work another thread or process does.

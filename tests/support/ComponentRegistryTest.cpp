@@ -47,12 +47,12 @@ class ComponentRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("VANTOR_COMPONENT_REGISTRY", (m_dir.Path() / "registry" / "Components.xml").c_str(), 1);
         ASSERT_TRUE(std::filesystem::exists(TestComponentPath())) << TestComponentPath();
     }
-    void TearDown() override { unsetenv("VANTOR_COMPONENT_REGISTRY"); }
 
     vantor::test::TempDir m_dir;
+    vantor::test::ScopedEnv m_registry { "VANTOR_COMPONENT_REGISTRY",
+        (m_dir.Path() / "registry" / "Components.xml").c_str() };
 };
 
 TEST_F(ComponentRegistryTest, Regsvr32RegistersLibraryThatCoCreateInstanceLoads)

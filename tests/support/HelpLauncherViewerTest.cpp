@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -63,13 +64,7 @@ bool ProcessExists(pid_t pid)
 
 class HelpViewerProgram : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* path = std::getenv("PATH");
-        m_savedPath = path ? path : "";
-        fs::create_directories(Viewers());
-    }
-    void TearDown() override { setenv("PATH", m_savedPath.c_str(), 1); }
+    void SetUp() override { fs::create_directories(Viewers()); }
 
     fs::path Viewers() const { return m_dir.Path() / "viewers"; }
     fs::path Log() const { return m_dir.Path() / "viewer.log"; }
@@ -79,10 +74,12 @@ protected:
     {
         return "file://" + m_dir.Path().string() + "/CV%20Vantor%20Pro%20Help/html/" + topic + ".htm";
     }
-    void PutViewersFirstOnPath() { setenv("PATH", (Viewers().string() + ":" + m_savedPath).c_str(), 1); }
+    void SetPath(const std::string& path) { m_path.emplace("PATH", path.c_str()); }
+    void PutViewersFirstOnPath() { SetPath(Viewers().string() + ":" + m_savedPath); }
 
     TempDir m_dir;
-    std::string m_savedPath;
+    const std::string m_savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::optional<vantor::test::ScopedEnv> m_path;
 };
 
 TEST_F(HelpViewerProgram, OpensThePageAndClosesTheOpenWindowOnClose)
@@ -132,7 +129,7 @@ TEST_F(HelpViewerProgram, LeavesNoViewerBehindWhenClosed)
 
 TEST_F(HelpViewerProgram, IgnoresRequestsWhenNoViewerIsOnPath)
 {
-    setenv("PATH", Viewers().string().c_str(), 1);
+    SetPath(Viewers().string());
     CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
     help.SetHelpFile(HelpFile());
     help.SetHelpFolder("/html/");
@@ -152,7 +149,7 @@ TEST_F(HelpViewerProgram, DoesNotTakeANonExecutableFileForTheViewer)
     WriteStandInViewer(other, Log(), false);
     WriteFile(Viewers() / "xdg-open", "#!/bin/sh\nexit 0\n");
     fs::permissions(Viewers() / "xdg-open", fs::perms::owner_read | fs::perms::owner_write);
-    setenv("PATH", (Viewers().string() + ":" + other.string()).c_str(), 1);
+    SetPath(Viewers().string() + ":" + other.string());
 
     CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
     help.SetHelpFile(HelpFile());

@@ -5,7 +5,6 @@
 #include "support/ComponentRegistry.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -213,7 +212,7 @@ TEST_F(PlayerEngineTest, CancelMidExportLeavesNoFileAndBusyCommandsAreRefused)
 TEST(PlayerEnginePlugin, RegistersItselfAndIsCreatedThroughTheRegistry)
 {
     TempDir dir;
-    setenv("VANTOR_COMPONENT_REGISTRY", (dir / "Components.xml").c_str(), 1);
+    vantor::test::ScopedEnv registry("VANTOR_COMPONENT_REGISTRY", (dir / "Components.xml").c_str());
     const std::string library = (vantor::test::BinDir() / "libVTPLAYERAPI.so").string();
     void* module = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
@@ -249,5 +248,4 @@ TEST(PlayerEnginePlugin, RegistersItselfAndIsCreatedThroughTheRegistry)
         = reinterpret_cast<platform::DllUnregisterServerFn>(dlsym(module, "DllUnregisterServer"));
     EXPECT_EQ(unregisterServer(), platform::S_OK);
     EXPECT_FALSE(vantor::FindComponentLibrary(vantor::CLSID_PlayerEngine).has_value());
-    unsetenv("VANTOR_COMPONENT_REGISTRY");
 }
