@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,47 +50,15 @@ fs::path PagesFolder()
     return BinDir() / "CV Vantor Pro Help" / "html";
 }
 
-// The texts that follow each `opening` up to the next `closing`.
-std::vector<std::string> Between(const std::string& text, const std::string& opening, char closing)
+// The first group of every match of `pattern` in `text`.
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern)
 {
     std::vector<std::string> found;
-    for (std::size_t pos = text.find(opening); pos != std::string::npos; pos = text.find(opening, pos)) {
-        pos += opening.size();
-        const std::size_t end = text.find(closing, pos);
-        if (end == std::string::npos)
-            break;
-        found.push_back(text.substr(pos, end - pos));
-        pos = end;
-    }
+    const std::regex expression(pattern);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), expression); it != std::sregex_iterator();
+         ++it)
+        found.push_back((*it)[1]);
     return found;
-}
-
-// The string literals in a piece of C++ source.
-std::vector<std::string> Literals(const std::string& code)
-{
-    std::vector<std::string> found;
-    for (std::size_t pos = code.find('"'); pos != std::string::npos; pos = code.find('"', pos + 1)) {
-        std::string literal;
-        for (++pos; pos < code.size() && code[pos] != '"'; ++pos) {
-            if (code[pos] == '\\' && pos + 1 < code.size())
-                ++pos;
-            literal += code[pos];
-        }
-        found.push_back(literal);
-    }
-    return found;
-}
-
-// The heading levels of a page in order: <h1 ...> gives 1.
-std::vector<int> HeadingLevels(const std::string& text)
-{
-    std::vector<int> levels;
-    for (std::size_t pos = text.find("<h"); pos != std::string::npos; pos = text.find("<h", pos + 1)) {
-        if (pos + 3 < text.size() && text[pos + 2] >= '1' && text[pos + 2] <= '6'
-            && (text[pos + 3] == '>' || text[pos + 3] == ' '))
-            levels.push_back(text[pos + 2] - '0');
-    }
-    return levels;
 }
 
 TEST(HelpPages, EveryTopicOfTheProgramHasItsPage)
@@ -116,10 +85,10 @@ TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
             if (extension != ".cpp" && extension != ".h")
                 continue;
             const std::string text = ReadFile(entry.path());
-            for (const char* function : { "ShowTopic(", "ShowHelpTopic(" }) {
-                for (const std::string& arguments : Between(text, function, ';')) {
+            for (const char* function : { "ShowTopic\\(", "ShowHelpTopic\\(" }) {
+                for (const std::string& arguments : Matches(text, function + std::string("([^;]*);"))) {
                     ++calls;
-                    for (const std::string& topic : Literals(arguments))
+                    for (const std::string& topic : Matches(arguments, R"re("((?:[^"\\]|\\.)*)")re"))
                         EXPECT_TRUE(fs::is_regular_file(PageOf(topic)))
                             << "topic \"" << topic << "\" named in " << entry.path() << " has no page";
                 }
@@ -139,20 +108,20 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
         ++pages;
         const std::string name = entry.path().filename().string();
         const std::string text = ReadFile(entry.path());
-        const std::vector<std::string> languages = Between(text, "<html lang=\"", '"');
+        const std::vector<std::string> languages = Matches(text, "<html lang=\"([^\"]*)\"");
         ASSERT_EQ(languages.size(), 1u) << name << ": no language";
         EXPECT_EQ(languages[0].size(), 2u) << name;
-        const std::vector<std::string> titles = Between(text, "<title>", '<');
+        const std::vector<std::string> titles = Matches(text, "<title>([^<]*)<");
         ASSERT_EQ(titles.size(), 1u) << name;
         EXPECT_FALSE(titles[0].empty()) << name << ": empty title";
         EXPECT_NE(text.find("<link rel=\"stylesheet\" href=\"help.css\">"), std::string::npos)
             << name << ": not on the shared stylesheet";
-        for (const std::string& tag : Between(text, "<img", '>')) {
-            const std::vector<std::string> alts = Between(tag, "alt=\"", '"');
+        for (const std::string& tag : Matches(text, "<img([^>]*)>")) {
+            const std::vector<std::string> alts = Matches(tag, "alt=\"([^\"]*)\"");
             EXPECT_TRUE(alts.size() == 1 && !alts[0].empty()) << name << ": image without text: " << tag;
         }
-        std::vector<std::string> targets = Between(text, "href=\"", '"');
-        for (const std::string& source : Between(text, "src=\"", '"'))
+        std::vector<std::string> targets = Matches(text, "href=\"([^\"]*)\"");
+        for (const std::string& source : Matches(text, "src=\"([^\"]*)\""))
             targets.push_back(source);
         for (std::string target : targets) {
             target = target.substr(0, target.find('#'));
@@ -163,7 +132,9 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
         }
         // One h1, and no level skipped on the way down, so that the outline
         // read out by a screen reader has no gaps.
-        const std::vector<int> levels = HeadingLevels(text);
+        std::vector<int> levels;
+        for (const std::string& level : Matches(text, "<h([1-6])[ >]"))
+            levels.push_back(std::stoi(level));
         ASSERT_FALSE(levels.empty()) << name;
         EXPECT_EQ(levels.front(), 1) << name;
         EXPECT_EQ(std::count(levels.begin(), levels.end(), 1), 1) << name;
