@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -238,32 +239,24 @@ TEST(XmlParser, ParsedDocumentsFreeEverythingChangedOrNot)
     const std::string input = "<!--" + longText + "--><" + longName + " " + longName + "='" + longText + "'>"
         + longText + "<![CDATA[" + longText + "]]><?" + longName + " " + longText + "?><" + longName + "/></"
         + longName + "><?end " + longText + "?>";
-    for (int change = 0; change < 6; ++change) {
+    const std::function<void(Document&)> changes[] = {
+        [](Document&) {},
+        [](Document& d) { d.Root()->AddText("more"); },
+        [&](Document& d) { d.Root()->Child("added")->SetAttribute("a", longText); },
+        [&](Document& d) { static_cast<Text*>(d.Root()->FirstChild())->SetText(longText + longText); },
+        [&](Document& d) {
+            d.Root()->RemoveChild(d.Root()->FirstChild());
+            d.Root()->RemoveAttribute(longName);
+        },
+        [&](Document& d) {
+            d.Root()->RemoveChildren();
+            d.SetRoot(std::make_unique<Element>(longName + "2"));
+        },
+    };
+    for (const auto& change : changes) {
         auto document = Parser::Parse(input);
-        Element* root = document->Root();
-        EXPECT_EQ(root->Name(), longName);
-        EXPECT_EQ(root->FindAttribute(longName)->Value(), longText);
-        switch (change) {
-        case 1:
-            root->AddText("more");
-            break;
-        case 2:
-            root->Child("added")->SetAttribute("a", longText);
-            break;
-        case 3:
-            static_cast<Text*>(root->FirstChild())->SetText(longText + longText);
-            break;
-        case 4:
-            root->RemoveChild(root->FirstChild());
-            root->RemoveAttribute(longName);
-            break;
-        case 5:
-            root->RemoveChildren();
-            document->SetRoot(std::make_unique<Element>(longName + "2"));
-            break;
-        default:
-            break;
-        }
+        EXPECT_EQ(document->Root()->FindAttribute(longName)->Value(), longText);
+        change(*document);
         EXPECT_FALSE(document->ToString().empty());
     }
 }
