@@ -3,25 +3,32 @@
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace vtapi;
 using vantor::test::TempDir;
+
+namespace {
+
+// Every field, for comparing whole settings with one check.
+auto Fields(const AviSettings& s)
+{
+    return std::tie(s.videoCodecId, s.videoCodecKeyFrameRate, s.videoCodecQuality, s.frameRateCustom,
+        s.frameRateMode, s.scaleToPercents, s.outputSizeWidthPercent, s.outputSizeHeightPercent,
+        s.outputSizeWidth, s.outputSizeHeight, s.outputSizeKeepAspectRatio, s.useBestSoundFormat,
+        s.soundFormat, s.soundCompressFormat, s.soundMP3Profile, s.autoscrollMode, s.autoscrollWidth,
+        s.autoscrollHeight, s.useOldAVIFormat, s.exportSounds);
+}
+
+} // namespace
 
 TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
 {
     TempDir dir;
     const AviSettings defaults = ReadAviSettings(dir / "missing.xml");
-    EXPECT_EQ(defaults.videoCodecId, 0u);
-    EXPECT_EQ(defaults.videoCodecKeyFrameRate, -1);
-    EXPECT_EQ(defaults.videoCodecQuality, -1);
-    EXPECT_EQ(defaults.frameRateCustom, 24);
-    EXPECT_TRUE(defaults.scaleToPercents);
-    EXPECT_DOUBLE_EQ(defaults.outputSizeWidthPercent, 100.0);
-    EXPECT_TRUE(defaults.outputSizeKeepAspectRatio);
-    EXPECT_FALSE(defaults.useBestSoundFormat);
-    EXPECT_EQ(defaults.soundCompressFormat, 85);
-    EXPECT_TRUE(defaults.exportSounds);
-    EXPECT_FALSE(defaults.useOldAVIFormat);
+    EXPECT_EQ(Fields(defaults),
+        std::make_tuple(
+            0u, -1, -1, 24, 0, true, 100.0, 100.0, 0, 0, true, false, 0, 85, 0, 0, 0, 0, false, true));
 
     vtapi::test::WriteSettings(dir / "AVI.xml",
         { { "VideoCodecId", 0x47504A4D }, { "VideoCodecKeyFrameRate", 12 }, { "VideoCodecQuality", 7500 },
@@ -31,27 +38,9 @@ TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
             { "UseBestSoundFormat", true }, { "SoundFormat", 0x800 }, { "SoundCompressFormat", 1 },
             { "SoundMP3Profile", 5 }, { "AutoscrollMode", 4 }, { "AutoscrollWidth", 300 },
             { "AutoscrollHeight", 200 }, { "UseOldAVIFormat", true }, { "ExportSounds", false } });
-    const AviSettings s = ReadAviSettings(dir / "AVI.xml");
-    EXPECT_EQ(s.videoCodecId, 0x47504A4Du);
-    EXPECT_EQ(s.videoCodecKeyFrameRate, 12);
-    EXPECT_EQ(s.videoCodecQuality, 7500);
-    EXPECT_EQ(s.frameRateCustom, 7);
-    EXPECT_EQ(s.frameRateMode, 3);
-    EXPECT_FALSE(s.scaleToPercents);
-    EXPECT_DOUBLE_EQ(s.outputSizeWidthPercent, 50.0);
-    EXPECT_DOUBLE_EQ(s.outputSizeHeightPercent, 25.0);
-    EXPECT_EQ(s.outputSizeWidth, 320);
-    EXPECT_EQ(s.outputSizeHeight, 200);
-    EXPECT_FALSE(s.outputSizeKeepAspectRatio);
-    EXPECT_TRUE(s.useBestSoundFormat);
-    EXPECT_EQ(s.soundFormat, 0x800);
-    EXPECT_EQ(s.soundCompressFormat, 1);
-    EXPECT_EQ(s.soundMP3Profile, 5);
-    EXPECT_EQ(s.autoscrollMode, 4);
-    EXPECT_EQ(s.autoscrollWidth, 300);
-    EXPECT_EQ(s.autoscrollHeight, 200);
-    EXPECT_TRUE(s.useOldAVIFormat);
-    EXPECT_FALSE(s.exportSounds);
+    EXPECT_EQ(Fields(ReadAviSettings(dir / "AVI.xml")),
+        std::make_tuple(0x47504A4Du, 12, 7500, 7, 3, false, 50.0, 25.0, 320, 200, false, true, 0x800, 1, 5, 4,
+            300, 200, true, false));
 }
 
 TEST(AviSettings, OutputFrameRateFollowsTheMode)
