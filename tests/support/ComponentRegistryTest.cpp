@@ -3,15 +3,10 @@
 #include "TestEnvironment.h"
 #include "testplugin/TestComponent.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -20,21 +15,10 @@ using vantor::test::ITestCounter;
 
 // Runs the registration tool with `arguments`; its exit code, or -1 when it
 // could not run.
-int RunRegsvr32(const std::vector<std::string>& arguments)
+int RunRegsvr32(std::vector<std::string> arguments)
 {
-    std::string tool = (vantor::test::BinDir() / "regsvr32").string();
-    std::vector<char*> argv { tool.data() };
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    arguments.insert(arguments.begin(), (vantor::test::BinDir() / "regsvr32").string());
+    return vantor::test::RunProgram(arguments).status;
 }
 
 std::string TestComponentPath()
