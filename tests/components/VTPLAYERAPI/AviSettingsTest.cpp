@@ -126,11 +126,10 @@ TEST(AviSettings, SoundFormatChoice)
         s.soundCompressFormat = c.compress;
         s.soundMP3Profile = c.profile;
         const SoundFormat f = ChooseSoundFormat(s, 44100, 2);
-        EXPECT_EQ(f.sampleRate, c.expected.sampleRate) << c.name;
-        EXPECT_EQ(f.channels, c.expected.channels) << c.name;
-        EXPECT_EQ(f.bits, c.expected.bits) << c.name;
-        EXPECT_EQ(f.mp3, c.expected.mp3) << c.name;
-        EXPECT_EQ(f.bitRate, c.expected.bitRate) << c.name;
+        const SoundFormat& e = c.expected;
+        EXPECT_EQ(std::tie(f.sampleRate, f.channels, f.bits, f.mp3, f.bitRate),
+            std::tie(e.sampleRate, e.channels, e.bits, e.mp3, e.bitRate))
+            << c.name;
     }
     AviSettings s;
     s.soundCompressFormat = 1;
