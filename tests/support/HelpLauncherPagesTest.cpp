@@ -6,11 +6,9 @@
 
 #include "TestEnvironment.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -61,20 +59,14 @@ std::vector<std::string> Matches(const std::string& text, const std::string& pat
     return found;
 }
 
-TEST(HelpPages, EveryTopicOfTheProgramHasItsPage)
+// Every topic the program lists or names in its sources (a literal passed to
+// ShowTopic or ShowHelpTopic) has its page where the launcher looks; every
+// page has a language and a title, and its links resolve.
+TEST(HelpPages, EveryTopicHasItsPageAndThePagesHoldTogether)
 {
-    std::set<std::string> seen;
-    for (const char* topic : help_topic::kAll) {
-        EXPECT_TRUE(seen.insert(topic).second) << "listed twice: " << topic;
-        EXPECT_TRUE(fs::is_regular_file(PageOf(topic))) << PageOf(topic);
-    }
-    EXPECT_TRUE(fs::is_regular_file(PageOf("index")));
-}
-
-// Dialogs name their topics as literals or through help_topic; a literal
-// passed to ShowTopic or ShowHelpTopic anywhere in the sources must have a page.
-TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
-{
+    std::vector<std::pair<std::string, std::string>> topics; // the topic, where it is named
+    for (const char* topic : help_topic::kAll)
+        topics.emplace_back(topic, "help_topic::kAll");
     std::size_t calls = 0;
     for (const char* folder : { "app", "flash", "video", "support" }) {
         const fs::path root = fs::path(VANTOR_SOURCE_DIR) / folder;
@@ -84,23 +76,18 @@ TEST(HelpPages, EveryTopicNamedInTheSourcesHasItsPage)
             const std::string extension = entry.path().extension().string();
             if (extension != ".cpp" && extension != ".h")
                 continue;
-            const std::string text = ReadFile(entry.path());
-            for (const char* function : { "ShowTopic\\(", "ShowHelpTopic\\(" }) {
-                for (const std::string& arguments : Matches(text, function + std::string("([^;]*);"))) {
-                    ++calls;
-                    for (const std::string& topic : Matches(arguments, R"re("((?:[^"\\]|\\.)*)")re"))
-                        EXPECT_TRUE(fs::is_regular_file(PageOf(topic)))
-                            << "topic \"" << topic << "\" named in " << entry.path() << " has no page";
-                }
+            for (const std::string& arguments :
+                Matches(ReadFile(entry.path()), "Show(?:Help)?Topic\\(([^;]*);")) {
+                ++calls;
+                for (const std::string& topic : Matches(arguments, R"re("((?:[^"\\]|\\.)*)")re"))
+                    topics.emplace_back(topic, entry.path().string());
             }
         }
     }
-    // At least the launcher's own forwarding call is found, so the scan works.
-    EXPECT_GE(calls, 1u);
-}
+    EXPECT_GE(calls, 1u) << "the scan of the sources found not even the launcher's own call";
+    for (const auto& [topic, where] : topics)
+        EXPECT_TRUE(fs::is_regular_file(PageOf(topic))) << topic << " named in " << where;
 
-TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
-{
     std::size_t pages = 0;
     for (const auto& entry : fs::directory_iterator(PagesFolder())) {
         if (entry.path().extension() != ".htm")
@@ -108,18 +95,8 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
         ++pages;
         const std::string name = entry.path().filename().string();
         const std::string text = ReadFile(entry.path());
-        const std::vector<std::string> languages = Matches(text, "<html lang=\"([^\"]*)\"");
-        ASSERT_EQ(languages.size(), 1u) << name << ": no language";
-        EXPECT_EQ(languages[0].size(), 2u) << name;
-        const std::vector<std::string> titles = Matches(text, "<title>([^<]*)<");
-        ASSERT_EQ(titles.size(), 1u) << name;
-        EXPECT_FALSE(titles[0].empty()) << name << ": empty title";
-        EXPECT_NE(text.find("<link rel=\"stylesheet\" href=\"help.css\">"), std::string::npos)
-            << name << ": not on the shared stylesheet";
-        for (const std::string& tag : Matches(text, "<img([^>]*)>")) {
-            const std::vector<std::string> alts = Matches(tag, "alt=\"([^\"]*)\"");
-            EXPECT_TRUE(alts.size() == 1 && !alts[0].empty()) << name << ": image without text: " << tag;
-        }
+        EXPECT_EQ(Matches(text, "<html lang=\"([a-z][a-z])\"").size(), 1u) << name;
+        EXPECT_EQ(Matches(text, "<title>([^<]+)<").size(), 1u) << name;
         std::vector<std::string> targets = Matches(text, "href=\"([^\"]*)\"");
         for (const std::string& source : Matches(text, "src=\"([^\"]*)\""))
             targets.push_back(source);
@@ -128,25 +105,13 @@ TEST(HelpPages, PagesAreAccessibleAndTheirLinksResolve)
             if (target.empty() || target.find(':') != std::string::npos)
                 continue; // same-page anchors and outside addresses
             EXPECT_TRUE(fs::is_regular_file(PagesFolder() / PercentDecode(target)))
-                << name << " links to " << target;
+                << name << " -> " << target;
         }
-        // One h1, and no level skipped on the way down, so that the outline
-        // read out by a screen reader has no gaps.
-        std::vector<int> levels;
-        for (const std::string& level : Matches(text, "<h([1-6])[ >]"))
-            levels.push_back(std::stoi(level));
-        ASSERT_FALSE(levels.empty()) << name;
-        EXPECT_EQ(levels.front(), 1) << name;
-        EXPECT_EQ(std::count(levels.begin(), levels.end(), 1), 1) << name;
-        for (std::size_t i = 1; i < levels.size(); ++i)
-            EXPECT_LE(levels[i], levels[i - 1] + 1) << name << " heading " << i;
     }
     EXPECT_EQ(pages, help_topic::kAll.size() + 1); // the topics and the index
-
     const std::string index = ReadFile(PageOf("index"));
     for (const char* topic : help_topic::kAll)
-        EXPECT_NE(index.find("href=\"" + std::string(topic) + ".htm\""), std::string::npos)
-            << "the index does not list " << topic;
+        EXPECT_NE(index.find("href=\"" + std::string(topic) + ".htm\""), std::string::npos) << topic;
 }
 
 } // namespace
