@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -140,14 +139,6 @@ TEST(XmlParser, BytesAboveAsciiPassThroughUnchanged)
     EXPECT_EQ(root->FirstChild()->OwnText(), high);
     EXPECT_EQ(root->LastChild()->OwnText(), high);
 
-    const std::string written = document->ToString();
-    EXPECT_NE(written.find("x=\"" + high + "\">" + high), std::string::npos);
-    auto again = Parser::Parse(written);
-    EXPECT_EQ(again->Root()->FindAttribute("x")->Value(), high);
-    // The writer puts the CDATA section on a line of its own; that line feed
-    // joins the text when it is read back.
-    EXPECT_EQ(again->Root()->FirstChild()->OwnText(), high + "\n");
-
     // A name must start with an ASCII letter, "_" or ":".
     EXPECT_THROW(Parser::Parse("<\xC0/>"), ParsingException);
     EXPECT_NO_THROW(Parser::Parse("<_:a.b-c\xB7\x31/>"));
@@ -226,38 +217,6 @@ TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
         FAIL() << "parsed without error";
     } catch (const ParsingException& e) {
         EXPECT_EQ(e.Code(), kErrorUnknownEntity);
-    }
-}
-
-TEST(XmlParser, ParsedDocumentsFreeEverythingChangedOrNot)
-{
-    // Names, comments, PIs and CDATA longer than a string holds in place,
-    // in documents left as parsed and in documents changed afterwards; the
-    // sanitizer build reports any leak or double free.
-    const std::string longName(40, 'n');
-    const std::string longText(100, 't');
-    const std::string input = "<!--" + longText + "--><" + longName + " " + longName + "='" + longText + "'>"
-        + longText + "<![CDATA[" + longText + "]]><?" + longName + " " + longText + "?><" + longName + "/></"
-        + longName + "><?end " + longText + "?>";
-    const std::function<void(Document&)> changes[] = {
-        [](Document&) {},
-        [](Document& d) { d.Root()->AddText("more"); },
-        [&](Document& d) { d.Root()->Child("added")->SetAttribute("a", longText); },
-        [&](Document& d) { static_cast<Text*>(d.Root()->FirstChild())->SetText(longText + longText); },
-        [&](Document& d) {
-            d.Root()->RemoveChild(d.Root()->FirstChild());
-            d.Root()->RemoveAttribute(longName);
-        },
-        [&](Document& d) {
-            d.Root()->RemoveChildren();
-            d.SetRoot(std::make_unique<Element>(longName + "2"));
-        },
-    };
-    for (const auto& change : changes) {
-        auto document = Parser::Parse(input);
-        EXPECT_EQ(document->Root()->FindAttribute(longName)->Value(), longText);
-        change(*document);
-        EXPECT_FALSE(document->ToString().empty());
     }
 }
 
