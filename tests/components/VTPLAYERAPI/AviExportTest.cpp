@@ -78,45 +78,19 @@ TEST_F(AviExportTest, HonoursEveryVideoAndSoundSetting)
             { "mpeg4", "XVID", 64, 48, 2.5, 3, "mp3", 1, 22050 } },
         { "custom rate above the movie's", "mono.vtr", { .frameRateCustom = 20, .frameRateMode = 3 },
             { "mpeg4", "XVID", 64, 48, 20, 20, "mp3", 1, 22050 } },
-        { "custom rate ignored in full mode", "mono.vtr", { .frameRateCustom = 3 },
-            { "mpeg4", "XVID", 64, 48, 10, 10, "mp3", 1, 22050 } },
         { "50 percent, aspect kept", "mono.vtr",
             { .outputSizeWidthPercent = 50, .outputSizeHeightPercent = 80 },
-            { "mpeg4", "XVID", 32, 24, 10, 10, "mp3", 1, 22050 } },
-        { "percent without aspect", "mono.vtr",
-            { .outputSizeWidthPercent = 50, .outputSizeKeepAspectRatio = false },
-            { "mpeg4", "XVID", 32, 48, 10, 10, "mp3", 1, 22050 } },
-        { "pixels fitted with aspect", "mono.vtr",
-            { .scaleToPercents = false, .outputSizeWidth = 40, .outputSizeHeight = 40 },
-            { "mpeg4", "XVID", 40, 30, 10, 10, "mp3", 1, 22050 } },
-        { "pixels without aspect", "mono.vtr",
-            { .scaleToPercents = false,
-                .outputSizeWidth = 40,
-                .outputSizeHeight = 40,
-                .outputSizeKeepAspectRatio = false },
-            { "mpeg4", "XVID", 40, 40, 10, 10, "mp3", 1, 22050 } },
-        { "pixels not set fall back to percent", "mono.vtr",
-            { .scaleToPercents = false, .outputSizeWidthPercent = 50 },
             { "mpeg4", "XVID", 32, 24, 10, 10, "mp3", 1, 22050 } },
         { "autoscroll window", "mono.vtr",
             { .autoscrollMode = 1, .autoscrollWidth = 32, .autoscrollHeight = 24 },
             { "mpeg4", "XVID", 32, 24, 10, 10, "mp3", 1, 22050 } },
-        { "autoscroll near centre, sizes raised and limited", "mono.vtr",
-            { .autoscrollMode = 4, .autoscrollWidth = 4, .autoscrollHeight = 500 },
-            { "mpeg4", "XVID", 10, 48, 10, 10, "mp3", 1, 22050 } },
         { "no sound", "mono.vtr", { .exportSounds = false }, { "mpeg4", "XVID", 64, 48, 10, 10, "", 0, 0 } },
         { "best PCM", "stereo.vtr", { .useBestSoundFormat = true, .soundCompressFormat = 1 },
             { "mpeg4", "XVID", 64, 48, 10, 10, "pcm_s16le", 2, 44100 } },
         { "smallest PCM", "stereo.vtr", { .soundCompressFormat = 1 },
             { "mpeg4", "XVID", 64, 48, 10, 10, "pcm_u8", 1, 22050 } },
-        { "best MP3", "stereo.vtr", { .useBestSoundFormat = true },
-            { "mpeg4", "XVID", 64, 48, 10, 10, "mp3", 2, 44100 } },
-        { "explicit 44.1 kHz stereo 16-bit over smallest", "mono.vtr", { .soundFormat = 0x800 },
-            { "mpeg4", "XVID", 64, 48, 10, 10, "mp3", 2, 44100 } },
         { "explicit 96 kHz mono 8-bit PCM", "mono.vtr", { .soundFormat = 0x10000, .soundCompressFormat = 1 },
             { "mpeg4", "XVID", 64, 48, 10, 10, "pcm_u8", 1, 96000 } },
-        { "explicit 96 kHz MP3 goes to 48 kHz", "mono.vtr", { .soundFormat = 0x40000 },
-            { "mpeg4", "XVID", 64, 48, 10, 10, "mp3", 1, 48000 } },
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -163,19 +137,10 @@ TEST_F(AviExportTest, KeyFrameIntervalQualityAndMp3ProfileReachTheEncoders)
     EXPECT_LT(
         std::filesystem::file_size(m_dir / "worst.avi") * 2, std::filesystem::file_size(m_dir / "best.avi"));
 
-    struct Case {
-        int profile;
-        const char* movie;
-        bool bestFormat;
-        std::int64_t bitRate;
-    };
-    for (const Case c : { Case { 1, "mono.vtr", false, 32000 }, Case { 0, "mono.vtr", false, 64000 },
-             Case { 2, "stereo.vtr", true, 192000 }, Case { 5, "stereo.vtr", true, 320000 } }) {
-        AviSettings settings;
-        settings.soundMP3Profile = c.profile;
-        settings.useBestSoundFormat = c.bestFormat;
-        EXPECT_EQ(Export(c.movie, settings, "mp3.avi").audioBitRate, c.bitRate) << "profile " << c.profile;
-    }
+    AviSettings veryHigh;
+    veryHigh.soundMP3Profile = 5;
+    veryHigh.useBestSoundFormat = true;
+    EXPECT_EQ(Export("stereo.vtr", veryHigh, "mp3.avi").audioBitRate, 320000);
 }
 
 TEST_F(AviExportTest, UncompressedFramesKeepTheirOrientation)
