@@ -130,6 +130,8 @@ TEST(Trace, TextArrivesAsUtf8)
             "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5" },
         // The lowest character of each sequence length is UTF-8 already.
         { "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80", "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80" },
+        // And so is the highest one of each length.
+        { "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF", "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF" },
         // Code-page bytes: e-acute 0xE9, euro 0x80, right quote 0x92, 0x81 undefined.
         { "caf\xE9 \x80 \x92 \x81", "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x99 \xC2\x81" },
         // A lone continuation byte and an overlong encoding are code-page bytes too.
