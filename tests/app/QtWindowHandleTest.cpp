@@ -61,11 +61,16 @@ TEST(QtWindowHandleTest, MessagesFromAnyThreadArriveInOrderAsUserEvents)
 
 TEST(QtWindowHandleTest, EventTypesCoverWmUserAndUp)
 {
-    EXPECT_EQ(QtMessageEvent::TypeFor(platform::WM_USER), QEvent::User);
-    EXPECT_EQ(
-        QtMessageEvent::TypeFor(platform::WM_USER + 310), static_cast<QEvent::Type>(QEvent::User + 310));
-    EXPECT_EQ(QtMessageEvent::TypeFor(0x0100), QEvent::None);
-    EXPECT_EQ(QtMessageEvent::TypeFor(platform::WM_USER + 70000), QEvent::None);
+    const std::pair<platform::UINT, int> cases[] = {
+        { platform::WM_USER, 1000 },
+        { platform::WM_USER + 310, 1310 },
+        { platform::WM_USER + 64535, 65535 }, // the last user event type
+        { platform::WM_USER + 64536, QEvent::None },
+        { platform::WM_USER - 1, QEvent::None },
+        { 0x0100, QEvent::None },
+    };
+    for (const auto& [message, type] : cases)
+        EXPECT_EQ(QtMessageEvent::TypeFor(message), static_cast<QEvent::Type>(type)) << message;
 }
 
 } // namespace
