@@ -65,8 +65,7 @@ TEST_F(StringTableTest, ProgramTableGivesEveryCompiledText)
     ASSERT_GT(kEnglishStringCount, 0u);
     for (unsigned i = 0; i < kEnglishStringCount; ++i)
         EXPECT_EQ(LoadStr(kEnglishStrings[i].id), kEnglishStrings[i].text) << kEnglishStrings[i].id;
-    EXPECT_EQ(LoadStr(str::kEnglishFingerPrint), "EnglishFingerPrint");
-    EXPECT_EQ(str::kEnglishFingerPrint, 61191);
+    EXPECT_EQ(LoadStr(61191), "EnglishFingerPrint");
 }
 
 TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
@@ -186,16 +185,6 @@ TEST_F(StringTableTest, EveryPackTranslatesEveryEnglishText)
     }
 }
 
-TEST_F(StringTableTest, ConversionsAreRecognised)
-{
-    EXPECT_EQ(
-        Conversions("(movie=%ix%i, toolbar=%ix%i)"), (std::vector<std::string> { "%i", "%i", "%i", "%i" }));
-    EXPECT_EQ(
-        Conversions("%s: %5.2f%% done, %lu left"), (std::vector<std::string> { "%s", "%5.2f", "%%", "%lu" }));
-    EXPECT_TRUE(Conversions("100 percent").empty());
-    EXPECT_TRUE(Conversions("Preload (%):").empty());
-}
-
 TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
 {
     struct Case {
@@ -236,17 +225,23 @@ TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
     EXPECT_EQ(rows[0].text, "a\tb\nc\\d\re\tf\\x");
 }
 
-TEST_F(StringTableTest, OversizedPackFileGivesNoTexts)
+TEST_F(StringTableTest, PackFileOfMoreThanEightMegabytesGivesNoTexts)
 {
     test::TempDir dir;
-    std::string text = "61191\tFp\tEnglishFingerPrint\n";
-    text.resize(9u << 20, '#');
-    test::WriteFile(dir / "huge.FRA", text);
-    std::string error;
-    auto module = ResourceModule::LoadFile(dir / "huge.FRA", error);
-    ASSERT_TRUE(module);
-    EXPECT_EQ(module->Text(61191), "");
-    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    const std::pair<std::size_t, const char*> cases[] = {
+        { 8u << 20, "EnglishFingerPrint" },
+        { (8u << 20) + 1, "" },
+    };
+    for (const auto& [size, text] : cases) {
+        std::string content = "61191\tFp\tEnglishFingerPrint\n";
+        content.resize(size, '#');
+        test::WriteFile(dir / "pack.FRA", content);
+        std::string error;
+        auto module = ResourceModule::LoadFile(dir / "pack.FRA", error);
+        ASSERT_TRUE(module);
+        EXPECT_EQ(module->Text(61191), text) << size;
+        EXPECT_EQ(error.find("too large") != std::string::npos, std::string(text).empty()) << error;
+    }
 }
 
 TEST_F(StringTableTest, DesignedCaptionsGetTheProductName)
