@@ -6,6 +6,7 @@
 #include "TestEnvironment.h"
 
 #include "app/BatchRun.h"
+#include "support/TraceTransport.h"
 
 #include <filesystem>
 
@@ -105,30 +106,27 @@ TEST_F(BatchRunTest, SecondMovieWithSameNameGetsSuffix)
     EXPECT_EQ(test::ReadFile(out + "/CLIP.mov"), "older export");
 }
 
-TEST_F(BatchRunTest, FlashFormatsShareSettingsFileAndKeepTheirExtensions)
+TEST_F(BatchRunTest, FlashFormatsShareSettingsFileUnlessOverriddenAndKeepTheirExtensions)
 {
     view.movieList = { "/m/a.vtr" };
     run.Start(ExportFormat::FlashFLV);
     engine.DeliverAll(run);
     run.Start(ExportFormat::FlashSWF);
     engine.DeliverAll(run);
+    // A settings file given for the run goes to the engine instead.
+    run.SetSettingsFileOverride("/elsewhere/nightly.xml");
+    run.Start(ExportFormat::FlashSWF);
+    engine.DeliverAll(run);
 
     const std::string settings = " /cfg/Vantor Batch ExportFlash.xml";
     EXPECT_EQ(engine.calls,
         Lines({ "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.flv" + settings, "CloseMovie",
-            "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.swf" + settings, "CloseMovie" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to Flash...", "", "Exporting to Flash...", "" }));
+            "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.swf" + settings, "CloseMovie",
+            "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a_1.swf /elsewhere/nightly.xml", "CloseMovie" }));
+    EXPECT_EQ(view.overallTexts,
+        Lines({ "Exporting to Flash...", "", "Exporting to Flash...", "", "Exporting to Flash...", "" }));
     // The log holds the second run only.
     EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully" }));
-}
-
-TEST_F(BatchRunTest, SettingsFileOverrideGoesToEngineInsteadOfFormatFile)
-{
-    view.movieList = { "/m/a.vtr" };
-    run.SetSettingsFileOverride("/elsewhere/nightly.xml");
-    run.Start(ExportFormat::AVI);
-    engine.DeliverAll(run);
-    EXPECT_EQ(engine.calls[1], "ExportAVI " + out + "/a.avi /elsewhere/nightly.xml");
 }
 
 TEST_F(BatchRunTest, CancelCurrentOnLastMovieWritesCancelledLineAndEndsNormally)
@@ -154,18 +152,39 @@ TEST_F(BatchRunTest, CancelCurrentOnLastMovieWritesCancelledLineAndEndsNormally)
     EXPECT_FALSE(fs::exists(out + "/b.avi"));
 }
 
-TEST_F(BatchRunTest, CancelCurrentGoesOnWithNextMovie)
+TEST_F(BatchRunTest, CancelCurrentGoesOnWithNextMovieAndAPendingCloseWaitsForIt)
 {
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::Conversion);
-    engine.DeliverOne(run);
-    run.CancelCurrent();
-    engine.DeliverAll(run);
+    struct Case {
+        ExportFormat format;
+        bool close; // the window is closed while the cancel is pending
+        Lines lines;
+        Lines details;
+    };
+    const Case cases[] = {
+        { ExportFormat::Conversion, false, { "a.vtr: convert cancelled", "b.vtr: converted successfully" },
+            { "Converting movie: a.vtr", "Cancelling...", "Converting movie: b.vtr", "" } },
+        { ExportFormat::AVI, true, { "a.vtr: export cancelled", "b.vtr: exported successfully" },
+            { "Opening movie: a.vtr", "Cancelling...", "Opening movie: b.vtr", "Exporting movie: b.vtr",
+                "" } },
+    };
+    for (const Case& c : cases) {
+        view.movieList = { "/m/a.vtr", "/m/b.vtr" };
+        view.detailTexts.clear();
+        engine.calls.clear();
+        run.Start(c.format);
+        engine.DeliverOne(run);
+        run.CancelCurrent();
+        if (c.close) {
+            EXPECT_FALSE(run.CloseQuery());
+        }
+        EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
+        engine.DeliverAll(run);
 
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: convert cancelled", "b.vtr: converted successfully" }));
-    EXPECT_EQ(view.detailTexts,
-        Lines({ "Converting movie: a.vtr", "Cancelling...", "Converting movie: b.vtr", "" }));
-    EXPECT_EQ(run.State(), RunState::Idle);
+        EXPECT_EQ(view.statusLines, c.lines);
+        EXPECT_EQ(view.detailTexts, c.details);
+        EXPECT_EQ(run.State(), RunState::Idle);
+        EXPECT_EQ(view.closeWindowCalls, c.close ? 1 : 0);
+    }
 }
 
 TEST_F(BatchRunTest, CancelAllEndsRunWithCancelledLines)
@@ -265,36 +284,40 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
     }
 }
 
-TEST_F(BatchRunTest, WithoutEngineRunEndsAtOnce)
+TEST_F(BatchRunTest, FailingCancelEndsRunAndLetsTheWindowClose)
 {
-    view.movieList = { "/m/a.vtr" };
-    run.SetEngine(nullptr);
-    run.Start(ExportFormat::AVI);
-
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "Failed initialising VTAPI" }));
-    EXPECT_TRUE(engine.calls.empty());
-}
-
-TEST_F(BatchRunTest, FailingCancelEndsRun)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverUntilCalls(run, 2);
-    engine.results["Cancel"] = { kEngineBusy };
-    run.CancelAll();
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "VTAPI is processing another command" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "" }));
-
-    run.Start(ExportFormat::AVI);
-    engine.pending.clear();
-    engine.DeliverUntilCalls(run, 5);
-    engine.results["Cancel"] = { kEngineNotRunning };
-    run.CancelCurrent();
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "CV Vantor Pro Player isn't running" }));
-    EXPECT_EQ(view.detailTexts.back(), "");
+    enum class Action { CancelAll, CancelCurrent, Close };
+    struct Case {
+        Action action;
+        int result;
+        const char* line;
+    };
+    const Case cases[] = {
+        { Action::CancelAll, kEngineBusy, "VTAPI is processing another command" },
+        { Action::CancelCurrent, kEngineNotRunning, "CV Vantor Pro Player isn't running" },
+        { Action::Close, kEngineFailed, "Generic VTAPI error occured" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        view.movieList = { "/m/a.vtr", "/m/b.vtr" };
+        view.overallTexts.clear();
+        engine.pending.clear();
+        engine.calls.clear();
+        run.Start(ExportFormat::AVI);
+        engine.DeliverUntilCalls(run, 2);
+        engine.results["Cancel"] = { c.result };
+        if (c.action == Action::CancelAll)
+            run.CancelAll();
+        else if (c.action == Action::CancelCurrent)
+            run.CancelCurrent();
+        else
+            EXPECT_TRUE(run.CloseQuery()); // the window closes at once
+        EXPECT_EQ(run.State(), RunState::Idle);
+        EXPECT_EQ(view.statusLines, Lines({ c.line }));
+        EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "" }));
+        EXPECT_EQ(view.detailTexts.back(), "");
+        EXPECT_EQ(view.closeWindowCalls, 0);
+    }
 }
 
 TEST_F(BatchRunTest, ClosingDuringRunCancelsAndClosesWhenRunHasEnded)
@@ -320,31 +343,6 @@ TEST_F(BatchRunTest, ClosingDuringRunCancelsAndClosesWhenRunHasEnded)
     EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
 }
 
-TEST_F(BatchRunTest, ClosingWhileCancelCurrentPendingClosesAfterLastMovie)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverOne(run);
-    run.CancelCurrent();
-    EXPECT_FALSE(run.CloseQuery());
-    EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
-    engine.DeliverAll(run);
-
-    // The current movie was cancelled, the next one ran to its end.
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: export cancelled", "b.vtr: exported successfully" }));
-    EXPECT_EQ(view.closeWindowCalls, 1);
-}
-
-TEST_F(BatchRunTest, ClosingWhenCancelFailsClosesAtOnce)
-{
-    view.movieList = { "/m/a.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.results["Cancel"] = { kEngineFailed };
-    EXPECT_TRUE(run.CloseQuery());
-    EXPECT_EQ(view.closeWindowCalls, 0);
-    EXPECT_EQ(view.statusLines, Lines({ "Generic VTAPI error occured" }));
-}
-
 TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
 {
     view.movieList = { "/m/a.vtr", "/m/b.vtr" };
@@ -365,6 +363,8 @@ TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
 TEST_F(BatchRunTest, NotificationsOutsideRunningState)
 {
     view.movieList = { "/m/a.vtr" };
+    trace::RecordingTraceTransport traces;
+    trace::ScopedTraceTransport tracing(&traces);
     run.SetWaitingForEngine(true);
     EXPECT_TRUE(run.HandleNotification(EngineReady, 0, 0));
     EXPECT_FALSE(run.WaitingForEngine());
@@ -378,9 +378,17 @@ TEST_F(BatchRunTest, NotificationsOutsideRunningState)
     run.HandleNotification(MovieOpened, 0, 0);
     run.HandleNotification(OperationCancelled, 0, 0);
     run.HandleNotification(ConvertSucceeded, 0, 0);
+    run.HandleNotification(ExportProgress, 1, 2);
     EXPECT_EQ(run.State(), RunState::Idle);
     EXPECT_TRUE(view.statusLines.empty());
     EXPECT_TRUE(engine.calls.empty());
+
+    // Every notification but the frequent progress is traced.
+    Lines traced;
+    for (const auto& entry : traces.Entries())
+        if (entry.text.starts_with("TMainForm::HandleNotification "))
+            traced.push_back(entry.text.substr(30));
+    EXPECT_EQ(traced, Lines({ "300", "299", "311", "301", "304", "309" }));
 }
 
 } // namespace
