@@ -2,80 +2,19 @@
 // the real Player engine: the printed lines and the exit status of each
 // outcome.
 
-#include "TestEnvironment.h"
+#include "ChildProcess.h"
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <thread>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-extern char** environ;
 
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct Finished {
-    int status = -1; // exit status; -1 when it did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// A child process with standard input from /dev/null and its two output
-// streams in files.
-class Child final {
-public:
-    Child(const std::vector<std::string>& args, const fs::path& folder)
-        : m_outPath(folder / "stdout.txt")
-        , m_errPath(folder / "stderr.txt")
-    {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child()
-    {
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    pid_t Pid() const { return m_pid; }
-    std::string ErrSoFar() const { return test::ReadFile(m_errPath); }
-    Finished Wait()
-    {
-        int raw = 0;
-        ::waitpid(m_pid, &raw, 0);
-        m_reaped = true;
-        return { WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(m_outPath),
-            test::ReadFile(m_errPath) };
-    }
-
-private:
-    fs::path m_outPath;
-    fs::path m_errPath;
-    pid_t m_pid = -1;
-    bool m_reaped = false;
-};
+using test::Child;
+using test::Finished;
 
 class CliEndToEndTest : public ::testing::Test {
 protected:
@@ -90,13 +29,7 @@ protected:
 
     void MakeMovie(const std::string& path, std::vector<std::string> options = {})
     {
-        fs::create_directories(fs::path(path).parent_path());
-        std::vector<std::string> args { (test::BinDir() / "vtr-make").string(), "synthetic", path, "--size",
-            "64x48", "--seconds", "1", "--rate", "10" };
-        args.insert(args.end(), options.begin(), options.end());
-        Child maker(args, temp.Path());
-        const Finished made = maker.Wait();
-        ASSERT_EQ(made.status, 0) << made.err;
+        ASSERT_TRUE(test::MakeTinyMovie(path, temp.Path(), options));
     }
 
     Finished RunCli(std::vector<std::string> args)
