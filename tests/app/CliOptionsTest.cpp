@@ -21,6 +21,7 @@ TEST(CliOptionsTest, ParsesOptionsInAnyOrder)
         std::string settings;
         bool yes;
         Args inputs;
+        bool help = false;
     };
     const Case cases[] = {
         { { "--format", "avi", "--dest", "/out", "a.vtr" }, ExportFormat::AVI, "/out", "", false,
@@ -29,17 +30,20 @@ TEST(CliOptionsTest, ParsesOptionsInAnyOrder)
             "/o u t", "", true, { "a.vtr", "dir" } },
         { { "--settings", "s.xml", "-y", "--format", "avi", "--dest", "d", "--", "--odd.vtr" },
             ExportFormat::AVI, "d", "s.xml", true, { "--odd.vtr" } },
+        { { "--help" }, ExportFormat::AVI, "", "", false, {}, true }, // help needs nothing else
     };
     for (const Case& c : cases) {
         CliOptions options;
         std::string error;
         ASSERT_TRUE(ParseCliArguments(c.args, options, error)) << error;
+        EXPECT_EQ(options.help, c.help);
+        if (c.help)
+            continue;
         EXPECT_EQ(options.format, c.format);
         EXPECT_EQ(options.destination, c.dest);
         EXPECT_EQ(options.settingsFile, c.settings);
         EXPECT_EQ(options.yes, c.yes);
         EXPECT_EQ(options.inputs, c.inputs);
-        EXPECT_FALSE(options.help);
     }
 }
 
@@ -60,14 +64,6 @@ TEST(CliOptionsTest, RejectsBadArgumentsWithMessage)
         EXPECT_FALSE(ParseCliArguments(args, options, error)) << message;
         EXPECT_EQ(error, message);
     }
-}
-
-TEST(CliOptionsTest, HelpNeedsNothingElse)
-{
-    CliOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseCliArguments({ "--help" }, options, error));
-    EXPECT_TRUE(options.help);
 }
 
 TEST(CliOptionsTest, CollectsMoviesFromFilesAndFoldersByListRules)
@@ -97,32 +93,19 @@ TEST(CliOptionsTest, CollectsMoviesFromFilesAndFoldersByListRules)
             { "Listed twice, left out: " + dir + "/Dup.vtr", "Listed twice, left out: " + dir + "/a.vtr",
                 "Not a movie file, left out: " + temp / "picture.png",
                 "Listed twice, left out: " + temp / "SINGLE.vtr" }));
-}
 
-TEST(CliOptionsTest, MissingInputIsAnError)
-{
-    test::TempDir temp;
-    MovieList list;
-    std::vector<std::string> notes;
-    std::string error;
-    EXPECT_FALSE(CollectMovies({ temp / "gone.vtr" }, list, notes, error));
-    EXPECT_EQ(error, "No such file or folder: " + temp / "gone.vtr");
-}
-
-TEST(CliOptionsTest, RelativeInputsBecomeFullPaths)
-{
-    test::TempDir temp;
-    test::WriteFile(temp / "m/x.vtr", "movie");
+    // Relative inputs become full paths.
     const fs::path previous = fs::current_path();
     fs::current_path(temp.Path());
-    MovieList list;
-    std::vector<std::string> notes;
-    std::string error;
-    const bool collected = CollectMovies({ "m/x.vtr", "./m" }, list, notes, error);
+    MovieList relative;
+    const bool collected = CollectMovies({ "movies/b.vtz", "./movies" }, relative, notes, error);
     fs::current_path(previous);
     ASSERT_TRUE(collected) << error;
-    EXPECT_EQ(list.Paths(), std::vector<std::string>({ temp / "m/x.vtr" }));
-    EXPECT_EQ(notes.size(), 1u);
+    EXPECT_EQ(relative.Paths(),
+        std::vector<std::string>({ dir + "/b.vtz", dir + "/C.VTR", dir + "/DUP.vtr", dir + "/a.vtr" }));
+
+    EXPECT_FALSE(CollectMovies({ temp / "gone.vtr" }, list, notes, error));
+    EXPECT_EQ(error, "No such file or folder: " + temp / "gone.vtr");
 }
 
 } // namespace
