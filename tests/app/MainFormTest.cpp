@@ -82,17 +82,20 @@ TEST_F(MainFormTest, RestoresStoredSizePositionExistingMoviesAndFolders)
     EXPECT_TRUE(form->btnExportAVI->isEnabled());
 }
 
-TEST_F(MainFormTest, StoredWidthLargerThanTheScreenStartsAtTheLeftEdge)
+TEST_F(MainFormTest, StoredSizeIsCentredAndAnEmptyStoredFolderCountsAsMissing)
 {
     {
         TXMLSettings settings(false);
         settings.SetInteger("Width", ScreenSize().width() + 400);
+        settings.SetInteger("Height", 560);
+        settings.SetString("DstDirectory", "");
         settings.SaveAll(kMainSettingsApplication);
     }
     auto form = MakeForm();
     EXPECT_EQ(form->width(), ScreenSize().width() + 400);
-    EXPECT_EQ(form->x(), 0);
-    EXPECT_EQ(form->y(), CentredPosition(ScreenSize().height(), 576));
+    EXPECT_EQ(form->x(), 0); // wider than the screen: at the left edge
+    EXPECT_EQ(form->y(), CentredPosition(ScreenSize().height(), 560));
+    EXPECT_EQ(form->edtDir->text().toStdString(), Documents() + "/CV Vantor Exports");
 }
 
 TEST_F(MainFormTest, CaptionsComeFromTheStringTableWithTheProductName)
@@ -244,30 +247,6 @@ TEST_F(MainFormTest, ClosingDuringARunCancelsItAndClosesWhenItHasEnded)
     auto idle = MakeForm();
     idle->show();
     EXPECT_TRUE(idle->close());
-}
-
-TEST_F(MainFormTest, EngineNotificationsReachTheBatchLoopThroughTheWindow)
-{
-    auto form = MakeForm();
-    const std::string movie = Movie("demo.vtr");
-    form->AddMovie(movie);
-    form->Batch().Start(ExportFormat::AVI);
-    EXPECT_EQ(engine.calls.back(), "OpenMovie " + movie);
-    EXPECT_FALSE(form->btnAddMovie->isEnabled());
-    EXPECT_TRUE(form->btnCancel->isEnabled());
-
-    engine.Post(MovieOpened);
-    engine.Post(ExportProgress, 1, 2);
-    DeliverPosted();
-    EXPECT_EQ(engine.calls.back(), "ExportAVI " + form->edtDir->text().toStdString() + "/demo.avi");
-    EXPECT_GT(form->pbExportDetail->value(), 0);
-
-    engine.Post(ExportFinished);
-    engine.Post(ExportSucceeded);
-    DeliverPosted();
-    EXPECT_EQ(form->Batch().State(), RunState::Idle);
-    EXPECT_TRUE(form->memStatus->toPlainText().contains("demo.vtr"));
-    EXPECT_TRUE(form->btnAddMovie->isEnabled());
 }
 
 // Takes every key press, so that Qt's own focus change never sees the key:

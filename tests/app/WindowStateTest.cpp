@@ -75,32 +75,6 @@ TEST_F(WindowStateTest, SettingsFilePrefixHasNoSeparatorBeforeTheFormatName)
         (m_dir / "program") + "/Vantor Batch Export");
 }
 
-TEST_F(WindowStateTest, MissingFileGivesCentredDefaults)
-{
-    WindowState state = LoadWindowState(Defaults());
-    EXPECT_EQ(state.width, 513);
-    EXPECT_EQ(state.height, 576);
-    EXPECT_EQ(state.left, 255);
-    EXPECT_EQ(state.top, 96);
-    EXPECT_TRUE(state.movies.empty());
-    EXPECT_EQ(state.dstDirectory, (m_dir / "Documents") + "/CV Vantor Exports");
-    EXPECT_EQ(state.moviesInitialDir, (m_dir / "Documents") + "/CV Vantor Movies");
-    EXPECT_EQ(state.flashOptionsHtmlPath, "");
-    EXPECT_EQ(state.flashOptionsSwfPath, "");
-
-    // A stored size is what gets centred; an empty folder counts as missing.
-    TXMLSettings settings(false);
-    settings.SetInteger("Width", 2000);
-    settings.SetInteger("Height", 500);
-    settings.SetString("DstDirectory", "");
-    settings.SaveAll(kMainSettingsApplication);
-    state = LoadWindowState(Defaults());
-    EXPECT_EQ(state.width, 2000);
-    EXPECT_EQ(state.left, 0); // wider than the screen: not negative
-    EXPECT_EQ(state.top, 134);
-    EXPECT_EQ(state.dstDirectory, (m_dir / "Documents") + "/CV Vantor Exports");
-}
-
 TEST_F(WindowStateTest, SavedStateComesBackWithOnlyExistingMovies)
 {
     vantor::test::WriteFile(m_dir / "a.vtr", "movie");
