@@ -149,18 +149,11 @@ TEST_F(LanguageTest, StoredIdsOutsideTheTableReadAsEnglish)
     }
 }
 
-TEST_F(LanguageTest, CandidatesFollowTheProgramName)
+// The four places and their order are those of the next test.
+TEST_F(LanguageTest, CandidatesReplaceTheProgramsExtensionAndNeedACode)
 {
-    auto candidates = LanguagePackCandidates("/opt/vb/vantor-batch-export", "FRA");
-    const std::vector<std::string> expected = {
-        "/opt/vb/Languages/vantor-batch-export.FRA",
-        "/opt/vb/vantor-batch-export.FRA",
-        "/opt/vb/Languages/vantor-batch-export.FR",
-        "/opt/vb/vantor-batch-export.FR",
-    };
-    EXPECT_EQ(candidates, expected);
-    // An extension is replaced, not appended to.
     EXPECT_EQ(LanguagePackCandidates("/opt/vb/tool.bin", "DEU")[1], "/opt/vb/tool.DEU");
+    EXPECT_EQ(LanguagePackCandidates("/opt/vb/tool.bin", "DEU")[3], "/opt/vb/tool.DE");
     EXPECT_TRUE(LanguagePackCandidates("/opt/vb/vantor-batch-export", "").empty());
 }
 
