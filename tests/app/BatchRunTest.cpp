@@ -128,61 +128,51 @@ TEST_F(BatchRunTest, FlashFormatsShareSettingsFileUnlessOverriddenAndKeepTheirEx
     EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully" }));
 }
 
-TEST_F(BatchRunTest, CancelCurrentOnLastMovieWritesCancelledLineAndEndsNormally)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverUntilCalls(run, 5); // a: open, export, close; b: open, export
-    ASSERT_EQ(engine.calls.back(), "ExportAVI " + out + "/b.avi /cfg/Vantor Batch ExportAVI.xml");
-    engine.DeliverOne(run); // some progress of b
-
-    run.CancelCurrent();
-    EXPECT_EQ(run.State(), RunState::CancelCurrentPending);
-    EXPECT_EQ(view.detailTexts.back(), "Cancelling...");
-    engine.DeliverAll(run);
-
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully", "b.vtr: export cancelled" }));
-    EXPECT_EQ(view.detailTexts,
-        Lines({ "Opening movie: a.vtr", "Exporting movie: a.vtr", "Opening movie: b.vtr",
-            "Exporting movie: b.vtr", "Cancelling...", "" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "" }));
-    EXPECT_EQ(view.overallPositions.back(), 0);
-    EXPECT_FALSE(fs::exists(out + "/b.avi"));
-}
-
 TEST_F(BatchRunTest, CancelCurrentGoesOnWithNextMovieAndAPendingCloseWaitsForIt)
 {
     struct Case {
         ExportFormat format;
+        std::size_t callsBefore; // engine calls before the progress the cancel follows
         bool close; // the window is closed while the cancel is pending
         Lines lines;
         Lines details;
     };
     const Case cases[] = {
-        { ExportFormat::Conversion, false, { "a.vtr: convert cancelled", "b.vtr: converted successfully" },
+        // On the last movie (a: open, export, close; b: open, export).
+        { ExportFormat::AVI, 5, false, { "a.vtr: exported successfully", "b.vtr: export cancelled" },
+            { "Opening movie: a.vtr", "Exporting movie: a.vtr", "Opening movie: b.vtr",
+                "Exporting movie: b.vtr", "Cancelling...", "" } },
+        { ExportFormat::Conversion, 1, false, { "a.vtr: convert cancelled", "b.vtr: converted successfully" },
             { "Converting movie: a.vtr", "Cancelling...", "Converting movie: b.vtr", "" } },
-        { ExportFormat::AVI, true, { "a.vtr: export cancelled", "b.vtr: exported successfully" },
+        { ExportFormat::AVI, 1, true, { "a.vtr: export cancelled", "b.vtr: exported successfully" },
             { "Opening movie: a.vtr", "Cancelling...", "Opening movie: b.vtr", "Exporting movie: b.vtr",
                 "" } },
     };
     for (const Case& c : cases) {
         view.movieList = { "/m/a.vtr", "/m/b.vtr" };
         view.detailTexts.clear();
+        view.overallTexts.clear();
         engine.calls.clear();
         run.Start(c.format);
+        engine.DeliverUntilCalls(run, c.callsBefore);
         engine.DeliverOne(run);
         run.CancelCurrent();
+        EXPECT_EQ(run.State(), RunState::CancelCurrentPending);
         if (c.close) {
             EXPECT_FALSE(run.CloseQuery());
         }
         EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
         engine.DeliverAll(run);
 
+        EXPECT_EQ(run.State(), RunState::Idle);
         EXPECT_EQ(view.statusLines, c.lines);
         EXPECT_EQ(view.detailTexts, c.details);
-        EXPECT_EQ(run.State(), RunState::Idle);
+        EXPECT_EQ(view.overallTexts, Lines({ StartMessage(c.format), "" }));
+        EXPECT_EQ(view.overallPositions.back(), 0);
         EXPECT_EQ(view.closeWindowCalls, c.close ? 1 : 0);
+        if (c.callsBefore == 5) {
+            EXPECT_FALSE(fs::exists(out + "/b.avi")) << "the cancelled export is removed";
+        }
     }
 }
 
