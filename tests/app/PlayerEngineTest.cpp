@@ -2,6 +2,10 @@
 
 #include "ScriptedEngine.h"
 
+#include "TestEnvironment.h"
+#include "app/EngineRegistration.h"
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -18,30 +22,26 @@ struct Call {
 const Call kCalls[] = {
     { "OpenMovie /m/a.vtr", [](PlayerEngine& e) { return e.OpenMovie("/m/a.vtr"); } },
     { "CloseMovie", [](PlayerEngine& e) { return e.CloseMovie(); } },
-    { "ExportFlash /o/a.swf", [](PlayerEngine& e) { return e.ExportFlash("/o/a.swf", "/s/Flash.xml"); } },
-    { "ExportAVI /o/a.avi", [](PlayerEngine& e) { return e.ExportAVI("/o/a.avi", "/s/AVI.xml"); } },
+    { "ExportFlash /o/a.swf /s/Flash.xml",
+        [](PlayerEngine& e) { return e.ExportFlash("/o/a.swf", "/s/Flash.xml"); } },
+    { "ExportAVI /o/a.avi /s/AVI.xml",
+        [](PlayerEngine& e) { return e.ExportAVI("/o/a.avi", "/s/AVI.xml"); } },
     { "Cancel", [](PlayerEngine& e) { return e.Cancel(); } },
-    { "ConvertMovie /m/a.vtr", [](PlayerEngine& e) { return e.ConvertMovie("/m/a.vtr", "/o/a.vtr"); } },
-    { "ExportWMV /o/a.wmv", [](PlayerEngine& e) { return e.ExportWMV("/o/a.wmv", "/s/WMV.xml"); } },
-    { "ExportQuickTime /o/a.mov",
+    { "ConvertMovie /m/a.vtr /o/a.vtr",
+        [](PlayerEngine& e) { return e.ConvertMovie("/m/a.vtr", "/o/a.vtr"); } },
+    { "ExportWMV /o/a.wmv /s/WMV.xml",
+        [](PlayerEngine& e) { return e.ExportWMV("/o/a.wmv", "/s/WMV.xml"); } },
+    { "ExportQuickTime /o/a.mov /s/QT.xml",
         [](PlayerEngine& e) { return e.ExportQuickTime("/o/a.mov", "/s/QT.xml"); } },
     { "Initialize", [](PlayerEngine& e) { return e.Initialize(nullptr); } },
 };
 
-TEST(PlayerEngineTest, WithoutAnObjectEveryCallAnswersMinusOne)
-{
-    PlayerEngine none;
-    EXPECT_FALSE(none);
-    for (const Call& call : kCalls)
-        EXPECT_EQ(call.make(none), -1) << call.expected;
-    // Nothing is registered in this test's registry: creation gives no object.
-    PlayerEngine created = PlayerEngine::Create();
-    EXPECT_FALSE(created);
-    EXPECT_EQ(created.Cancel(), -1);
-}
-
 TEST(PlayerEngineTest, CallsReachTheObjectWithTheirResultsAndOneRelease)
 {
+    // Nothing is registered in this test's registry: creation gives no
+    // object, and without one every call answers -1.
+    PlayerEngine none = PlayerEngine::Create();
+    EXPECT_FALSE(none);
     ScriptedEngine engine;
     engine.references = 1; // the reference the factory hands over
     {
@@ -49,6 +49,7 @@ TEST(PlayerEngineTest, CallsReachTheObjectWithTheirResultsAndOneRelease)
         for (const Call& call : kCalls) {
             engine.results[std::string(call.expected).substr(0, std::string(call.expected).find(' '))]
                 = { 103 };
+            EXPECT_EQ(call.make(none), -1) << call.expected;
             EXPECT_EQ(call.make(handle), 103) << call.expected;
             EXPECT_EQ(engine.calls.back(), call.expected);
         }
@@ -61,6 +62,32 @@ TEST(PlayerEngineTest, CallsReachTheObjectWithTheirResultsAndOneRelease)
         EXPECT_EQ(engine.references, 1);
     }
     EXPECT_EQ(engine.references, 0);
+}
+
+namespace fs = std::filesystem;
+
+// Registration into the real registry with the real tool is run end to end
+// by the window's conversion test; here the waiting and a missing library.
+TEST(EngineRegistrationTest, RunsTheToolInSlicesOnlyWhenTheLibraryIsThere)
+{
+    vantor::test::TempDir dir;
+    const fs::path program = dir.Path() / "program folder";
+    // A stand-in tool that takes a third of a second: at least two slices
+    // of 100 ms time out while it runs.
+    vantor::test::WriteFile(
+        program / "regsvr32", "#!/bin/sh\nsleep 0.35\necho \"$@\" > \"$(dirname \"$0\")/args\"\n");
+    fs::permissions(program / "regsvr32", fs::perms::owner_all);
+    int slices = 0;
+    EXPECT_FALSE(RegisterEngine(program.string(), [&] { ++slices; }));
+    EXPECT_EQ(slices, 0);
+    EXPECT_FALSE(fs::exists(program / "args"));
+
+    vantor::test::WriteFile(program / kEngineLibraryFile, "library");
+    EXPECT_TRUE(RegisterEngine(program.string(), [&] { ++slices; }));
+    EXPECT_GE(slices, 2);
+    EXPECT_LE(slices, 10);
+    EXPECT_EQ(
+        vantor::test::ReadFile(program / "args"), "/s " + (program / kEngineLibraryFile).string() + "\n");
 }
 
 } // namespace
