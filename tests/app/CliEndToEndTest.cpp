@@ -51,11 +51,32 @@ bool IsAvi(const std::string& path)
 
 // Conversion is run end to end through the window; here the terminal's own
 // part: the printed lines, the exit status and the files.
-TEST_F(CliEndToEndTest, ExportsEveryMovieAndExitsWithZeroOrOne)
+TEST_F(CliEndToEndTest, ExitsWithTwoOnARefusedStartZeroOnSuccessAndOneOnAFailure)
 {
     MakeMovie(movies + "/old.vtr", { "--old" });
     MakeMovie(movies + "/packed.vtz", { "--old" });
     test::WriteFile(out + "/packed.avi", "older export");
+    test::WriteFile(temp / "file", "x");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        // Without a terminal to ask on, an overwrite is refused.
+        { { "--format", "avi", "--dest", out, movies },
+            "The destination folder contains files of the same file name which\n\r"
+            "will be overwritten during export. Are you sure you want to proceed?\n" },
+        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert or avi): mp4\n" },
+        { { "--format", "avi", "--dest", out, temp / "file" }, "No movies to process\n" },
+        { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
+            "No such settings file: " + temp / "no.xml" + "\n" },
+        { { "--format", "avi", "--dest", temp / "file/sub", movies },
+            "Failed creating the destination folder\n" },
+    };
+    for (const auto& [args, err] : refused) {
+        const Finished finished = RunCli(args);
+        EXPECT_EQ(finished.status, 2) << err;
+        EXPECT_NE(finished.err.find(err), std::string::npos) << finished.err;
+        EXPECT_EQ(finished.out, "");
+    }
+    EXPECT_EQ(test::ReadFile(out + "/packed.avi"), "older export");
+    EXPECT_FALSE(fs::exists(out + "/old.avi"));
 
     const Finished exported = RunCli({ "--yes", "--format", "avi", "--dest", out, movies });
     EXPECT_EQ(exported.status, 0) << exported.err;
@@ -94,37 +115,6 @@ TEST_F(CliEndToEndTest, InterruptCancelsRun)
     EXPECT_EQ(finished.out, "a.vtr: export cancelled\nExport cancelled\n");
     EXPECT_FALSE(fs::exists(out + "/a.avi"));
     EXPECT_FALSE(fs::exists(out + "/b.avi"));
-}
-
-TEST_F(CliEndToEndTest, BadArgumentsAndRefusedStartsExitWithTwo)
-{
-    MakeMovie(movies + "/a.vtr");
-    test::WriteFile(temp / "file", "x");
-    test::WriteFile(temp / "old/a.avi", "older export");
-    struct Case {
-        std::vector<std::string> args;
-        std::string err;
-    };
-    const Case cases[] = {
-        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert or avi): mp4\n" },
-        { { "--format", "avi", "--dest", out, temp / "file" }, "No movies to process\n" },
-        { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
-            "No such settings file: " + temp / "no.xml" + "\n" },
-        { { "--format", "avi", "--dest", temp / "file/sub", movies },
-            "Failed creating the destination folder\n" },
-        // Without a terminal to ask on, an overwrite is refused.
-        { { "--format", "avi", "--dest", temp / "old", movies },
-            "The destination folder contains files of the same file name which\n\r"
-            "will be overwritten during export. Are you sure you want to proceed?\n" },
-    };
-    for (const Case& c : cases) {
-        const Finished finished = RunCli(c.args);
-        EXPECT_EQ(finished.status, 2) << c.err;
-        EXPECT_NE(finished.err.find(c.err), std::string::npos) << finished.err;
-        EXPECT_EQ(finished.out, "");
-    }
-    EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(test::ReadFile(temp / "old/a.avi"), "older export");
 }
 
 } // namespace

@@ -57,8 +57,6 @@ std::pair<std::string, long> ProbeMovie(const fs::path& path)
         return { "", -1 };
     std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closer(&format, avformat_close_input);
     const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video < 0)
-        return { "", -1 };
     const AVDictionaryEntry* tag = av_dict_get(format->metadata, "VANTOR_MOVIE_VERSION", nullptr, 0);
     long frames = 0;
     AVPacket* packet = av_packet_alloc();

@@ -10,37 +10,6 @@ namespace {
 
 using namespace vantor;
 
-TEST(MovieListTest, RecognisesMovieFilesByExtensionInAnyCase)
-{
-    struct Case {
-        const char* path;
-        bool movie;
-    };
-    const Case cases[] = {
-        { "/m/clip.vtr", true },
-        { "/m/clip.VTZ", true },
-        { "clip.vtz", true },
-        { "/m/clip.vtr.bak", false },
-        { "/m/clipvtr", false },
-        { ".vtr", true },
-        { "", false },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsMovieFile(c.path), c.movie) << c.path;
-}
-
-TEST(MovieListTest, AddsEachPathOnceWhateverItsCase)
-{
-    MovieList list;
-    EXPECT_TRUE(list.Add("/movies/Intro.vtr"));
-    EXPECT_FALSE(list.Add("/MOVIES/intro.VTR"));
-    EXPECT_TRUE(list.Add("/movies/Intro.vtz")); // another extension is another file
-
-    // The restored list is taken as stored.
-    list.AddRestored("/MOVIES/INTRO.VTR");
-    EXPECT_EQ(list.Count(), 3u);
-}
-
 TEST(MovieListTest, ComparesLettersBeyondAsciiWithoutCase)
 {
     const char* previous = std::setlocale(LC_CTYPE, "C.UTF-8");
@@ -71,6 +40,11 @@ TEST(MovieListTest, RemovesEverySelectedItemAndKeepsTheOrderOfTheRest)
         EXPECT_EQ(list.Paths(), c.left);
         EXPECT_EQ(removed, 5u - c.left.size());
     }
+    // The restored list is taken as stored, even twice in another case.
+    MovieList restored;
+    restored.AddRestored("/m/Intro.vtr");
+    restored.AddRestored("/M/INTRO.VTR");
+    EXPECT_EQ(restored.Count(), 2u);
 }
 
 using Args = std::vector<std::string>;
@@ -115,7 +89,6 @@ TEST(CliOptionsTest, RejectsBadArgumentsWithMessage)
 {
     const std::pair<Args, std::string> cases[] = {
         { { "--format", "avi", "--dest", "/o", "--fast", "a.vtr" }, "Unknown option: --fast" },
-        { { "--format", "mp4", "--dest", "/o", "a.vtr" }, "Unknown format (use convert or avi): mp4" },
         { { "--dest", "/o", "a.vtr", "--format" }, "Missing value after --format" },
         { { "--dest", "/o", "a.vtr" }, "No format given (--format FORMAT)" },
         { { "--format", "convert", "--dest=", "a.vtr" }, "No destination folder given (--dest FOLDER)" },
@@ -155,16 +128,6 @@ TEST(CliOptionsTest, CollectsMoviesFromFilesAndFoldersByListRules)
             { "Listed twice, left out: " + dir + "/Dup.vtr", "Listed twice, left out: " + dir + "/a.vtr",
                 "Not a movie file, left out: " + temp / "picture.png",
                 "Listed twice, left out: " + temp / "SINGLE.vtr" }));
-
-    // Relative inputs become full paths.
-    const fs::path previous = fs::current_path();
-    fs::current_path(temp.Path());
-    MovieList relative;
-    const bool collected = CollectMovies({ "movies/b.vtz", "./movies" }, relative, notes, error);
-    fs::current_path(previous);
-    ASSERT_TRUE(collected) << error;
-    EXPECT_EQ(relative.Paths(),
-        std::vector<std::string>({ dir + "/b.vtz", dir + "/C.VTR", dir + "/DUP.vtr", dir + "/a.vtr" }));
 
     EXPECT_FALSE(CollectMovies({ temp / "gone.vtr" }, list, notes, error));
     EXPECT_EQ(error, "No such file or folder: " + temp / "gone.vtr");

@@ -10,6 +10,7 @@
 // hands to the loop one at a time. Exports and conversions write their
 // output file, so later movies see it.
 
+#include "ScriptedDialogs.h"
 #include "app/BatchRun.h"
 #include "app/PlayerEngineInterface.h"
 
@@ -184,7 +185,6 @@ public:
     int updateControlsCalls = 0;
     int closeWindowCalls = 0;
     int engineReadyCalls = 0;
-    int clearStatusCalls = 0;
 
     int MovieCount() const override { return static_cast<int>(movieList.size()); }
     std::string MovieAt(int index) const override { return movieList.at(index); }
@@ -193,15 +193,20 @@ public:
     void SetDetailText(const std::string& text) override { detailTexts.push_back(text); }
     void SetOverallPosition(int position) override { overallPositions.push_back(position); }
     void SetDetailPosition(int position) override { detailPositions.push_back(position); }
-    void ClearStatus() override
-    {
-        ++clearStatusCalls;
-        statusLines.clear();
-    }
+    void ClearStatus() override { statusLines.clear(); }
     void AddStatusLine(const std::string& line) override { statusLines.push_back(line); }
     void UpdateControls() override { ++updateControlsCalls; }
     void CloseWindow() override { ++closeWindowCalls; }
     void EngineReady() override { ++engineReadyCalls; }
 };
+
+// The message boxes shown so far, one line each: caption, text and flags.
+inline std::vector<std::string> Shown(const ScriptedDialogs& dialogs)
+{
+    std::vector<std::string> lines;
+    for (const ShownMessage& shown : dialogs.messages)
+        lines.push_back(shown.caption + ": " + shown.text + " [" + std::to_string(shown.flags) + "]");
+    return lines;
+}
 
 } // namespace vantor::test
