@@ -1,10 +1,16 @@
 #include "TestEnvironment.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace vantor::test {
 
@@ -52,6 +58,74 @@ std::string ReadFile(const fs::path& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+pid_t StartProgram(const std::vector<std::string>& arguments, const fs::path& output)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!output.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int WaitProgram(pid_t pid)
+{
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& arguments)
+{
+    TempDir folder;
+    const fs::path output = folder.Path() / "output";
+    ProgramResult result;
+    result.status = WaitProgram(StartProgram(arguments, output));
+    result.output = ReadFile(output);
+    return result;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value)
+    : m_name(name)
+{
+    if (const char* old = std::getenv(name))
+        m_old = old;
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        setenv(m_name, m_old->c_str(), 1);
+    else
+        unsetenv(m_name);
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
 }
 
 } // namespace vantor::test

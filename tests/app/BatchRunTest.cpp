@@ -1,14 +1,21 @@
-// Whole runs of the batch loop against a scripted engine: the log lines,
-// label texts, bar positions and engine calls of each run, written out.
+// Whole runs of the batch loop and of the conversion command against a
+// scripted engine: the log lines, label texts, bar positions and engine
+// calls of each run, written out.
 
-#include "RecordingBatchView.h"
-#include "ScriptedBatchEngine.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedEngine.h"
 #include "TestEnvironment.h"
 
 #include "app/BatchRun.h"
+#include "app/ConvertCommand.h"
+#include "support/TraceTransport.h"
 
 #include <filesystem>
 
+#include "app/BatchOutputNames.h"
+#include "app/ExportChecks.h"
+#include "app/ForceDirectories.h"
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -27,11 +34,23 @@ protected:
         run.SetEngine(&engine);
         run.SetSettingsFilePrefix("/cfg/Vantor Batch Export");
     }
+    // Starts a run of `format` on two movies after clearing what earlier
+    // runs of the test left.
+    void StartTwo(ExportFormat format, BatchRun& started)
+    {
+        view.movieList = { "/m/a.vtr", "/m/b.vtr" };
+        view.detailTexts.clear();
+        view.overallTexts.clear();
+        engine.calls.clear();
+        engine.pending.clear();
+        started.Start(format);
+    }
 
     test::TempDir temp;
     const std::string out = temp / "out";
+    const std::string avi = " /cfg/Vantor Batch ExportAVI.xml";
     test::RecordingBatchView view;
-    test::ScriptedBatchEngine engine;
+    test::ScriptedEngine engine;
     BatchRun run { view };
 };
 
@@ -39,7 +58,6 @@ TEST_F(BatchRunTest, OneMovieMovesOverallBarToHundredThenUpTo999ThenBackToZero)
 {
     view.movieList = { "/movies/clip.vtr" };
     run.Start(ExportFormat::AVI);
-    EXPECT_EQ(run.State(), RunState::Running);
     EXPECT_EQ(run.Phase(), MoviePhase::Opening);
     engine.DeliverAll(run);
 
@@ -50,11 +68,7 @@ TEST_F(BatchRunTest, OneMovieMovesOverallBarToHundredThenUpTo999ThenBackToZero)
     EXPECT_EQ(view.overallPositions, Positions({ 0, 50, 100, 324, 549, 774, 999, 0 }));
     EXPECT_EQ(view.detailPositions, Positions({ 0, 500, 1000, 0, 250, 500, 750, 1000, 0 }));
     EXPECT_EQ(engine.calls,
-        Lines({ "OpenMovie /movies/clip.vtr",
-            "ExportAVI " + out + "/clip.avi /cfg/Vantor Batch ExportAVI.xml", "CloseMovie" }));
-    EXPECT_EQ(view.clearStatusCalls, 1);
-    EXPECT_EQ(view.closeWindowCalls, 0);
-    EXPECT_TRUE(fs::exists(out + "/clip.avi"));
+        Lines({ "OpenMovie /movies/clip.vtr", "ExportAVI " + out + "/clip.avi" + avi, "CloseMovie" }));
 }
 
 TEST_F(BatchRunTest, FailuresToOpenAndToExportSkipOnlyThatMovie)
@@ -70,11 +84,6 @@ TEST_F(BatchRunTest, FailuresToOpenAndToExportSkipOnlyThatMovie)
     EXPECT_EQ(view.statusLines,
         Lines({ "a.vtr: exported successfully", "b.vtr: unable to open", "c.vtz: export failed",
             "d.vtr: exported successfully" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to WMV...", "" }));
-    EXPECT_EQ(view.detailTexts,
-        Lines({ "Opening movie: a.vtr", "Exporting movie: a.vtr", "Opening movie: b.vtr",
-            "Opening movie: c.vtz", "Exporting movie: c.vtz", "Opening movie: d.vtr",
-            "Exporting movie: d.vtr", "" }));
     // A share of 250 splits into 25 for opening and 224 (not 225) for exporting.
     EXPECT_EQ(view.overallPositions, Positions({ 0, 25, 249, 250, 275, 500, 525, 749, 750, 775, 999, 0 }));
     const std::string settings = " /cfg/Vantor Batch ExportWMV.xml";
@@ -82,148 +91,154 @@ TEST_F(BatchRunTest, FailuresToOpenAndToExportSkipOnlyThatMovie)
         Lines({ "OpenMovie /m/a.vtr", "ExportWMV " + out + "/a.wmv" + settings, "CloseMovie",
             "OpenMovie /m/b.vtr", "OpenMovie /m/c.vtz", "ExportWMV " + out + "/c.wmv" + settings,
             "OpenMovie /m/d.vtr", "ExportWMV " + out + "/d.wmv" + settings, "CloseMovie" }));
-    EXPECT_EQ(run.State(), RunState::Idle);
 }
 
-TEST_F(BatchRunTest, SecondMovieWithSameNameGetsSuffix)
+TEST_F(BatchRunTest, SecondMovieWithSameNameGetsSuffixAndAGivenSettingsFileWins)
 {
     view.movieList = { "/m/one/clip.vtr", "/m/two/clip.vtz", "/m/three/CLIP.vtr" };
     test::WriteFile(out + "/CLIP.mov", "older export");
     test::WriteFile(out + "/CLIP_1.mov", "older export");
     run.Start(ExportFormat::QuickTime);
     engine.DeliverAll(run);
-
-    const std::string settings = " /cfg/Vantor Batch ExportQT.xml";
-    EXPECT_EQ(engine.calls,
-        Lines({ "OpenMovie /m/one/clip.vtr", "ExportQuickTime " + out + "/clip.mov" + settings, "CloseMovie",
-            "OpenMovie /m/two/clip.vtz", "ExportQuickTime " + out + "/clip_1.mov" + settings, "CloseMovie",
-            "OpenMovie /m/three/CLIP.vtr", "ExportQuickTime " + out + "/CLIP_2.mov" + settings,
-            "CloseMovie" }));
-    EXPECT_EQ(view.statusLines,
-        Lines({ "clip.vtr: exported successfully", "clip.vtz: exported successfully",
-            "CLIP.vtr: exported successfully" }));
-    EXPECT_EQ(test::ReadFile(out + "/CLIP.mov"), "older export");
-}
-
-TEST_F(BatchRunTest, FlashFormatsShareSettingsFileAndKeepTheirExtensions)
-{
     view.movieList = { "/m/a.vtr" };
-    run.Start(ExportFormat::FlashFLV);
-    engine.DeliverAll(run);
+    run.SetSettingsFileOverride("/elsewhere/nightly.xml");
     run.Start(ExportFormat::FlashSWF);
     engine.DeliverAll(run);
 
-    const std::string settings = " /cfg/Vantor Batch ExportFlash.xml";
+    const std::string qt = " /cfg/Vantor Batch ExportQT.xml";
     EXPECT_EQ(engine.calls,
-        Lines({ "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.flv" + settings, "CloseMovie",
-            "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.swf" + settings, "CloseMovie" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to Flash...", "", "Exporting to Flash...", "" }));
-    // The log holds the second run only.
+        Lines({ "OpenMovie /m/one/clip.vtr", "ExportQuickTime " + out + "/clip.mov" + qt, "CloseMovie",
+            "OpenMovie /m/two/clip.vtz", "ExportQuickTime " + out + "/clip_1.mov" + qt, "CloseMovie",
+            "OpenMovie /m/three/CLIP.vtr", "ExportQuickTime " + out + "/CLIP_2.mov" + qt, "CloseMovie",
+            "OpenMovie /m/a.vtr", "ExportFlash " + out + "/a.swf /elsewhere/nightly.xml", "CloseMovie" }));
+    EXPECT_EQ(test::ReadFile(out + "/CLIP.mov"), "older export");
+    EXPECT_EQ(view.overallTexts.at(view.overallTexts.size() - 2), "Exporting to Flash...");
+    // The log holds the last run only.
     EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully" }));
 }
 
-TEST_F(BatchRunTest, SettingsFileOverrideGoesToEngineInsteadOfFormatFile)
+TEST_F(BatchRunTest, ConversionStartsEachMovieInProcessing)
 {
-    view.movieList = { "/m/a.vtr" };
-    run.SetSettingsFileOverride("/elsewhere/nightly.xml");
-    run.Start(ExportFormat::AVI);
-    engine.DeliverAll(run);
-    EXPECT_EQ(engine.calls[1], "ExportAVI " + out + "/a.avi /elsewhere/nightly.xml");
-}
-
-TEST_F(BatchRunTest, CancelCurrentOnLastMovieWritesCancelledLineAndEndsNormally)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverUntilCalls(run, 5); // a: open, export, close; b: open, export
-    ASSERT_EQ(engine.calls.back(), "ExportAVI " + out + "/b.avi /cfg/Vantor Batch ExportAVI.xml");
-    engine.DeliverOne(run); // some progress of b
-
-    run.CancelCurrent();
-    EXPECT_EQ(run.State(), RunState::CancelCurrentPending);
-    EXPECT_EQ(view.detailTexts.back(), "Cancelling...");
+    view.movieList = { "/m/old.vtr", "/m/current.vtz", "/m/broken.vtr" };
+    engine.movies["current.vtz"].alreadyCurrent = true;
+    engine.movies["broken.vtr"].convertFails = true;
+    engine.processSteps = 1;
+    ASSERT_TRUE(RunConvertCommand(run, "owner", "Caption"));
+    EXPECT_EQ(run.Phase(), MoviePhase::Processing);
     engine.DeliverAll(run);
 
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: exported successfully", "b.vtr: export cancelled" }));
-    EXPECT_EQ(view.detailTexts,
-        Lines({ "Opening movie: a.vtr", "Exporting movie: a.vtr", "Opening movie: b.vtr",
-            "Exporting movie: b.vtr", "Cancelling...", "" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "" }));
-    EXPECT_EQ(view.overallPositions.back(), 0);
-    EXPECT_FALSE(fs::exists(out + "/b.avi"));
+    EXPECT_EQ(view.statusLines,
+        Lines({ "old.vtr: converted successfully", "current.vtz: convert skipped, new format",
+            "broken.vtr: convert failed" }));
+    EXPECT_EQ(view.overallTexts, Lines({ "Converting to new format...", "" }));
+    // The first progress already includes the opening tenth of the share.
+    EXPECT_EQ(view.overallPositions, Positions({ 0, 332, 333, 665, 666, 998, 0 }));
+    EXPECT_EQ(engine.calls.front(), "ConvertMovie /m/old.vtr " + out + "/old.vtr");
 }
 
-TEST_F(BatchRunTest, CancelCurrentGoesOnWithNextMovie)
+TEST_F(BatchRunTest, ConversionInPlaceAsksOnceAndNeverRenames)
 {
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::Conversion);
-    engine.DeliverOne(run);
-    run.CancelCurrent();
+    test::ScriptedDialogs dialogs;
+    test::WriteFile(out + "/a.vtr", "source a");
+    test::WriteFile(out + "/b.vtr", "source b");
+    view.movieList = { out + "/a.vtr", out + "/b.vtr" };
+    dialogs.messageAnswers = { platform::IDNO };
+    EXPECT_FALSE(RunConvertCommand(run, "owner", "Caption"));
+    EXPECT_TRUE(engine.calls.empty());
+
+    dialogs.messageAnswers = { platform::IDYES };
+    EXPECT_TRUE(RunConvertCommand(run, "owner", "Caption"));
     engine.DeliverAll(run);
+    EXPECT_EQ(dialogs.messages.size(), 2u); // asked each time, not once per movie
+    EXPECT_EQ(engine.calls,
+        Lines({ "ConvertMovie " + out + "/a.vtr " + out + "/a.vtr",
+            "ConvertMovie " + out + "/b.vtr " + out + "/b.vtr" }));
 
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: convert cancelled", "b.vtr: converted successfully" }));
-    EXPECT_EQ(view.detailTexts,
-        Lines({ "Converting movie: a.vtr", "Cancelling...", "Converting movie: b.vtr", "" }));
-    EXPECT_EQ(run.State(), RunState::Idle);
+    // A destination that cannot be created stops the command before the run.
+    test::WriteFile(temp / "file", "x");
+    view.destination = temp / "file/sub";
+    EXPECT_FALSE(RunConvertCommand(run, "owner", "Caption"));
+    EXPECT_EQ(test::Shown(dialogs).back(), "Caption: Failed creating the destination folder [16]");
+    EXPECT_EQ(engine.calls.size(), 2u);
 }
 
-TEST_F(BatchRunTest, CancelAllEndsRunWithCancelledLines)
+// Cancelling or closing during a run: a pending cancel waits for the engine
+// to confirm; a failing one ends the run at once.
+TEST_F(BatchRunTest, CancelsAndClosesDuringARun)
 {
+    EXPECT_TRUE(run.CloseQuery()); // idle: close at once
+    EXPECT_FALSE(run.CloseRequested());
+    enum class Action { CancelAll, CancelCurrent, CancelCurrentThenClose, Close };
     struct Case {
+        Action action;
         ExportFormat format;
-        Lines lines;
+        std::size_t callsBefore; // engine calls before the notification the action follows
+        int cancelResult; // 0: the engine accepts
+        RunState pending; // the state the action leaves
+        Lines lines; // the log at the end
+        Lines overall; // what the overall label showed
+        int closes; // times the window was closed
     };
+    const Lines avi = { "Exporting to AVI...", "" };
+    const Lines aviCancelled = { "Exporting to AVI...", "Cancelling...", "" };
     const Case cases[] = {
-        { ExportFormat::AVI, { "a.vtr: export cancelled", "Export cancelled" } },
-        { ExportFormat::Conversion, { "a.vtr: convert cancelled", "Convert cancelled" } },
+        // On the last movie (a: open, export, close; b: open, export).
+        { Action::CancelCurrent, ExportFormat::AVI, 5, 0, RunState::CancelCurrentPending,
+            { "a.vtr: exported successfully", "b.vtr: export cancelled" }, avi, 0 },
+        { Action::CancelCurrentThenClose, ExportFormat::AVI, 1, 0, RunState::CancelCurrentPending,
+            { "a.vtr: export cancelled", "b.vtr: exported successfully" }, avi, 1 },
+        { Action::CancelAll, ExportFormat::AVI, 0, 0, RunState::CancelAllPending,
+            { "a.vtr: export cancelled", "Export cancelled" }, aviCancelled, 0 },
+        { Action::CancelAll, ExportFormat::Conversion, 0, 0, RunState::CancelAllPending,
+            { "a.vtr: convert cancelled", "Convert cancelled" },
+            { "Converting to new format...", "Cancelling...", "" }, 0 },
+        // The engine is between commands: the next notification ends the run.
+        { Action::CancelAll, ExportFormat::AVI, 2, kEngineIdle, RunState::CancelAllPending, {}, aviCancelled,
+            0 },
+        { Action::Close, ExportFormat::AVI, 0, 0, RunState::CancelAllPending,
+            { "a.vtr: export cancelled", "Export cancelled" }, aviCancelled, 1 },
+        { Action::CancelAll, ExportFormat::AVI, 2, kEngineBusy, RunState::Idle,
+            { "VTAPI is processing another command" }, avi, 0 },
+        { Action::CancelCurrent, ExportFormat::AVI, 2, kEngineNotRunning, RunState::Idle,
+            { "CV Vantor Pro Player isn't running" }, avi, 0 },
+        { Action::Close, ExportFormat::AVI, 2, kEngineFailed, RunState::Idle,
+            { "Generic VTAPI error occured" }, avi, 0 },
     };
     for (const Case& c : cases) {
-        view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-        view.overallTexts.clear();
-        engine.calls.clear();
-        run.Start(c.format);
+        SCOPED_TRACE(c.lines.empty() ? "between commands" : c.lines.back());
+        // A close request stays for the rest of a run's life.
+        BatchRun run { view };
+        run.SetEngine(&engine);
+        view.closeWindowCalls = 0;
+        StartTwo(c.format, run);
+        engine.DeliverAll(run, c.callsBefore);
         engine.DeliverOne(run);
-        run.CancelAll();
-        EXPECT_EQ(run.State(), RunState::CancelAllPending);
-        EXPECT_EQ(view.detailTexts.back(), "Cancelling...");
+        if (c.cancelResult != 0)
+            engine.results["Cancel"] = { c.cancelResult };
         const int updatesBefore = view.updateControlsCalls;
-        engine.DeliverAll(run);
+        if (c.action == Action::CancelAll)
+            run.CancelAll();
+        else if (c.action == Action::Close)
+            EXPECT_EQ(run.CloseQuery(), c.pending == RunState::Idle);
+        else
+            run.CancelCurrent();
+        EXPECT_EQ(run.State(), c.pending);
+        EXPECT_EQ(view.detailTexts.back(), c.pending == RunState::Idle ? "" : "Cancelling...");
+        // Asking to close while the cancel is pending does not cancel twice.
+        if (c.action == Action::CancelCurrentThenClose || c.action == Action::Close) {
+            EXPECT_EQ(run.CloseQuery(), c.pending == RunState::Idle);
+        }
+        if (c.pending != RunState::Idle)
+            engine.DeliverAll(run);
 
         EXPECT_EQ(run.State(), RunState::Idle);
+        EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
         EXPECT_EQ(view.statusLines, c.lines);
-        EXPECT_EQ(view.overallTexts, Lines({ StartMessage(c.format), "Cancelling...", "" }));
+        EXPECT_EQ(view.overallTexts, c.overall);
         EXPECT_EQ(view.detailTexts.back(), "");
-        EXPECT_EQ(view.overallPositions.back(), 0);
-        EXPECT_EQ(view.detailPositions.back(), 0);
         EXPECT_GT(view.updateControlsCalls, updatesBefore);
-        // The second movie is never started.
-        EXPECT_EQ(engine.calls.size(), 2u);
+        EXPECT_EQ(view.closeWindowCalls, c.closes);
     }
-}
-
-TEST_F(BatchRunTest, CancelAllWhileEngineIsBetweenCommandsWaitsForNextNotification)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverUntilCalls(run, 2); // exporting a
-    engine.results["Cancel"] = { kEngineIdle };
-    run.CancelAll();
-
-    EXPECT_EQ(run.State(), RunState::CancelAllPending);
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "Cancelling..." }));
-    EXPECT_EQ(view.detailTexts.back(), "Cancelling...");
-    // Progress still moves the bars but does not end the run.
-    engine.DeliverOne(run);
-    EXPECT_EQ(run.State(), RunState::CancelAllPending);
-    engine.DeliverAll(run); // ... ExportFinished reaches StartNextMovie, which ends the run
-
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "Cancelling...", "" }));
-    EXPECT_TRUE(view.statusLines.empty());
-    EXPECT_EQ(engine.calls,
-        Lines({ "OpenMovie /m/a.vtr", "ExportAVI " + out + "/a.avi /cfg/Vantor Batch ExportAVI.xml",
-            "Cancel" }));
 }
 
 TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
@@ -236,7 +251,6 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
     };
     const Case cases[] = {
         { "OpenMovie", ExportFormat::AVI, -1, "Failed initialising VTAPI" },
-        { "OpenMovie", ExportFormat::AVI, 1, "Generic VTAPI error occured" },
         { "ExportAVI", ExportFormat::AVI, 101, "Unable to locate CV Vantor Pro Player" },
         { "ExportFlash", ExportFormat::FlashSWF, 102, "Failed loading CV Vantor Pro Player" },
         { "ExportWMV", ExportFormat::WMV, 103, "VTAPI is processing another command" },
@@ -244,16 +258,12 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
         { "ConvertMovie", ExportFormat::Conversion, 105, "VTAPI isn't executing a command" },
         { "ConvertMovie", ExportFormat::Conversion, 110, "VTPLAYERAPI movie has new format" },
         { "OpenMovie", ExportFormat::AVI, 106, "" },
-        { "OpenMovie", ExportFormat::AVI, 7, "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + " " + std::to_string(c.code));
-        view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-        engine.calls.clear();
         engine.results.clear();
         engine.results[c.operation] = { c.code };
-        view.detailTexts.clear();
-        run.Start(c.format);
+        StartTwo(c.format, run);
         engine.DeliverAll(run);
 
         EXPECT_EQ(run.State(), RunState::Idle);
@@ -265,96 +275,13 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
     }
 }
 
-TEST_F(BatchRunTest, WithoutEngineRunEndsAtOnce)
-{
-    view.movieList = { "/m/a.vtr" };
-    run.SetEngine(nullptr);
-    run.Start(ExportFormat::AVI);
-
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "Failed initialising VTAPI" }));
-    EXPECT_TRUE(engine.calls.empty());
-}
-
-TEST_F(BatchRunTest, FailingCancelEndsRun)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverUntilCalls(run, 2);
-    engine.results["Cancel"] = { kEngineBusy };
-    run.CancelAll();
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "VTAPI is processing another command" }));
-    EXPECT_EQ(view.overallTexts, Lines({ "Exporting to AVI...", "" }));
-
-    run.Start(ExportFormat::AVI);
-    engine.pending.clear();
-    engine.DeliverUntilCalls(run, 5);
-    engine.results["Cancel"] = { kEngineNotRunning };
-    run.CancelCurrent();
-    EXPECT_EQ(run.State(), RunState::Idle);
-    EXPECT_EQ(view.statusLines, Lines({ "CV Vantor Pro Player isn't running" }));
-    EXPECT_EQ(view.detailTexts.back(), "");
-}
-
-TEST_F(BatchRunTest, ClosingDuringRunCancelsAndClosesWhenRunHasEnded)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    EXPECT_TRUE(run.CloseQuery()); // idle: close at once
-    EXPECT_FALSE(run.CloseRequested());
-
-    run.Start(ExportFormat::AVI);
-    engine.DeliverOne(run);
-    EXPECT_FALSE(run.CloseQuery());
-    EXPECT_TRUE(run.CloseRequested());
-    EXPECT_EQ(run.State(), RunState::CancelAllPending);
-    EXPECT_EQ(engine.calls.back(), "Cancel");
-    // Asking again while the cancel is pending does not cancel twice.
-    EXPECT_FALSE(run.CloseQuery());
-    EXPECT_EQ(view.closeWindowCalls, 0);
-
-    engine.DeliverAll(run);
-    EXPECT_EQ(view.closeWindowCalls, 1);
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: export cancelled", "Export cancelled" }));
-    EXPECT_TRUE(run.CloseQuery());
-    EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
-}
-
-TEST_F(BatchRunTest, ClosingWhileCancelCurrentPendingClosesAfterLastMovie)
-{
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.DeliverOne(run);
-    run.CancelCurrent();
-    EXPECT_FALSE(run.CloseQuery());
-    EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "Cancel"), 1);
-    engine.DeliverAll(run);
-
-    // The current movie was cancelled, the next one ran to its end.
-    EXPECT_EQ(view.statusLines, Lines({ "a.vtr: export cancelled", "b.vtr: exported successfully" }));
-    EXPECT_EQ(view.closeWindowCalls, 1);
-}
-
-TEST_F(BatchRunTest, ClosingWhenCancelFailsClosesAtOnce)
-{
-    view.movieList = { "/m/a.vtr" };
-    run.Start(ExportFormat::AVI);
-    engine.results["Cancel"] = { kEngineFailed };
-    EXPECT_TRUE(run.CloseQuery());
-    EXPECT_EQ(view.closeWindowCalls, 0);
-    EXPECT_EQ(view.statusLines, Lines({ "Generic VTAPI error occured" }));
-}
-
 TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
 {
-    view.movieList = { "/m/a.vtr", "/m/b.vtr" };
-    run.Start(ExportFormat::AVI);
-    const auto overall = view.overallPositions;
-    const auto detail = view.detailPositions;
+    StartTwo(ExportFormat::AVI, run);
+    const std::size_t moves = view.overallPositions.size() + view.detailPositions.size();
     run.HandleNotification(ExportProgress, 5, 0);
     run.HandleNotification(ExportProgress, 5, -3);
-    EXPECT_EQ(view.overallPositions, overall);
-    EXPECT_EQ(view.detailPositions, detail);
+    EXPECT_EQ(view.overallPositions.size() + view.detailPositions.size(), moves);
 
     // A count beyond the total stops at the bars' ends.
     run.HandleNotification(ExportProgress, 30, 10);
@@ -365,6 +292,8 @@ TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
 TEST_F(BatchRunTest, NotificationsOutsideRunningState)
 {
     view.movieList = { "/m/a.vtr" };
+    trace::RecordingTraceTransport traces;
+    trace::ScopedTraceTransport tracing(&traces);
     run.SetWaitingForEngine(true);
     EXPECT_TRUE(run.HandleNotification(EngineReady, 0, 0));
     EXPECT_FALSE(run.WaitingForEngine());
@@ -378,9 +307,145 @@ TEST_F(BatchRunTest, NotificationsOutsideRunningState)
     run.HandleNotification(MovieOpened, 0, 0);
     run.HandleNotification(OperationCancelled, 0, 0);
     run.HandleNotification(ConvertSucceeded, 0, 0);
+    run.HandleNotification(ExportProgress, 1, 2);
     EXPECT_EQ(run.State(), RunState::Idle);
     EXPECT_TRUE(view.statusLines.empty());
     EXPECT_TRUE(engine.calls.empty());
+
+    // Every notification but the frequent progress is traced.
+    Lines traced;
+    for (const auto& entry : traces.Entries())
+        if (entry.text.starts_with("TMainForm::HandleNotification "))
+            traced.push_back(entry.text.substr(30));
+    EXPECT_EQ(traced, Lines({ "300", "299", "311", "301", "304", "309" }));
+}
+
+TEST(BatchRunChecksTest, OverwriteQuestionIsAskedOnceAtFirstExistingOutputAndDeleteRemovesThem)
+{
+    test::TempDir temp;
+    const std::string dest = temp.Path().string();
+    const std::vector<std::string> movies = { "/m/a.vtr", "/m/b.vtr", "/m/c.vtz" };
+    const auto outputs = [&dest](const std::string& movie) {
+        const std::string stem = dest + "/" + ChangeFileExt(FileNamePart(movie), "");
+        return std::vector<std::string> { stem + ".swf", stem + ".html" };
+    };
+    test::ScriptedDialogs dialogs;
+    EXPECT_TRUE(ConfirmOverwrite(movies, outputs, OverwriteQuestion::Export, "owner", "Cap"));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    test::WriteFile(dest + "/b.html", "old");
+    test::WriteFile(dest + "/c.swf", "old");
+    test::WriteFile(dest + "/d.swf", "other movie's output");
+    dialogs.messageAnswers = { platform::IDYES, platform::IDNO };
+    EXPECT_TRUE(ConfirmOverwrite(movies, outputs, OverwriteQuestion::Export, "owner", "Cap"));
+    EXPECT_FALSE(ConfirmOverwrite(movies, outputs, OverwriteQuestion::Conversion, "owner", "Cap"));
+    ASSERT_EQ(dialogs.messages.size(), 2u); // the export question's text is that of the terminal
+    EXPECT_EQ(dialogs.messages[1].text,
+        "The destination folder contains files of the same file name which\n\r"
+        "will be overwritten during convertion. Are you sure you want to proceed?");
+    EXPECT_EQ(dialogs.messages[1].caption, "Cap");
+    EXPECT_EQ(dialogs.messages[1].flags, 0x34u); // MB_YESNO | MB_ICONWARNING
+    EXPECT_EQ(test::ReadFile(dest + "/b.html"), "old"); // asking changes nothing on disk
+
+    DeleteOutputs(movies, outputs);
+    EXPECT_FALSE(fs::exists(dest + "/b.html"));
+    EXPECT_FALSE(fs::exists(dest + "/c.swf"));
+    EXPECT_TRUE(fs::exists(dest + "/d.swf"));
+}
+
+TEST(BatchRunChecksTest, OutputNamesPerFormat)
+{
+    struct Case {
+        std::string dest;
+        std::string movie;
+        ExportFormat format;
+        std::string output;
+        std::string settings;
+    };
+    const Case cases[] = {
+        { "/out", "/m/clip.vtr", ExportFormat::FlashSWF, "/out/clip.swf", "Flash.xml" },
+        { "/out", "/m/clip.vtr", ExportFormat::FlashFLV, "/out/clip.flv", "Flash.xml" },
+        { "/out", "/m/clip.vtz", ExportFormat::AVI, "/out/clip.avi", "AVI.xml" },
+        { "/out", "/m/clip.VTR", ExportFormat::WMV, "/out/clip.wmv", "WMV.xml" },
+        { "/out", "/m/clip.vtr", ExportFormat::QuickTime, "/out/clip.mov", "QT.xml" },
+        { "/out", "/m/clip.vtz", ExportFormat::Conversion, "/out/clip.vtr", "" },
+        { "/out", "/m/my.clip.v2.vtr", ExportFormat::AVI, "/out/my.clip.v2.avi", "AVI.xml" },
+        { "", "/m/clip.vtr", ExportFormat::AVI, "/clip.avi", "AVI.xml" },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(OutputFilePath(c.dest, c.movie, c.format), c.output) << c.movie;
+        EXPECT_EQ(
+            SettingsFilePath("/cfg/Vantor Batch Export", c.format), "/cfg/Vantor Batch Export" + c.settings);
+    }
+}
+
+TEST(BatchRunChecksTest, UniqueOutputPathTakesFirstFreeNumber)
+{
+    test::TempDir temp;
+    const std::string dir = temp.Path().string();
+    EXPECT_EQ(UniqueOutputPath(dir + "/clip.avi"), dir + "/clip.avi");
+    test::WriteFile(dir + "/clip.avi", "x");
+    test::WriteFile(dir + "/clip_1.avi", "x");
+    fs::create_directory(dir + "/clip_2.avi"); // a folder takes the name too
+    EXPECT_EQ(UniqueOutputPath(dir + "/clip.avi"), dir + "/clip_3.avi");
+    test::WriteFile(dir + "/noext", "x");
+    EXPECT_EQ(UniqueOutputPath(dir + "/noext"), dir + "/noext_1");
+}
+
+// Every missing parent is created; a file in the way fails; root and the
+// empty path count as created.
+TEST(BatchRunChecksTest, ForceDirectoriesCreatesEveryMissingParent)
+{
+    test::TempDir temp;
+    const std::string base = temp.Path().string();
+    test::WriteFile(base + "/file", "x");
+    struct Case {
+        std::string path;
+        bool created;
+        std::string folder; // exists afterwards when created
+    };
+    const Case cases[] = {
+        { base + "/a/b/c", true, base + "/a/b/c" },
+        { base + "/d/e/", true, base + "/d/e" },
+        { base + "//f//g", true, base + "/f/g" },
+        { "", true, "" },
+        { "/", true, "/" },
+        { base + "/file/sub", false, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ForceDirectories(c.path), c.created);
+        if (!c.folder.empty()) {
+            EXPECT_TRUE(fs::is_directory(c.folder));
+        }
+    }
+}
+
+// Builds a path below `base` of exactly `length` bytes out of short
+// components, so that only the total length matters.
+std::string PathOfLength(const std::string& base, std::size_t length)
+{
+    std::string path = base;
+    while (path.size() + 102 < length)
+        path += "/" + std::string(100, 'd');
+    return path + "/" + std::string(length - path.size() - 1, 'e');
+}
+
+TEST(BatchRunChecksTest, ForceDirectoriesRefusesPathLongerThanPathMax)
+{
+    test::TempDir temp;
+    // The added '/' and the terminator must fit too: PATH_MAX - 2 bytes of
+    // text is the longest folder path that can be created.
+    const std::string longest = PathOfLength(temp.Path().string() + "/ok", PATH_MAX - 2);
+    EXPECT_TRUE(ForceDirectories(longest));
+    EXPECT_TRUE(fs::is_directory(longest));
+
+    const std::string tooLong = PathOfLength(temp.Path().string() + "/no", PATH_MAX - 1);
+    EXPECT_FALSE(ForceDirectories(tooLong));
+    EXPECT_FALSE(fs::exists(temp / "no"));
+    // A trailing '/' leaves room for nothing else.
+    EXPECT_TRUE(ForceDirectories(longest + "/"));
+    EXPECT_FALSE(ForceDirectories(longest + "x/"));
 }
 
 } // namespace

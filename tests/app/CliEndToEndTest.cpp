@@ -2,80 +2,19 @@
 // the real Player engine: the printed lines and the exit status of each
 // outcome.
 
-#include "TestEnvironment.h"
+#include "ChildProcess.h"
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <thread>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-extern char** environ;
 
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct Finished {
-    int status = -1; // exit status; -1 when it did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// A child process with standard input from /dev/null and its two output
-// streams in files.
-class Child final {
-public:
-    Child(const std::vector<std::string>& args, const fs::path& folder)
-        : m_outPath(folder / "stdout.txt")
-        , m_errPath(folder / "stderr.txt")
-    {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child()
-    {
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    pid_t Pid() const { return m_pid; }
-    std::string ErrSoFar() const { return test::ReadFile(m_errPath); }
-    Finished Wait()
-    {
-        int raw = 0;
-        ::waitpid(m_pid, &raw, 0);
-        m_reaped = true;
-        return { WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(m_outPath),
-            test::ReadFile(m_errPath) };
-    }
-
-private:
-    fs::path m_outPath;
-    fs::path m_errPath;
-    pid_t m_pid = -1;
-    bool m_reaped = false;
-};
+using test::Child;
+using test::Finished;
 
 class CliEndToEndTest : public ::testing::Test {
 protected:
@@ -90,20 +29,13 @@ protected:
 
     void MakeMovie(const std::string& path, std::vector<std::string> options = {})
     {
-        fs::create_directories(fs::path(path).parent_path());
-        std::vector<std::string> args { (test::BinDir() / "vtr-make").string(), "synthetic", path, "--size",
-            "64x48", "--seconds", "1", "--rate", "10" };
-        args.insert(args.end(), options.begin(), options.end());
-        Child maker(args, temp.Path());
-        const Finished made = maker.Wait();
-        ASSERT_EQ(made.status, 0) << made.err;
+        ASSERT_TRUE(test::MakeTinyMovie(path, temp.Path(), options));
     }
 
     Finished RunCli(std::vector<std::string> args)
     {
         args.insert(args.begin(), Cli());
-        Child cli(args, temp.Path());
-        return cli.Wait();
+        return Child(args, temp.Path()).Wait();
     }
 
     test::TempDir temp;
@@ -117,59 +49,60 @@ bool IsAvi(const std::string& path)
     return bytes.size() > 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "AVI ") == 0;
 }
 
-TEST_F(CliEndToEndTest, ConvertsThenExportsToAvi)
+// Conversion is run end to end through the window; here the terminal's own
+// part: the printed lines, the exit status and the files.
+TEST_F(CliEndToEndTest, ExitsWithTwoOnARefusedStartZeroOnSuccessAndOneOnAFailure)
 {
     MakeMovie(movies + "/old.vtr", { "--old" });
-    MakeMovie(movies + "/current.vtr");
     MakeMovie(movies + "/packed.vtz", { "--old" });
+    test::WriteFile(out + "/packed.avi", "older export");
+    test::WriteFile(temp / "file", "x");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        // Without a terminal to ask on, an overwrite is refused.
+        { { "--format", "avi", "--dest", out, movies },
+            "The destination folder contains files of the same file name which\n\r"
+            "will be overwritten during export. Are you sure you want to proceed?\n" },
+        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert or avi): mp4\n" },
+        { { "--format", "avi", "--dest", out, temp / "file" }, "No movies to process\n" },
+        { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
+            "No such settings file: " + temp / "no.xml" + "\n" },
+        { { "--format", "avi", "--dest", temp / "file/sub", movies },
+            "Failed creating the destination folder\n" },
+    };
+    for (const auto& [args, err] : refused) {
+        const Finished finished = RunCli(args);
+        EXPECT_EQ(finished.status, 2) << err;
+        EXPECT_NE(finished.err.find(err), std::string::npos) << finished.err;
+        EXPECT_EQ(finished.out, "");
+    }
+    EXPECT_EQ(test::ReadFile(out + "/packed.avi"), "older export");
+    EXPECT_FALSE(fs::exists(out + "/old.avi"));
 
-    const Finished converted = RunCli({ "--format", "convert", "--dest", out, movies });
-    EXPECT_EQ(converted.status, 0) << converted.err;
-    EXPECT_EQ(converted.out,
-        "current.vtr: convert skipped, new format\n"
-        "old.vtr: converted successfully\n"
-        "packed.vtz: converted successfully\n");
-    EXPECT_TRUE(fs::exists(out + "/old.vtr"));
-    EXPECT_TRUE(fs::exists(out + "/packed.vtr"));
-    EXPECT_FALSE(fs::exists(out + "/current.vtr"));
-
-    const std::string avi = temp / "avi folder";
-    const Finished exported = RunCli({ "--format", "avi", "--dest", avi, out + "/old.vtr",
-        movies + "/current.vtr", movies + "/packed.vtz" });
+    const Finished exported = RunCli({ "--yes", "--format", "avi", "--dest", out, movies });
     EXPECT_EQ(exported.status, 0) << exported.err;
-    EXPECT_EQ(exported.out,
-        "old.vtr: exported successfully\n"
-        "current.vtr: exported successfully\n"
-        "packed.vtz: exported successfully\n");
-    for (const char* name : { "old.avi", "current.avi", "packed.avi" })
-        EXPECT_TRUE(IsAvi(avi + "/" + name)) << name;
+    EXPECT_EQ(exported.out, "old.vtr: exported successfully\npacked.vtz: exported successfully\n");
+    // The old output was deleted first, so the new one takes its name.
+    EXPECT_TRUE(IsAvi(out + "/old.avi"));
+    EXPECT_TRUE(IsAvi(out + "/packed.avi"));
+    EXPECT_FALSE(fs::exists(out + "/packed_1.avi"));
     // Progress went to standard error as plain lines.
     EXPECT_NE(exported.err.find("Exporting movie: packed.vtz"), std::string::npos) << exported.err;
-}
 
-TEST_F(CliEndToEndTest, DamagedMovieFailsAndOthersGoOn)
-{
-    MakeMovie(movies + "/good.vtr");
     test::WriteFile(movies + "/damaged.vtr", std::string(4096, 'x'));
-
-    const Finished exported = RunCli({ "--format", "avi", "--dest", out, movies });
-    EXPECT_EQ(exported.status, 1) << exported.err;
-    EXPECT_EQ(exported.out,
+    const Finished failed = RunCli({ "--format", "avi", "--dest", temp / "other", movies });
+    EXPECT_EQ(failed.status, 1) << failed.err;
+    EXPECT_EQ(failed.out,
         "damaged.vtr: unable to open\n"
-        "good.vtr: exported successfully\n");
-    EXPECT_FALSE(fs::exists(out + "/damaged.avi"));
-
-    const Finished converted = RunCli({ "--format", "convert", "--dest", temp / "conv", movies });
-    EXPECT_EQ(converted.status, 1) << converted.err;
-    EXPECT_EQ(converted.out,
-        "damaged.vtr: convert failed\n"
-        "good.vtr: convert skipped, new format\n");
+        "old.vtr: exported successfully\n"
+        "packed.vtz: exported successfully\n");
 }
 
 TEST_F(CliEndToEndTest, InterruptCancelsRun)
 {
-    for (const char* name : { "a.vtr", "b.vtr", "c.vtr" })
-        MakeMovie(movies + "/" + name, { "--size", "640x480", "--seconds", "20" });
+    // Only the first movie is long enough to be interrupted; the next one
+    // must never be started.
+    MakeMovie(movies + "/a.vtr", { "--size", "640x480", "--seconds", "20" });
+    MakeMovie(movies + "/b.vtr");
     Child cli({ Cli(), "--format", "avi", "--dest", out, movies }, temp.Path());
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (cli.ErrSoFar().find("Exporting movie: a.vtr") == std::string::npos
@@ -179,65 +112,9 @@ TEST_F(CliEndToEndTest, InterruptCancelsRun)
     const Finished finished = cli.Wait();
 
     EXPECT_EQ(finished.status, 1) << finished.err;
-    EXPECT_EQ(finished.out,
-        "a.vtr: export cancelled\n"
-        "Export cancelled\n");
+    EXPECT_EQ(finished.out, "a.vtr: export cancelled\nExport cancelled\n");
     EXPECT_FALSE(fs::exists(out + "/a.avi"));
     EXPECT_FALSE(fs::exists(out + "/b.avi"));
-}
-
-TEST_F(CliEndToEndTest, BadArgumentsAndRefusedStartsExitWithTwo)
-{
-    MakeMovie(movies + "/a.vtr");
-    test::WriteFile(temp / "file", "x");
-    struct Case {
-        std::vector<std::string> args;
-        std::string err;
-    };
-    const Case cases[] = {
-        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert or avi): mp4\n" },
-        { { "--format", "avi", movies }, "No destination folder given (--dest FOLDER)\n" },
-        { { "--format", "avi", "--dest", out, temp / "none.vtr" },
-            "No such file or folder: " + temp / "none.vtr" },
-        { { "--format", "avi", "--dest", out, temp / "file" }, "No movies to process\n" },
-        { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
-            "No such settings file: " + temp / "no.xml" },
-        { { "--format", "avi", "--dest", temp / "file/sub", movies },
-            "Failed creating the destination folder\n" },
-    };
-    for (const Case& c : cases) {
-        const Finished finished = RunCli(c.args);
-        EXPECT_EQ(finished.status, 2) << c.err;
-        EXPECT_NE(finished.err.find(c.err), std::string::npos) << finished.err;
-        EXPECT_EQ(finished.out, "");
-    }
-    EXPECT_FALSE(fs::exists(out));
-}
-
-TEST_F(CliEndToEndTest, OverwriteIsRefusedWithoutTerminalUnlessYes)
-{
-    MakeMovie(movies + "/a.vtr");
-    MakeMovie(movies + "/b.vtr");
-    test::WriteFile(out + "/b.avi", "older export");
-
-    const Finished refused = RunCli({ "--format", "avi", "--dest", out, movies });
-    EXPECT_EQ(refused.status, 2);
-    // The question is the last thing said (a sanitizer build of the
-    // registration tool may report on its own before it).
-    const std::string question = "The destination folder contains files of the same file name which\n\r"
-                                 "will be overwritten during export. Are you sure you want to proceed?\n";
-    ASSERT_GE(refused.err.size(), question.size());
-    EXPECT_EQ(refused.err.substr(refused.err.size() - question.size()), question);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(test::ReadFile(out + "/b.avi"), "older export");
-    EXPECT_FALSE(fs::exists(out + "/a.avi"));
-
-    const Finished accepted = RunCli({ "--yes", "--format", "avi", "--dest", out, movies });
-    EXPECT_EQ(accepted.status, 0) << accepted.err;
-    EXPECT_EQ(accepted.out, "a.vtr: exported successfully\nb.vtr: exported successfully\n");
-    // The old output was deleted first, so the new one takes its name.
-    EXPECT_TRUE(IsAvi(out + "/b.avi"));
-    EXPECT_FALSE(fs::exists(out + "/b_1.avi"));
 }
 
 } // namespace

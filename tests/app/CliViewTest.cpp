@@ -2,7 +2,6 @@
 // progress on the other, drawn at most ten times a second.
 
 #include "app/CliView.h"
-#include "app/BatchRun.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,25 +14,20 @@ namespace {
 using namespace std::chrono_literals;
 
 // A stream in memory whose text can be read back.
-class MemoryStream final {
-public:
-    MemoryStream() { m_file = open_memstream(&m_buffer, &m_size); }
+struct MemoryStream {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&buffer, &size);
     ~MemoryStream()
     {
-        std::fclose(m_file);
-        std::free(m_buffer);
+        std::fclose(file);
+        std::free(buffer);
     }
-    std::FILE* File() const { return m_file; }
     std::string Text()
     {
-        std::fflush(m_file);
-        return std::string(m_buffer, m_size);
+        std::fflush(file);
+        return std::string(buffer, size);
     }
-
-private:
-    char* m_buffer = nullptr;
-    std::size_t m_size = 0;
-    std::FILE* m_file = nullptr;
 };
 
 class CliViewTest : public ::testing::Test {
@@ -43,7 +37,7 @@ protected:
     std::unique_ptr<CliView> MakeView(bool terminal)
     {
         return std::make_unique<CliView>(
-            movies, "/out", out.File(), progress.File(), terminal, [this] { return now; });
+            movies, "/out", out.file, progress.file, terminal, [this] { return now; });
     }
 
     MovieList movies;
@@ -52,26 +46,14 @@ protected:
     std::chrono::steady_clock::time_point now {};
 };
 
-TEST_F(CliViewTest, StatusLinesGoToOutputExactly)
+TEST_F(CliViewTest, TerminalBarsAreRedrawnInPlaceCutToTheWidthAtMostTenTimesASecond)
 {
     auto view = MakeView(true);
-    view->SetOverallText("Exporting to AVI...");
-    view->AddStatusLine("clip.vtr: exported successfully");
-    view->AddStatusLine("");
-    view->ClearStatus();
-    view->AddStatusLine("Export cancelled");
-    EXPECT_EQ(out.Text(), "clip.vtr: exported successfully\n\nExport cancelled\n");
-    EXPECT_EQ(view->StatusLines(), std::vector<std::string>({ "Export cancelled" }));
-}
-
-TEST_F(CliViewTest, TerminalBarsAreRedrawnInPlaceAtMostTenTimesASecond)
-{
-    auto view = MakeView(true);
-    view->SetWidth(80);
+    view->SetWidth(50);
     view->SetOverallText("Exporting to AVI...");
     const std::string first = progress.Text();
     EXPECT_EQ(first,
-        "[..............................]   0% Exporting to AVI...\n"
+        "[..............................]   0% Exporting t\n"
         "[..............................]   0% \n");
 
     // Within the same tenth of a second nothing more is drawn...
@@ -88,8 +70,8 @@ TEST_F(CliViewTest, TerminalBarsAreRedrawnInPlaceAtMostTenTimesASecond)
     EXPECT_EQ(progress.Text(),
         first
             + "\033[A\033[A\r\033[J"
-              "[###############...............]  50% Exporting to AVI...\n"
-              "[##############################] 100% Exporting movie: clip.vtr\n");
+              "[###############...............]  50% Exporting t\n"
+              "[##############################] 100% Exporting m\n");
     now += 1s;
     view->Tick(); // nothing changed: nothing drawn
     const std::string drawn = progress.Text();
@@ -99,18 +81,6 @@ TEST_F(CliViewTest, TerminalBarsAreRedrawnInPlaceAtMostTenTimesASecond)
     EXPECT_EQ(progress.Text(), drawn + "\033[A\033[A\r\033[J");
     view->Finish();
     EXPECT_EQ(progress.Text(), drawn + "\033[A\033[A\r\033[J");
-}
-
-TEST_F(CliViewTest, LongTextIsCutToTerminalWidth)
-{
-    auto view = MakeView(true);
-    view->SetWidth(50);
-    view->SetOverallText("Exporting to AVI...");
-    view->SetDetailText("");
-    const std::string text = progress.Text();
-    const std::size_t firstLine = text.find('\n');
-    EXPECT_EQ(firstLine, 49u);
-    EXPECT_EQ(text.substr(0, firstLine), "[..............................]   0% Exporting t");
 }
 
 TEST_F(CliViewTest, PlainProgressLinesWhenNotATerminal)
@@ -143,22 +113,16 @@ TEST_F(CliViewTest, PlainProgressLinesWhenNotATerminal)
     EXPECT_EQ(progress.Text().substr(progress.Text().rfind("Exporting")),
         "Exporting movie: clip.vtr\n"
         "Opening movie: next.vtr\n");
+    // Status lines go to the output exactly, the log keeps those since the
+    // last clearing.
     view->AddStatusLine("clip.vtr: exported successfully");
+    view->AddStatusLine("");
+    view->ClearStatus();
+    view->AddStatusLine("Export cancelled");
     view->Finish();
-    EXPECT_EQ(out.Text(), "clip.vtr: exported successfully\n");
+    EXPECT_EQ(out.Text(), "clip.vtr: exported successfully\n\nExport cancelled\n");
+    EXPECT_EQ(view->StatusLines(), std::vector<std::string>({ "Export cancelled" }));
     EXPECT_EQ(progress.Text().find('\033'), std::string::npos);
-}
-
-TEST_F(CliViewTest, DrivenByBatchLoopShowsEngineReady)
-{
-    auto view = MakeView(false);
-    BatchRun run(*view);
-    EXPECT_FALSE(view->IsEngineReady());
-    run.HandleNotification(EngineReady, 0, 0);
-    EXPECT_TRUE(view->IsEngineReady());
-    // No engine: the run ends at once with its text in the log.
-    run.Start(ExportFormat::AVI);
-    EXPECT_EQ(out.Text(), "Failed initialising VTAPI\n");
 }
 
 } // namespace

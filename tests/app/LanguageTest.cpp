@@ -1,17 +1,16 @@
 #include "app/Language.h"
 #include "app/ProductNames.h"
 #include "app/StringTable.h"
+#include "app/StringTableFile.h"
 #include "strings/StringIds.h"
 #include "xml/XMLSettings.h"
 
-#include "ScriptedDialogs.h"
+#include "ScriptedEngine.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
-#include <set>
 
 using namespace vantor;
 namespace fs = std::filesystem;
@@ -22,8 +21,8 @@ constexpr int kFrench = 0x040C;
 
 std::string PackText(const std::string& fingerprint, const std::string& failureText)
 {
-    return "# test pack\n61191\tEnglishFingerPrint\t" + fingerprint + "\n60300\tFailedLoadingLanguagePack\t"
-        + failureText + "\n";
+    return "61191\tEnglishFingerPrint\t" + fingerprint + "\n60300\tFailedLoadingLanguagePack\t" + failureText
+        + "\n";
 }
 
 // Each test starts with no "Vantor2 Player" settings, nothing kept in memory
@@ -40,6 +39,14 @@ protected:
         SetCurrentResourceModule(nullptr);
         PointStringTableAt(nullptr);
     }
+    static void Store(int id)
+    {
+        TXMLSettings settings(false);
+        settings.ReadXMLSettings("Vantor2 Player", false);
+        settings.SetInteger("LanguageId", id);
+        settings.SaveAll("Vantor2 Player");
+        ForgetLanguageId();
+    }
     static int StoredLanguageId()
     {
         TXMLSettings settings(false);
@@ -51,206 +58,106 @@ protected:
     std::string m_executable = m_dir / "vantor-batch-export";
 };
 
+// The string table tests need only the reset.
+class StringTableTest : public LanguageTest { };
+
 } // namespace
 
-TEST_F(LanguageTest, CodeTableHoldsTheStandardPairsInOrder)
+TEST_F(LanguageTest, CodesAndIdsMapBothWaysIgnoringCase)
 {
-    auto codes = LanguageCodes();
-    ASSERT_EQ(codes.size(), 133u);
-    const std::pair<const char*, int> head[] = {
-        { "ENG", 0x0809 },
-        { "FRA", 0x040C },
-        { "DEU", 0x0407 },
-        { "JPN", 0x0411 },
-        { "RUS", 0x0419 },
-        { "ESN", 0x0C0A },
-        { "ESP", 0x040A },
-        { "ITA", 0x0410 },
-        { "CHS", 0x0804 },
-        { "AFK", 0x0436 },
-        { "SQI", 0x041C },
-    };
-    for (std::size_t i = 0; i < std::size(head); ++i) {
-        EXPECT_STREQ(codes[i].abbreviation, head[i].first) << i;
-        EXPECT_EQ(codes[i].id, head[i].second) << i;
-    }
-    EXPECT_STREQ(codes.back().abbreviation, "VIT");
-    EXPECT_EQ(codes.back().id, 0x042A);
-
-    std::set<std::string> abbreviations;
-    std::set<int> ids;
-    for (const auto& row : codes) {
-        std::string code = row.abbreviation;
-        EXPECT_EQ(code.size(), 3u) << code;
-        for (char c : code)
-            EXPECT_TRUE(std::isupper(static_cast<unsigned char>(c))) << code;
-        EXPECT_TRUE(abbreviations.insert(code).second) << "repeated " << code;
-        EXPECT_TRUE(ids.insert(row.id).second) << "repeated id of " << code;
-        // The primary language sits in the low 10 bits, the sublanguage above.
-        EXPECT_GT(row.id & 0x3FF, 0) << code;
-        EXPECT_EQ(LanguageAbbreviation(row.id), code);
-    }
-}
-
-TEST_F(LanguageTest, CodeLookUpIgnoresCaseAndGivesZeroForUnknownCodes)
-{
+    ASSERT_EQ(LanguageCodes().size(), 133u);
+    for (const auto& row : LanguageCodes())
+        EXPECT_EQ(LanguageAbbreviation(row.id), row.abbreviation);
     const std::pair<const char*, int> cases[] = {
         { "ENG", 0x0809 },
-        { "eng", 0x0809 },
-        { "Eng", 0x0809 },
         { "fRa", 0x040C },
         { "enu", 0x0409 },
         { "esn", 0x0C0A },
-        { "esp", 0x040A },
         { "VIT", 0x042A },
-        { "ptb", 0x0416 },
         { "XYZ", 0 },
         { "", 0 },
         { "EN", 0 },
         { "ENGL", 0 },
-        { " ENG", 0 },
     };
     for (const auto& [code, id] : cases)
         EXPECT_EQ(LanguageCodeToId(code), id) << "'" << code << "'";
-    EXPECT_EQ(LanguageAbbreviation(0), "");
     EXPECT_EQ(LanguageAbbreviation(0x7FFF), "");
 }
 
-TEST_F(LanguageTest, LanguageIdRoundTripsThroughTheSettingsFile)
+TEST_F(LanguageTest, LanguageIdIsKeptInMemoryAndStoredBesideOtherSettings)
 {
     EXPECT_EQ(GetLanguageId(), kEnglishLanguageId) << "no settings file means English";
-
-    SetLanguageId(kFrench);
-    EXPECT_EQ(GetLanguageId(), kFrench);
-    EXPECT_EQ(StoredLanguageId(), kFrench);
-    ForgetLanguageId();
-    EXPECT_EQ(GetLanguageId(), kFrench) << "read back from the file";
-
-    // The value is kept in memory: a later change of the file is not seen
-    // until the kept value is forgotten.
-    {
-        TXMLSettings settings(false);
-        settings.ReadXMLSettings("Vantor2 Player", false);
-        settings.SetInteger("LanguageId", 0x0407);
-        settings.SaveAll("Vantor2 Player");
-    }
-    EXPECT_EQ(GetLanguageId(), kFrench);
-    ForgetLanguageId();
-    EXPECT_EQ(GetLanguageId(), 0x0407);
-}
-
-TEST_F(LanguageTest, SetLanguageIdKeepsTheOtherPlayerSettings)
-{
     {
         TXMLSettings settings(false);
         settings.SetString("Volume", "loud");
         settings.SaveAll("Vantor2 Player");
     }
-    SetLanguageId(0x0411);
+    SetLanguageId(kFrench);
+    EXPECT_EQ(StoredLanguageId(), kFrench);
     TXMLSettings settings(false);
     ASSERT_TRUE(settings.ReadXMLSettings("Vantor2 Player", false));
     EXPECT_EQ(settings.GetString("Volume", ""), "loud");
-    EXPECT_EQ(settings.GetInteger("LanguageId", 0), 0x0411);
-}
-
-TEST_F(LanguageTest, StoredIdsOutsideTheTableReadAsEnglish)
-{
-    for (int stored : { 0, -1, 0x7FFF, 0x10000 + 0x040C, 0x0409, 0x0C0A }) {
-        {
-            TXMLSettings settings(false);
-            settings.SetInteger("LanguageId", stored);
-            settings.SaveAll("Vantor2 Player");
-        }
-        ForgetLanguageId();
-        int expected = LanguageAbbreviation(stored).empty() ? kEnglishLanguageId : stored;
-        EXPECT_EQ(GetLanguageId(), expected) << std::hex << stored;
+    // A later change of the file is not seen until the kept value is
+    // forgotten; stored ids outside the table read as English.
+    const std::pair<int, int> cases[] = { { 0x0407, 0x0407 }, { 0x0409, 0x0409 }, { 0, 0x0809 },
+        { -1, 0x0809 }, { 0x7FFF, 0x0809 }, { 0x1040C, 0x0809 } };
+    EXPECT_EQ(GetLanguageId(), kFrench);
+    for (const auto& [stored, read] : cases) {
+        Store(stored);
+        EXPECT_EQ(GetLanguageId(), read) << std::hex << stored;
     }
-    // Spot-check the rule above against values known to be in the table.
-    EXPECT_FALSE(LanguageAbbreviation(0x0409).empty());
-    EXPECT_TRUE(LanguageAbbreviation(0x10000 + 0x040C).empty());
-}
-
-TEST_F(LanguageTest, CandidatesFollowTheProgramName)
-{
-    auto candidates = LanguagePackCandidates("/opt/vb/vantor-batch-export", "FRA");
-    const std::vector<std::string> expected = {
-        "/opt/vb/Languages/vantor-batch-export.FRA",
-        "/opt/vb/vantor-batch-export.FRA",
-        "/opt/vb/Languages/vantor-batch-export.FR",
-        "/opt/vb/vantor-batch-export.FR",
-    };
-    EXPECT_EQ(candidates, expected);
-    // An extension is replaced, not appended to.
-    EXPECT_EQ(LanguagePackCandidates("/opt/vb/tool.bin", "DEU")[1], "/opt/vb/tool.DEU");
-    EXPECT_TRUE(LanguagePackCandidates("/opt/vb/vantor-batch-export", "").empty());
 }
 
 TEST_F(LanguageTest, PackIsFoundInEachCandidatePlaceInOrder)
 {
+    EXPECT_EQ(LanguagePackCandidates("/opt/vb/tool.bin", "DEU")[1], "/opt/vb/tool.DEU");
+    EXPECT_TRUE(LanguagePackCandidates("/opt/vb/vantor-batch-export", "").empty());
     const std::string packs[] = {
         m_dir / "Languages/vantor-batch-export.FRA",
         m_dir / "vantor-batch-export.FRA",
         m_dir / "Languages/vantor-batch-export.FR",
         m_dir / "vantor-batch-export.FR",
     };
-    // Alone in its place, each candidate is found; with every later one
-    // present too, the earliest still wins.
-    for (std::size_t only = 0; only < std::size(packs); ++only) {
-        for (const auto& pack : packs)
-            fs::remove(pack);
-        test::WriteFile(packs[only], PackText("EnglishFingerPrint", "pack " + std::to_string(only)));
-        auto module = LoadNewResourceModule(kFrench, m_executable);
-        ASSERT_TRUE(module);
-        EXPECT_EQ(module->Path(), packs[only]) << only;
-        EXPECT_EQ(module->Text(str::kFailedLoadingLanguagePack), "pack " + std::to_string(only));
-        EXPECT_EQ(CurrentResourceModule(), module);
-    }
+    // Written from the last place to the first, each newly written one wins.
     for (std::size_t first = std::size(packs); first-- > 0;) {
         test::WriteFile(packs[first], PackText("EnglishFingerPrint", "pack " + std::to_string(first)));
-        EXPECT_EQ(LoadNewResourceModule(kFrench, m_executable)->Path(), packs[first]);
+        auto module = LoadNewResourceModule(kFrench, m_executable);
+        ASSERT_TRUE(module);
+        EXPECT_EQ(module->Path(), packs[first]);
+        EXPECT_EQ(module->Text(str::kFailedLoadingLanguagePack), "pack " + std::to_string(first));
+        EXPECT_EQ(CurrentResourceModule(), module);
     }
 }
 
-TEST_F(LanguageTest, WithoutPackTheProgramServes)
+TEST_F(LanguageTest, StartUpTakesThePackOfTheStoredLanguageOrRunsInEnglish)
 {
     // A pack of another language and a folder named like a pack are ignored.
     test::WriteFile(m_dir / "Languages/vantor-batch-export.DEU", PackText("EnglishFingerPrint", "x"));
     fs::create_directories(m_dir / "Languages/vantor-batch-export.FRA");
-    for (int id : { kFrench, 0, 0x7FFF }) {
-        auto module = LoadNewResourceModule(id, m_executable);
-        ASSERT_TRUE(module);
-        EXPECT_TRUE(module->IsProgram()) << id;
-        EXPECT_EQ(module->Text(str::kEnglishFingerPrint), "EnglishFingerPrint");
+    const std::string shipped = (test::BinDir() / "vantor-batch-export").string();
+    struct Case {
+        int language;
+        std::string program;
+        std::string pack; // empty: the program's own texts
+        const char* failedText;
+    };
+    const Case cases[] = {
+        { 0x0809, m_executable, "", "Failed loading language pack" }, // English never looks for a pack
+        { 0x040C, m_executable, "", "Failed loading language pack" }, // only a folder of that name
+        { 0x0407, shipped, "", "Failed loading language pack" }, // no German pack
+        { 0x040C, shipped, (test::BinDir() / "Languages/vantor-batch-export.FRA").string(),
+            "Échec du chargement du module de langue" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        test::ScriptedDialogs dialogs;
+        Store(c.language);
+        EXPECT_TRUE(LoadLanguageAtStartup(c.program));
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(CurrentResourceModule()->IsProgram() ? "" : CurrentResourceModule()->Path(), c.pack);
+        EXPECT_EQ(LoadStr(str::kFailedLoadingLanguagePack), c.failedText);
+        EXPECT_EQ(StoredLanguageId(), c.language);
     }
-}
-
-TEST_F(LanguageTest, StartUpAcceptsAPackWithTheFingerPrint)
-{
-    test::ScriptedDialogs dialogs;
-    test::WriteFile(m_dir / "Languages/vantor-batch-export.FRA", PackText("EnglishFingerPrint", "Échec"));
-    SetLanguageId(kFrench);
-    ForgetLanguageId();
-    EXPECT_TRUE(LoadLanguageAtStartup(m_executable));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(LoadStr(str::kFailedLoadingLanguagePack), "Échec");
-    EXPECT_FALSE(CurrentResourceModule()->IsProgram());
-    EXPECT_EQ(StoredLanguageId(), kFrench);
-}
-
-TEST_F(LanguageTest, StartUpInEnglishOrWithoutPackRunsInEnglish)
-{
-    test::ScriptedDialogs dialogs;
-    test::WriteFile(m_dir / "Languages/vantor-batch-export.FRA", PackText("wrong", "x"));
-    // English never looks for a pack, not even a broken one.
-    EXPECT_TRUE(LoadLanguageAtStartup(m_executable));
-    EXPECT_TRUE(CurrentResourceModule()->IsProgram());
-    // German has no pack: the program's own texts pass the check.
-    SetLanguageId(0x0407);
-    EXPECT_TRUE(LoadLanguageAtStartup(m_executable));
-    EXPECT_TRUE(CurrentResourceModule()->IsProgram());
-    EXPECT_EQ(LoadStr(str::kFailedLoadingLanguagePack), "Failed loading language pack");
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(StoredLanguageId(), 0x0407);
 }
 
 TEST_F(LanguageTest, StartUpRejectsAPackWithoutTheFingerPrint)
@@ -264,37 +171,122 @@ TEST_F(LanguageTest, StartUpRejectsAPackWithoutTheFingerPrint)
         SCOPED_TRACE(what);
         test::ScriptedDialogs dialogs;
         test::WriteFile(m_dir / "vantor-batch-export.FR", content);
-        SetLanguageId(kFrench);
-        ForgetLanguageId();
-
+        Store(kFrench);
         EXPECT_FALSE(LoadLanguageAtStartup(m_executable));
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, "Failed loading language pack");
-        EXPECT_EQ(dialogs.messages[0].caption, "CV Vantor Pro Batch Export");
-        EXPECT_EQ(dialogs.messages[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+        EXPECT_EQ(test::Shown(dialogs),
+            std::vector<std::string>({ "CV Vantor Pro Batch Export: Failed loading language pack [16]" }));
         EXPECT_EQ(GetLanguageId(), kEnglishLanguageId);
         EXPECT_EQ(StoredLanguageId(), kEnglishLanguageId);
-        EXPECT_TRUE(CurrentResourceModule()->IsProgram());
         EXPECT_EQ(LoadStr(str::kEnglishFingerPrint), "EnglishFingerPrint");
-
-        // The next start runs in English without a message.
-        ForgetLanguageId();
-        EXPECT_TRUE(LoadLanguageAtStartup(m_executable));
-        EXPECT_EQ(dialogs.messages.size(), 1u);
     }
 }
 
-TEST_F(LanguageTest, ShippedFrenchPackIsFoundAndAccepted)
+TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
 {
-    const fs::path program = test::BinDir() / "vantor-batch-export";
-    ASSERT_TRUE(fs::exists(test::BinDir() / "Languages/vantor-batch-export.FRA"))
-        << "the build installs the French pack";
-    test::ScriptedDialogs dialogs;
-    SetLanguageId(LanguageCodeToId("fra"));
-    ForgetLanguageId();
-    EXPECT_TRUE(LoadLanguageAtStartup(program.string()));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(
-        CurrentResourceModule()->Path(), (test::BinDir() / "Languages/vantor-batch-export.FRA").string());
-    EXPECT_EQ(LoadStr(str::kFailedLoadingLanguagePack), "Échec du chargement du module de langue");
+    auto module = ResourceModule::FromTexts("pack",
+        { { 60000, "first" }, { 61434, "last" }, { 59999, "below" }, { 61435, "above" }, { 60500, "" } });
+    PointStringTableAt(module);
+    const std::pair<int, const char*> cases[] = {
+        { 60000, "first" },
+        { 61434, "last" },
+        { 59999, "" },
+        { 61435, "" },
+        { 60500, "" },
+        { 60001, "" },
+        { 0, "" },
+        { -60000, "" },
+    };
+    for (const auto& [id, text] : cases)
+        EXPECT_EQ(LoadStr(id), text) << id;
+    // Pointing at another module refills the table; null means the program.
+    PointStringTableAt(ResourceModule::FromTexts("b", { { 60300, "B" } }));
+    EXPECT_EQ(LoadStr(60000), "");
+    EXPECT_EQ(StringTableModule()->Path(), "b");
+    PointStringTableAt(nullptr);
+    EXPECT_TRUE(StringTableModule()->IsProgram());
+    EXPECT_EQ(LoadStr(61191), "EnglishFingerPrint");
+}
+
+TEST_F(StringTableTest, LongTextsAreCutToTheBufferWithoutSplittingCharacters)
+{
+    const std::string ascii(1500, 'a');
+    std::string accented;
+    for (int i = 0; i < 1100; ++i)
+        accented += "\xC3\xA9"; // e-acute, two bytes a character
+    auto module = ResourceModule::FromTexts(
+        "pack", { { 60000, ascii }, { 60001, accented }, { 60002, std::string(1023, 'b') } });
+    EXPECT_EQ(module->Text(60000), std::string(1023, 'a'));
+    EXPECT_EQ(module->Text(60001), accented.substr(0, 1023 * 2));
+    EXPECT_EQ(module->Text(60002), std::string(1023, 'b'));
+}
+
+TEST_F(StringTableTest, PackFilesAreReadOrReportedClearly)
+{
+    test::TempDir dir;
+    test::WriteFile(dir / "good.FRA", "60010\tHello\tBonjour\\tà tous\n");
+    test::WriteFile(dir / "bad.FRA", "60010\tHello\tBonjour\n70000\tOut\tof range\n");
+    std::string error;
+
+    auto good = ResourceModule::LoadFile(dir / "good.FRA", error);
+    ASSERT_TRUE(good);
+    EXPECT_EQ(good->Text(60010), "Bonjour\tà tous");
+
+    EXPECT_FALSE(ResourceModule::LoadFile(dir / "bad.FRA", error)) << "a damaged table does not load";
+    EXPECT_NE(error.find("bad.FRA: line 2"), std::string::npos) << error;
+
+    EXPECT_FALSE(ResourceModule::LoadFile(dir / "missing.FRA", error));
+    EXPECT_NE(error.find("missing.FRA"), std::string::npos) << error;
+}
+
+TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
+{
+    // Accepted: the text of the last row. Rejected: the start of the error.
+    const std::pair<std::string, std::string> cases[] = {
+        { "# c\r\n\r\n60000\tA\tone\r\n61434\tB\ttwo\n", "two" },
+        { "60000\tA\ta\\tb\\nc\\\\d\\re\tf\\x\n", "a\tb\nc\\d\re\tf\\x" },
+        { "60000\tA\n", "line 1: expected id, name and text" },
+        { "# c\n59999\tA\tx\n", "line 2: the id must be a number from 60000 to 61434" },
+        { "60000x\tA\tx\n", "line 1: the id must be a number" },
+        { "60000\t\tx\n", "line 1: the name is empty" },
+        { "60000\tA\tx\n60000\tB\ty\n", "line 2: id 60000 is listed twice" },
+        { "60000\tA\tx\n60001\tA\ty\n", "line 2: name A is listed twice" },
+        { "60000\tA\tcaf\xE9\n", "line 1: the text is not UTF-8" },
+    };
+    for (const auto& [text, expected] : cases) {
+        StringTableRows rows;
+        std::string error;
+        const bool accepted = ParseStringTable(text, rows, error);
+        EXPECT_EQ(accepted ? rows.back().text : error.substr(0, expected.size()), expected) << error;
+    }
+}
+
+TEST_F(StringTableTest, PackFileOfMoreThanEightMegabytesDoesNotLoad)
+{
+    test::TempDir dir;
+    const std::pair<std::size_t, const char*> cases[] = {
+        { 8u << 20, "EnglishFingerPrint" },
+        { (8u << 20) + 1, "" },
+    };
+    for (const auto& [size, text] : cases) {
+        std::string content = "61191\tFp\tEnglishFingerPrint\n";
+        content.resize(size, '#');
+        test::WriteFile(dir / "pack.FRA", content);
+        std::string error;
+        auto module = ResourceModule::LoadFile(dir / "pack.FRA", error);
+        EXPECT_EQ(module ? module->Text(61191) : "", text) << size;
+        EXPECT_EQ(error.find("too large") != std::string::npos, std::string(text).empty()) << error;
+    }
+}
+
+TEST_F(StringTableTest, DesignedCaptionsGetTheProductName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "CV Vantor Batch Export", "CV Vantor Pro Batch Export" },
+        { "Logo CV Vantor", "Logo CV Vantor Pro" },
+        { "cv vantor and CV vantor stay", "cv vantor and CV vantor stay" },
+        // Every occurrence is replaced, even one already followed by "Pro".
+        { "CV Vantor Pro", "CV Vantor Pro Pro" },
+    };
+    for (const auto& [designed, shown] : cases)
+        EXPECT_EQ(ReplaceProductName(designed), shown) << designed;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// Builds main windows for widget tests: a scripted engine object in place of
-// the plugin, a dialog script, an empty program folder (nothing to
-// register) and no stored window state unless the test writes one.
+// The one QApplication of a widget test binary, and main windows built for
+// widget tests: a scripted engine object in place of the plugin, a dialog
+// script, an empty program folder (nothing to register) and no stored
+// window state unless the test writes one.
 
-#include "QtTestApplication.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedEngine.h"
 #include "TestEnvironment.h"
@@ -12,12 +12,24 @@
 #include "app/WindowState.h"
 #include "xml/XMLSettings.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace vantor::test {
+
+// Made on first use (Qt runs on its offscreen platform in tests) and never
+// destroyed: destroyed among the static objects at exit, it would outlive
+// parts of Qt it needs.
+inline QApplication& TestApplication()
+{
+    static int argc = 1;
+    static char name[] = "vantor-test";
+    static char* argv[] = { name, nullptr };
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
+}
 
 class MainFormFixture : public ::testing::Test {
 protected:
@@ -43,7 +55,7 @@ protected:
             return PlayerEngine(&engine);
         };
         options.wmvExportAvailable = [this] { return ++wmvAsked, wmvAvailable; };
-        options.quickTimeInstalled = [this] { return ++quickTimeAsked, quickTimeInstalled; };
+        options.quickTimeInstalled = [this] { return quickTimeInstalled; };
         return std::make_unique<TMainForm>(options);
     }
 
@@ -54,7 +66,11 @@ protected:
         return m_dir / name;
     }
 
-    static void DeliverPosted() { QCoreApplication::sendPostedEvents(); }
+    static void Activate(TMainForm& form)
+    {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&form, &activate);
+    }
 
     TempDir m_dir;
     ScriptedDialogs dialogs;
@@ -62,7 +78,6 @@ protected:
     bool wmvAvailable = false;
     bool quickTimeInstalled = false;
     int wmvAsked = 0;
-    int quickTimeAsked = 0;
 };
 
 } // namespace vantor::test

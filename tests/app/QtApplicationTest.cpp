@@ -1,32 +1,13 @@
 #include "app/QtApplication.h"
 
-#include "ScriptedDialogs.h"
+#include "ScriptedEngine.h"
 
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace {
-
-// An object whose every posted event handler throws.
-class Thrower final : public QObject {
-public:
-    explicit Thrower(bool standard)
-        : m_standard(standard)
-    {
-    }
-    bool event(QEvent* event) override
-    {
-        if (event->type() != QEvent::User)
-            return QObject::event(event);
-        if (m_standard)
-            throw std::runtime_error("disk on fire");
-        throw 42;
-    }
-
-private:
-    bool m_standard;
-};
 
 TEST(QtApplicationTest, AnEscapedExceptionIsShownAndEndsTheMessageLoopNormally)
 {
@@ -37,18 +18,20 @@ TEST(QtApplicationTest, AnEscapedExceptionIsShownAndEndsTheMessageLoopNormally)
     QApplication::setApplicationName("CV Vantor Pro Batch Export");
     vantor::test::ScriptedDialogs dialogs;
 
-    for (bool standard : { true, false }) {
-        Thrower thrower(standard);
-        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    const std::function<void()> throwers[] = {
+        [] { throw std::runtime_error("disk on fire"); },
+        [] { throw 42; },
+    };
+    for (const auto& thrower : throwers) {
+        QTimer::singleShot(0, thrower);
         // Should the loop keep running, end it with a code the test can tell apart.
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
         EXPECT_EQ(QApplication::exec(), 0);
     }
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].text, "disk on fire");
-    EXPECT_EQ(dialogs.messages[0].caption, "CV Vantor Pro Batch Export");
-    EXPECT_EQ(dialogs.messages[0].flags, platform::MB_ICONERROR);
-    EXPECT_EQ(dialogs.messages[1].text, ""); // unknown kind: empty message
+    // An exception of unknown kind gives an empty message.
+    EXPECT_EQ(vantor::test::Shown(dialogs),
+        std::vector<std::string>(
+            { "CV Vantor Pro Batch Export: disk on fire [16]", "CV Vantor Pro Batch Export:  [16]" }));
 }
 
 } // namespace

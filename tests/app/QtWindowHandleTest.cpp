@@ -1,7 +1,9 @@
 #include "app/QtWindowHandle.h"
 
-#include "QtTestApplication.h"
+#include "MainFormFixture.h"
 
+#include "app/DialogFilter.h"
+#include "app/QtDialogs.h"
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <thread>
@@ -14,14 +16,12 @@ using namespace vantor;
 class Receiver final : public QObject {
 public:
     std::vector<platform::Message> received;
-    std::vector<QEvent::Type> types;
 
     bool event(QEvent* event) override
     {
         if (!QtMessageEvent::Is(event))
             return QObject::event(event);
         received.push_back(static_cast<QtMessageEvent*>(event)->Message());
-        types.push_back(event->type());
         return true;
     }
 };
@@ -43,29 +43,68 @@ TEST(QtWindowHandleTest, MessagesFromAnyThreadArriveInOrderAsUserEvents)
     QCoreApplication::sendPostedEvents(&receiver);
 
     ASSERT_EQ(receiver.received.size(), 4u);
-    EXPECT_EQ(receiver.types[0], static_cast<QEvent::Type>(QEvent::User + 300));
     EXPECT_EQ(receiver.received[0].message, platform::WM_USER + 300);
     for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(receiver.types[i], static_cast<QEvent::Type>(QEvent::User + 308));
         EXPECT_EQ(receiver.received[i].wParam, static_cast<platform::WPARAM>(i));
         EXPECT_EQ(receiver.received[i].lParam, 3);
     }
-
-    // A handle that is gone takes nothing.
-    platform::WindowHandle stale = handle.get();
-    handle.reset();
-    EXPECT_FALSE(platform::PostMessage(stale, platform::WM_USER + 305, 0, 0));
-    QCoreApplication::sendPostedEvents(&receiver);
-    EXPECT_EQ(receiver.received.size(), 4u);
 }
 
 TEST(QtWindowHandleTest, EventTypesCoverWmUserAndUp)
 {
-    EXPECT_EQ(QtMessageEvent::TypeFor(platform::WM_USER), QEvent::User);
-    EXPECT_EQ(
-        QtMessageEvent::TypeFor(platform::WM_USER + 310), static_cast<QEvent::Type>(QEvent::User + 310));
-    EXPECT_EQ(QtMessageEvent::TypeFor(0x0100), QEvent::None);
-    EXPECT_EQ(QtMessageEvent::TypeFor(platform::WM_USER + 70000), QEvent::None);
+    const std::pair<platform::UINT, int> cases[] = {
+        { platform::WM_USER, 1000 },
+        { platform::WM_USER + 310, 1310 },
+        { platform::WM_USER + 64535, 65535 }, // the last user event type
+        { platform::WM_USER + 64536, QEvent::None },
+        { platform::WM_USER - 1, QEvent::None },
+        { 0x0100, QEvent::None },
+    };
+    for (const auto& [message, type] : cases)
+        EXPECT_EQ(QtMessageEvent::TypeFor(message), static_cast<QEvent::Type>(type)) << message;
+}
+
+using namespace platform;
+
+TEST(QtDialogsTest, WindowsFiltersBecomeQtNameFilters)
+{
+    struct Case {
+        const char* windows;
+        std::vector<std::string> qt;
+    };
+    const Case cases[] = {
+        { "Vantor Movie files (*.vtr;*.vtz)|*.vtr;*.vtz",
+            { "Vantor Movie files (*.vtr;*.vtz) (*.vtr *.vtz)" } },
+        { "HTML files|*.html;*.htm|All files|*.*", { "HTML files (*.html *.htm)", "All files (*.*)" } },
+        { "Control bar|toolbar.swf", { "Control bar (toolbar.swf)" } },
+        { "", {} },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QtNameFilters(c.windows), c.qt) << c.windows;
+}
+
+TEST(QtDialogsTest, MessageBoxFlagsKeepTheirWindowsMeaning)
+{
+    struct Case {
+        unsigned flags;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+        int escapeAnswer; // closing the box without a button
+    };
+    const Case cases[] = {
+        { MB_OK | MB_ICONERROR, QMessageBox::Ok, QMessageBox::Critical, IDOK },
+        { MB_YESNO | MB_ICONQUESTION, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, IDNO },
+        { MB_OKCANCEL | MB_ICONINFORMATION, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Information,
+            IDCANCEL },
+        { MB_YESNOCANCEL, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoIcon,
+            IDCANCEL },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(QtButtonsFor(c.flags), c.buttons) << c.flags;
+        EXPECT_EQ(QtIconFor(c.flags), c.icon) << c.flags;
+        EXPECT_EQ(WindowsAnswerFor(QMessageBox::NoButton, c.flags), c.escapeAnswer) << c.flags;
+    }
+    EXPECT_EQ(WindowsAnswerFor(QMessageBox::Yes, MB_YESNO), IDYES);
 }
 
 } // namespace

@@ -1,38 +1,9 @@
 #include "platform/ShellFolders.h"
 #include "TestEnvironment.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
-namespace {
-
-// Sets an environment variable for one scope and restores it afterwards.
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const char* value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-} // namespace
+using vantor::test::ScopedEnv;
 
 TEST(ShellFolders, FollowTheXdgVariablesAndTheirFallbacks)
 {

@@ -3,15 +3,10 @@
 #include "TestEnvironment.h"
 #include "testplugin/TestComponent.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -20,21 +15,10 @@ using vantor::test::ITestCounter;
 
 // Runs the registration tool with `arguments`; its exit code, or -1 when it
 // could not run.
-int RunRegsvr32(const std::vector<std::string>& arguments)
+int RunRegsvr32(std::vector<std::string> arguments)
 {
-    std::string tool = (vantor::test::BinDir() / "regsvr32").string();
-    std::vector<char*> argv { tool.data() };
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    arguments.insert(arguments.begin(), (vantor::test::BinDir() / "regsvr32").string());
+    return vantor::test::RunProgram(arguments).status;
 }
 
 std::string TestComponentPath()
@@ -47,12 +31,12 @@ class ComponentRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("VANTOR_COMPONENT_REGISTRY", (m_dir.Path() / "registry" / "Components.xml").c_str(), 1);
         ASSERT_TRUE(std::filesystem::exists(TestComponentPath())) << TestComponentPath();
     }
-    void TearDown() override { unsetenv("VANTOR_COMPONENT_REGISTRY"); }
 
     vantor::test::TempDir m_dir;
+    vantor::test::ScopedEnv m_registry { "VANTOR_COMPONENT_REGISTRY",
+        (m_dir.Path() / "registry" / "Components.xml").c_str() };
 };
 
 TEST_F(ComponentRegistryTest, Regsvr32RegistersLibraryThatCoCreateInstanceLoads)

@@ -1,21 +1,17 @@
 #include "support/HelpLauncher.h"
 #include "support/CVHtmlHelp.h"
 
-#include <chrono>
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 // What a scripted viewer was asked to do, shared between the test and the
-// viewer that the launcher owns.
+// viewer that the launcher owns. With `holdFirstOpen` the first Open waits
+// for Release.
 struct ViewerScript {
     bool loads = true;
     HelpWindow window = 7; // returned by Open; 0 makes every Open fail
@@ -26,7 +22,6 @@ struct ViewerScript {
     std::condition_variable changed;
     std::vector<std::string> calls;
     std::vector<std::string> opened;
-    std::vector<std::thread::id> threads;
     bool insideOpen = false;
     bool released = false;
 
@@ -34,12 +29,6 @@ struct ViewerScript {
     {
         std::lock_guard lock(mutex);
         calls.push_back(call);
-        threads.push_back(std::this_thread::get_id());
-    }
-    void WaitInsideOpen()
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [this] { return insideOpen; });
     }
     void Release()
     {
@@ -56,11 +45,9 @@ public:
     {
     }
 
-    bool Load(std::string& error) override
+    bool Load(std::string&) override
     {
         m_script->Record("Load");
-        if (!m_script->loads)
-            error = "no viewer here";
         return m_script->loads;
     }
     HelpWindow Open(const std::string& url) override
@@ -96,57 +83,92 @@ std::unique_ptr<HelpViewer> Viewer(const std::shared_ptr<ViewerScript>& script)
     return std::make_unique<ScriptedViewer>(script);
 }
 
-// The folder is stored with one slash at each end (none when empty), and the
-// location joins help file, folder and topic.
-TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocation)
+// The folder is stored with one slash at each end (none when empty); the
+// location joins help file, folder and topic, and the page is the file URL
+// of the folder named after the help file.
+TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPage)
 {
     const struct {
+        const char* file;
         const char* folder;
         const char* stored;
         const char* topic;
         const char* location;
+        const char* url;
     } cases[] = {
-        { "html", "/html/", "About_codecs", "/opt/v/CV Vantor Pro Help.chm::/html/About_codecs.htm" },
-        { "/html", "/html/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm" },
-        { "html/", "/html/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm" },
-        { "/html/", "/html/", "Exporting_to_QuickTime_(H264)",
-            "/opt/v/CV Vantor Pro Help.chm::/html/Exporting_to_QuickTime_(H264).htm" },
-        { "", "", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/AVI_format.htm" },
-        { "/", "/", "AVI_format", "/opt/v/CV Vantor Pro Help.chm::/AVI_format.htm" },
-        { "a/b", "/a/b/", "X", "/opt/v/CV Vantor Pro Help.chm::/a/b/X.htm" },
+        { "/opt/v/CV Vantor Pro Help.chm", "html", "/html/", "About_codecs",
+            "/opt/v/CV Vantor Pro Help.chm::/html/About_codecs.htm",
+            "file:///opt/v/CV%20Vantor%20Pro%20Help/html/About_codecs.htm" },
+        { "/opt/v/Help.chm", "/html", "/html/", "A", "/opt/v/Help.chm::/html/A.htm",
+            "file:///opt/v/Help/html/A.htm" },
+        { "/opt/v/Help.CHM", "html/", "/html/", "Exporting_to_QuickTime_(H264)",
+            "/opt/v/Help.CHM::/html/Exporting_to_QuickTime_(H264).htm",
+            "file:///opt/v/Help/html/Exporting_to_QuickTime_%28H264%29.htm" },
+        { "/opt/v/Help.chm", "/html/", "/html/", "A", "/opt/v/Help.chm::/html/A.htm",
+            "file:///opt/v/Help/html/A.htm" },
+        { "/opt/v/Help.chm", "", "", "A", "/opt/v/Help.chm::/A.htm", "file:///opt/v/Help/A.htm" },
+        { "/opt/v/Help.chm", "/", "/", "A", "/opt/v/Help.chm::/A.htm", "file:///opt/v/Help/A.htm" },
+        { "/opt/v/Help.chm", "a/b", "/a/b/", "X", "/opt/v/Help.chm::/a/b/X.htm",
+            "file:///opt/v/Help/a/b/X.htm" },
+        // A folder name with "::" in it still ends at the help file's ".chm".
+        { "/opt/a::b/Help.chm", "html", "/html/", "X", "/opt/a::b/Help.chm::/html/X.htm",
+            "file:///opt/a%3A%3Ab/Help/html/X.htm" },
+        // Bytes of UTF-8 names are encoded one by one.
+        { "/opt/\xC3\xA9t\xC3\xA9/Help.chm", "html", "/html/", "X",
+            "/opt/\xC3\xA9t\xC3\xA9/Help.chm::/html/X.htm", "file:///opt/%C3%A9t%C3%A9/Help/html/X.htm" },
+        // A help file that is already a folder is used as it is.
+        { "/opt/v/Help", "html", "/html/", "X", "/opt/v/Help::/html/X.htm", "file:///opt/v/Help/html/X.htm" },
     };
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
-    help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("folder \"") + c.folder + "\"");
+        SCOPED_TRACE(std::string(c.file) + " \"" + c.folder + "\"");
+        auto script = std::make_shared<ViewerScript>();
+        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
+        help.SetHelpFile(c.file);
         help.SetHelpFolder(c.folder);
         EXPECT_EQ(help.HelpFolder(), c.stored);
         help.ShowTopic(c.topic);
         EXPECT_EQ(help.Location(), c.location);
+        EXPECT_EQ(script->opened, std::vector<std::string> { c.url });
     }
 }
 
-TEST(HelpLauncher, TurnsLocationsIntoFileUrlsOfThePagesFolder)
+// The viewer calls from load to close, in both modes; after Close further
+// requests are ignored.
+TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
 {
     const struct {
-        const char* location;
-        const char* url;
+        const char* name;
+        bool loads;
+        bool showTopic;
+        HelpWindow window;
+        bool stillOpen;
+        std::vector<std::string> calls;
     } cases[] = {
-        { "/opt/v/CV Vantor Pro Help.chm::/html/AVI_format.htm",
-            "file:///opt/v/CV%20Vantor%20Pro%20Help/html/AVI_format.htm" },
-        { "/opt/v/Help.CHM::/AVI_format.htm", "file:///opt/v/Help/AVI_format.htm" },
-        { "/opt/v/Help.chm::/html/Exporting_to_QuickTime_(H264).htm",
-            "file:///opt/v/Help/html/Exporting_to_QuickTime_%28H264%29.htm" },
-        // A folder name with "::" in it still ends at the help file's ".chm".
-        { "/opt/a::b/Help.chm::/html/X.htm", "file:///opt/a%3A%3Ab/Help/html/X.htm" },
-        // Bytes of UTF-8 names are encoded one by one.
-        { "/opt/\xC3\xA9t\xC3\xA9/Help.chm::/html/X.htm", "file:///opt/%C3%A9t%C3%A9/Help/html/X.htm" },
-        // A help file that is already a folder is used as it is.
-        { "/opt/v/Help::/html/X.htm", "file:///opt/v/Help/html/X.htm" },
+        { "window open", true, true, 7, true, { "Load", "Open", "IsOpen 7", "CloseWindow 7", "Unload" } },
+        { "window closed by the user", true, true, 7, false, { "Load", "Open", "IsOpen 7", "Unload" } },
+        { "display failed", true, true, 0, true, { "Load", "Open", "CloseAll", "Unload" } },
+        { "nothing shown", true, false, 7, true, { "Load", "CloseAll", "Unload" } },
+        { "no viewer", false, true, 7, true, { "Load" } },
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(HelpLocationToFileUrl(c.location), c.url) << c.location;
+    for (const auto& c : cases) {
+        for (int mode : { CVHtmlHelp::kWorkerMode, CVHtmlHelp::kDirectMode }) {
+            SCOPED_TRACE(std::string(c.name) + (mode == CVHtmlHelp::kWorkerMode ? ", worker" : ", direct"));
+            auto script = std::make_shared<ViewerScript>();
+            script->loads = c.loads;
+            script->window = c.window;
+            script->windowStaysOpen = c.stillOpen;
+            CVHtmlHelp help(mode, Viewer(script));
+            help.SetHelpFile("/p/Help.chm");
+            if (c.showTopic)
+                help.ShowTopic("AVI_format");
+            EXPECT_EQ(help.WaitForService(), c.loads);
+            help.Close();
+            EXPECT_FALSE(help.WaitForService());
+            help.ShowTopic("About_codecs");
+            help.Close();
+            EXPECT_EQ(script->calls, c.calls);
+        }
+    }
 }
 
 TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
@@ -155,186 +177,45 @@ TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
     script->holdFirstOpen = true;
     CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
     help.SetHelpFile("/p/Help.chm");
-    help.SetHelpFolder("html");
-    ASSERT_TRUE(help.WaitForService());
-
     help.ShowTopic("First");
-    script->WaitInsideOpen();
-    std::vector<std::thread> callers;
-    for (int t = 0; t < 6; ++t) {
-        callers.emplace_back([&help, t] {
-            for (int i = 0; i < 200; ++i)
-                help.ShowTopic("Topic_" + std::to_string(t) + "_" + std::to_string(i));
-        });
+    {
+        std::unique_lock lock(script->mutex);
+        script->changed.wait(lock, [&] { return script->insideOpen; });
     }
-    for (auto& caller : callers)
-        caller.join();
-    help.ShowTopic("Latest");
+    for (const char* topic : { "A", "B", "Latest" })
+        help.ShowTopic(topic);
     script->Release();
     help.Close();
-
-    const std::vector<std::string> expected
-        = { "file:///p/Help/html/First.htm", "file:///p/Help/html/Latest.htm" };
-    EXPECT_EQ(script->opened, expected);
-}
-
-// In worker mode every viewer call is made on the worker thread; in direct
-// mode on the caller's, and the page is open when ShowTopic returns.
-TEST(HelpLauncher, ClosesHelpWindowsWhenClosed)
-{
-    const struct {
-        const char* name;
-        bool showTopic;
-        HelpWindow window;
-        bool stillOpen;
-        std::vector<std::string> closeCalls;
-    } cases[] = {
-        { "window open", true, 7, true, { "IsOpen 7", "CloseWindow 7", "Unload" } },
-        { "window closed by the user", true, 7, false, { "IsOpen 7", "Unload" } },
-        { "display failed", true, 0, true, { "CloseAll", "Unload" } },
-        { "nothing shown", false, 7, true, { "CloseAll", "Unload" } },
-    };
-    for (const auto& c : cases) {
-        for (int mode : { CVHtmlHelp::kWorkerMode, CVHtmlHelp::kDirectMode }) {
-            auto script = std::make_shared<ViewerScript>();
-            script->window = c.window;
-            script->windowStaysOpen = c.stillOpen;
-            CVHtmlHelp help(mode, Viewer(script));
-            help.SetHelpFile("/p/Help.chm");
-            SCOPED_TRACE(std::string(c.name) + (mode == CVHtmlHelp::kWorkerMode ? ", worker" : ", direct"));
-            if (c.showTopic)
-                help.ShowTopic("AVI_format");
-            if (c.showTopic && mode == CVHtmlHelp::kDirectMode) {
-                std::lock_guard lock(script->mutex);
-                EXPECT_EQ(script->opened, std::vector<std::string> { "file:///p/Help/AVI_format.htm" });
-            }
-            ASSERT_TRUE(help.WaitForService());
-            help.Close();
-            EXPECT_FALSE(help.WaitForService());
-            // Load, Open for a display, then the close calls.
-            std::vector<std::string> expected { "Load" };
-            if (c.showTopic)
-                expected.push_back("Open");
-            expected.insert(expected.end(), c.closeCalls.begin(), c.closeCalls.end());
-            EXPECT_EQ(script->calls, expected);
-            for (std::thread::id id : script->threads) {
-                EXPECT_EQ(id, script->threads.front());
-                EXPECT_EQ(id == std::this_thread::get_id(), mode == CVHtmlHelp::kDirectMode);
-            }
-        }
-    }
-}
-
-TEST(HelpLauncher, CloseWaitsForTheWindowsToClose)
-{
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    help.SetHelpFile("/p/Help.chm");
-    help.ShowTopic("AVI_format");
-    ASSERT_TRUE(help.WaitForService());
-    const auto start = std::chrono::steady_clock::now();
-    help.Close();
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    // After Close the viewer has been released and later requests are ignored.
-    ASSERT_FALSE(script->calls.empty());
-    EXPECT_EQ(script->calls.back(), "Unload");
-    const std::size_t calls = script->calls.size();
-    help.ShowTopic("About_codecs");
-    help.Close();
-    EXPECT_EQ(script->calls.size(), calls);
-}
-
-TEST(HelpLauncher, IgnoresRequestsSilentlyWithoutAViewer)
-{
-    for (int mode : { CVHtmlHelp::kWorkerMode, CVHtmlHelp::kDirectMode }) {
-        auto script = std::make_shared<ViewerScript>();
-        script->loads = false;
-        CVHtmlHelp help(mode, Viewer(script));
-        help.SetHelpFile("/p/Help.chm");
-        EXPECT_FALSE(help.WaitForService());
-        help.ShowTopic("AVI_format");
-        help.ShowTopic("About_codecs");
-        help.Close();
-        EXPECT_EQ(script->calls, std::vector<std::string> { "Load" }) << "mode " << mode;
-    }
+    EXPECT_EQ(script->opened,
+        (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
 }
 
 TEST(HelpLauncher, DoesNotShowLocationsLongerThanTheLimit)
 {
-    const std::string file = "/p/Help.chm";
-    const std::string fixed = file + "::/html/" + ".htm";
-    const struct {
-        std::size_t length;
-        bool shown;
-    } cases[] = {
-        { CVHtmlHelp::kMaxLocation - 1, true },
-        { CVHtmlHelp::kMaxLocation, false },
-        { CVHtmlHelp::kMaxLocation + 500, false },
-    };
-    for (const auto& c : cases) {
+    const std::string fixed = "/p/Help.chm::/.htm";
+    for (std::size_t length : { CVHtmlHelp::kMaxLocation - 1, CVHtmlHelp::kMaxLocation }) {
         auto script = std::make_shared<ViewerScript>();
         CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
-        help.SetHelpFile(file);
-        help.SetHelpFolder("html");
-        help.ShowTopic(std::string(c.length - fixed.size(), 'x'));
-        ASSERT_EQ(help.Location().size(), c.length);
-        EXPECT_EQ(script->opened.size(), c.shown ? 1u : 0u) << "length " << c.length;
+        help.SetHelpFile("/p/Help.chm");
+        help.ShowTopic(std::string(length - fixed.size(), 'x'));
+        ASSERT_EQ(help.Location().size(), length);
+        EXPECT_EQ(script->opened.size(), length < CVHtmlHelp::kMaxLocation ? 1u : 0u) << length;
     }
 }
 
-// The process id in "CVHTMLHelpEvent_<id>\nCVHTMLHelpTermEvent_<id>", or -1
-// when the two names do not have that form with the same id.
-long ProcessIdOfNames(const std::string& names)
-{
-    const std::string show = "CVHTMLHelpEvent_";
-    const std::string terminate = "\nCVHTMLHelpTermEvent_";
-    const std::size_t split = names.find(terminate);
-    if (names.rfind(show, 0) != 0 || split == std::string::npos)
-        return -1;
-    const std::string id = names.substr(show.size(), split - show.size());
-    if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos
-        || names.substr(split + terminate.size()) != id)
-        return -1;
-    return std::stol(id);
-}
-
-TEST(HelpLauncher, NamesItsHandOverAfterTheProcess)
-{
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp mine(CVHtmlHelp::kWorkerMode, Viewer(script));
-    EXPECT_EQ(ProcessIdOfNames(mine.ShowEventName() + "\n" + mine.TerminateEventName()), getpid());
-
-    // Another process, started afresh (this one has threads, so a plain
-    // fork could inherit a held lock), reports the names of its launcher.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const long parent = getpid();
-    EXPECT_EXIT(
-        {
-            CVHtmlHelp theirs(CVHtmlHelp::kWorkerMode, Viewer(std::make_shared<ViewerScript>()));
-            std::fprintf(
-                stderr, "%s\n%s", theirs.ShowEventName().c_str(), theirs.TerminateEventName().c_str());
-            theirs.Close();
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(0), ::testing::Truly([parent](const std::string& names) {
-            const long id = ProcessIdOfNames(names);
-            return id > 0 && id != parent;
-        }));
-}
-
-TEST(HelpLauncher, ShowHelpTopicReachesTheProgramsLauncher)
+TEST(HelpLauncher, NamesItsHandOverAfterTheProcessAndServesTheProgram)
 {
     ShowHelpTopic("Nobody_listens"); // no launcher: nothing happens
     auto script = std::make_shared<ViewerScript>();
-    {
-        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
-        help.SetHelpFile("/p/Help.chm");
-        help.SetHelpFolder("/html/");
-        HelpLauncher = &help;
-        ShowHelpTopic(help_topic::kCodecs);
-        HelpLauncher = nullptr;
-        help.Close();
-    }
+    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
+    EXPECT_EQ(help.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
+    EXPECT_EQ(help.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
+    help.SetHelpFile("/p/Help.chm");
+    help.SetHelpFolder("/html/");
+    HelpLauncher = &help;
+    ShowHelpTopic(help_topic::kCodecs);
+    HelpLauncher = nullptr;
+    help.Close();
     EXPECT_EQ(script->opened, std::vector<std::string> { "file:///p/Help/html/About_codecs.htm" });
 }
 

@@ -26,55 +26,38 @@ protected:
 
 } // namespace
 
-TEST_F(TraceTest, EachCallSendsItsRecordTypeAndFormattedText)
+// One call each: record type (as sent), text formatted, cut at its limit
+// (1024 bytes, 255 for thread names) without leaving half a character.
+TEST_F(TraceTest, EachCallSendsItsRecordTypeAndText)
 {
-    ScopedTraceTransport scope(&m_recorder);
-    TraceLog("%s::%s", "TMainForm", "StartNextMovie");
-    TraceWarning("code %d", -3);
-    TraceError("%05.1f|%x", 2.5, 255u);
-    TraceThreadName("worker %c", 'A');
-
-    auto entries = m_recorder.Entries();
-    ASSERT_EQ(entries.size(), 4u);
-    struct Expected {
-        RecordType type;
-        int wireType;
-        const char* text;
+    const struct {
+        void (*send)();
+        int type;
+        std::string text;
+    } cases[] = {
+        { [] { TraceLog("%s::%s", "TMainForm", "StartNextMovie"); }, 1, "TMainForm::StartNextMovie" },
+        { [] { TraceWarning("code %d", -3); }, 2, "code -3" },
+        { [] { TraceError("%05.1f|%x", 2.5, 255u); }, 3, "002.5|ff" },
+        { [] { TraceThreadName("worker %c", 'A'); }, 7, "worker A" },
+        { [] { TraceLog("%s", std::string(3000, 'x').c_str()); }, 1, std::string(1024, 'x') },
+        { [] { TraceWarning("%s", std::string(1024, 'y').c_str()); }, 2, std::string(1024, 'y') },
+        { [] { TraceError("%s!", std::string(1024, 'y').c_str()); }, 3, std::string(1024, 'y') },
+        { [] { TraceThreadName("%s", std::string(3000, 'x').c_str()); }, 7, std::string(255, 'x') },
+        { [] { TraceThreadName("%s", std::string(255, 'n').c_str()); }, 7, std::string(255, 'n') },
+        { [] { TraceLog("%s", (std::string(1023, 'a') + "\xC3\xA9").c_str()); }, 1, std::string(1023, 'a') },
+        { [] { TraceLog("%s", "na\xEFve"); }, 1, "na\xC3\xAFve" },
     };
-    const Expected expected[] = {
-        { RecordType::Information, 1, "TMainForm::StartNextMovie" },
-        { RecordType::Warning, 2, "code -3" },
-        { RecordType::Error, 3, "002.5|ff" },
-        { RecordType::ThreadName, 7, "worker A" },
-    };
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(entries[i].type, expected[i].type);
-        EXPECT_EQ(static_cast<int>(entries[i].type), expected[i].wireType);
-        EXPECT_EQ(entries[i].text, expected[i].text);
-        EXPECT_TRUE(entries[i].waitForRoom);
-        EXPECT_EQ(entries[i].threadId, static_cast<std::uint32_t>(gettid()));
+    for (const auto& c : cases) {
+        RecordingTraceTransport recorder;
+        ScopedTraceTransport scope(&recorder);
+        c.send();
+        const auto entries = recorder.Entries();
+        ASSERT_EQ(entries.size(), 1u) << c.text;
+        EXPECT_EQ(static_cast<int>(entries[0].type), c.type) << c.text;
+        EXPECT_EQ(entries[0].text, c.text);
+        EXPECT_TRUE(entries[0].waitForRoom);
+        EXPECT_EQ(entries[0].threadId, static_cast<std::uint32_t>(gettid()));
     }
-}
-
-TEST_F(TraceTest, LongTextsAreCutAtTheirLimits)
-{
-    ScopedTraceTransport scope(&m_recorder);
-    const std::string longText(3000, 'x');
-    const std::string exact1024(1024, 'y');
-    TraceLog("%s", longText.c_str());
-    TraceWarning("%s", exact1024.c_str());
-    TraceError("%s!", exact1024.c_str());
-    TraceThreadName("%s", longText.c_str());
-    TraceThreadName("%s", std::string(255, 'n').c_str());
-
-    auto entries = m_recorder.Entries();
-    ASSERT_EQ(entries.size(), 5u);
-    EXPECT_EQ(entries[0].text, std::string(1024, 'x'));
-    EXPECT_EQ(entries[1].text, exact1024);
-    EXPECT_EQ(entries[2].text, exact1024); // the '!' is the 1025th character
-    EXPECT_EQ(entries[3].text, std::string(255, 'x'));
-    EXPECT_EQ(entries[4].text, std::string(255, 'n'));
 }
 
 TEST_F(TraceTest, NothingIsSentWithoutTransportOrWithLoggingOffOrServerDisabled)
@@ -86,8 +69,6 @@ TEST_F(TraceTest, NothingIsSentWithoutTransportOrWithLoggingOffOrServerDisabled)
     ScopedTraceTransport scope(&m_recorder);
     SetLoggingEnabled(false);
     TraceLog("off %d", 2);
-    TraceWarning("off");
-    TraceError("off");
     TraceThreadName("off");
     EXPECT_TRUE(m_recorder.Entries().empty());
 
@@ -137,7 +118,7 @@ TEST_F(TraceTest, TraceMethodLogsEntryAndExit)
     EXPECT_EQ(entries[2].text, "TFlashOptionsForm::FormShow Exit");
 }
 
-TEST_F(TraceTest, TextArrivesAsUtf8)
+TEST(Trace, TextArrivesAsUtf8)
 {
     struct Case {
         std::string input;
@@ -147,6 +128,10 @@ TEST_F(TraceTest, TextArrivesAsUtf8)
         { "plain ascii", "plain ascii" },
         { "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5",
             "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5" },
+        // The lowest character of each sequence length is UTF-8 already.
+        { "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80", "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80" },
+        // And so is the highest one of each length.
+        { "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF", "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF" },
         // Code-page bytes: e-acute 0xE9, euro 0x80, right quote 0x92, 0x81 undefined.
         { "caf\xE9 \x80 \x92 \x81", "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x99 \xC2\x81" },
         // A lone continuation byte and an overlong encoding are code-page bytes too.
@@ -154,17 +139,6 @@ TEST_F(TraceTest, TextArrivesAsUtf8)
     };
     for (const auto& c : cases)
         EXPECT_EQ(SystemCodePageToUtf8(c.input), c.expected) << c.input;
-
-    // A cut at 1024 bytes that falls inside a character does not leave half of it.
-    ScopedTraceTransport scope(&m_recorder);
-    std::string text(1023, 'a');
-    text += "\xC3\xA9";
-    TraceLog("%s", text.c_str());
-    TraceLog("%s", "na\xEFve");
-    auto entries = m_recorder.Entries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].text, std::string(1023, 'a'));
-    EXPECT_EQ(entries[1].text, "na\xC3\xAFve");
 }
 
 TEST_F(TraceTest, ConcurrentCallsAllArriveAndTransportCanBeSwappedMeanwhile)

