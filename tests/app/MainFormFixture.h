@@ -1,10 +1,10 @@
 #pragma once
 
-// The one QApplication of a widget test binary, and main windows built for
-// widget tests: a scripted engine object in place of the plugin, a dialog
+// Main windows built for widget tests: a scripted engine object in place of the plugin, a dialog
 // script, an empty program folder (nothing to register) and no stored
 // window state unless the test writes one.
 
+#include "QtTestApplication.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedEngine.h"
 #include "TestEnvironment.h"
@@ -18,18 +18,6 @@
 #include <memory>
 
 namespace vantor::test {
-
-// Made on first use (Qt runs on its offscreen platform in tests) and never
-// destroyed: destroyed among the static objects at exit, it would outlive
-// parts of Qt it needs.
-inline QApplication& TestApplication()
-{
-    static int argc = 1;
-    static char name[] = "vantor-test";
-    static char* argv[] = { name, nullptr };
-    static QApplication* application = new QApplication(argc, argv);
-    return *application;
-}
 
 class MainFormFixture : public ::testing::Test {
 protected:
