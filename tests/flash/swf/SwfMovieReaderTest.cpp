@@ -1,5 +1,7 @@
 #include "flash/swf/SwfMovieReader.h"
 
+#include "TestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -251,6 +253,31 @@ TEST(SwfMovieReaderTest, AsksToRetryWhenMemoryRunsOut)
         EXPECT_EQ(questions, c.questions);
         EXPECT_EQ(reader.Tags().size(), c.tags);
         EXPECT_TRUE(reader.HasInstance("Controls"));
+    }
+}
+
+TEST(SwfMovieReaderTest, ShippedBarsPlaceTheirControls)
+{
+    struct Case {
+        const char* file;
+        SwfPixelSize size;
+    };
+    const Case cases[] = {
+        { "DefaultControlBar.swf", { 480, 32 } },
+        { "DefaultControlBarSingle.swf", { 480, 32 } },
+        { "DefaultControlBarCoolWhite.swf", { 480, 30 } },
+        { "DefaultControlBarCoolWhiteSingle.swf", { 480, 30 } },
+        { "DefaultControlBarMediaPlayer.swf", { 480, 40 } },
+        { "DefaultControlBarMediaPlayerSingle.swf", { 480, 40 } },
+    };
+    for (const Case& c : cases) {
+        SwfMovieReader reader;
+        ASSERT_EQ(reader.ReadFile(vantor::test::BinDir() / "SWFControlBars" / c.file), SwfReadResult::Ok)
+            << c.file;
+        EXPECT_TRUE(reader.HasInstance("Controls")) << c.file;
+        EXPECT_EQ(reader.InstanceSize("controls"), c.size) << c.file;
+        EXPECT_EQ(reader.Header().widthPixels, c.size.width) << c.file;
+        EXPECT_EQ(reader.Header().version, 9) << c.file;
     }
 }
 
