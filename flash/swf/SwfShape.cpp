@@ -65,7 +65,12 @@ void SwfShape::MoveTo(double x, double y, int fill, int line)
 
 void SwfShape::LineTo(double x, double y)
 {
-    m_paths.back().segments.push_back({ false, 0, 0, Twips(x), Twips(y) });
+    // Players drop a whole path that holds an edge of length 0.
+    SwfPath& path = m_paths.back();
+    std::int32_t lastX = path.segments.empty() ? path.startX : path.segments.back().x;
+    std::int32_t lastY = path.segments.empty() ? path.startY : path.segments.back().y;
+    if (Twips(x) != lastX || Twips(y) != lastY)
+        path.segments.push_back({ false, 0, 0, Twips(x), Twips(y) });
 }
 
 void SwfShape::CurveTo(double controlX, double controlY, double x, double y)

@@ -269,7 +269,12 @@ ControlBar BuildControlBar(const ControlBarLook& look, bool single)
     main.DefineSprite(knobId, knob);
     SwfTimeline timeline;
     timeline.PlaceObject2(1, trackId, 0, 0);
-    timeline.PlaceObject2(2, playedId, 0, 0, "played");
+    SwfTimeline playedSprite;
+    playedSprite.PlaceObject2(1, playedId, 0, 0);
+    playedSprite.ShowFrame();
+    std::uint16_t playedSpriteId = bar.m_movie.NewCharacterId();
+    main.DefineSprite(playedSpriteId, playedSprite);
+    timeline.PlaceObject2(2, playedSpriteId, 0, 0, "played");
     timeline.PlaceObject2(3, knobId, 0, trackHeight / 2 * kTwips, "knob");
     timeline.ShowFrame();
     std::uint16_t timelineId = bar.m_movie.NewCharacterId();
