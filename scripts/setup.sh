@@ -16,7 +16,11 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   ffmpeg xvfb xauth xdg-utils procps
+  # the Flash player the SWF tests use: Ruffle (npm) in headless Chromium
+  chromium
 )
+# Debian's npm, unless node came with its own (the two packages conflict).
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,6 +30,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  bash "$(dirname "$0")/setup-ruffle.sh"
   exit 0
 fi
 
@@ -35,3 +40,4 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/setup-ruffle.sh"

@@ -130,7 +130,7 @@ void PlayIcon(SwfShape& s, int fill, int size)
 
 void PauseIcon(SwfShape& s, int fill, int size)
 {
-    double m = size * 0.3, w = size * 0.15;
+    double m = size * 0.3, w = size * 0.12;
     s.Rectangle(m, m, w, size - 2 * m, fill);
     s.Rectangle(size - m - w, m, w, size - 2 * m, fill);
 }
