@@ -37,7 +37,8 @@ bool Decode(jpeg_decompress_struct& info, std::span<const std::uint8_t> jpeg, Rg
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    return true;
+    // libjpeg pads a cut-off picture with grey and only warns.
+    return info.err->num_warnings == 0;
 }
 
 } // namespace
