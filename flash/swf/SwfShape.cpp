@@ -33,6 +33,29 @@ void WriteStraight(SwfBitWriter& out, std::int32_t dx, std::int32_t dy)
     out.SB(bits, dy);
 }
 
+// Curves too long for the field widths are cut in halves at their middle
+// (de Casteljau); deltas are relative to the current point x0, y0.
+void WriteCurve(SwfBitWriter& out, std::int32_t x0, std::int32_t y0, std::int32_t cx, std::int32_t cy,
+    std::int32_t x1, std::int32_t y1)
+{
+    std::int32_t deltas[4] = { cx - x0, cy - y0, x1 - cx, y1 - cy };
+    if (std::any_of(std::begin(deltas), std::end(deltas),
+            [](std::int32_t d) { return std::abs(d) > kMaxEdgeDelta; })) {
+        std::int32_t ax = (x0 + cx) / 2, ay = (y0 + cy) / 2, bx = (cx + x1) / 2, by = (cy + y1) / 2;
+        std::int32_t mx = (ax + bx) / 2, my = (ay + by) / 2;
+        WriteCurve(out, x0, y0, ax, ay, mx, my);
+        WriteCurve(out, mx, my, bx, by, x1, y1);
+        return;
+    }
+    unsigned bits = 2;
+    for (std::int32_t delta : deltas)
+        bits = std::max(bits, SwfBitWriter::SignedBits(delta));
+    out.UB(2, 0b10); // edge, curved
+    out.UB(4, bits - 2);
+    for (std::int32_t delta : deltas)
+        out.SB(bits, delta);
+}
+
 } // namespace
 
 int SwfShape::SolidFill(std::uint32_t rgba)
