@@ -219,15 +219,7 @@ std::vector<std::uint8_t> SwfShape::DefineShape3(std::uint16_t id) const
         std::int32_t x = path.startX, y = path.startY;
         for (const SwfPathSegment& segment : path.segments) {
             if (segment.curve) {
-                std::int32_t deltas[4] = { segment.controlX - x, segment.controlY - y,
-                    segment.x - segment.controlX, segment.y - segment.controlY };
-                unsigned bits = 2;
-                for (std::int32_t delta : deltas)
-                    bits = std::max(bits, SwfBitWriter::SignedBits(delta));
-                out.UB(2, 0b10); // edge, curved
-                out.UB(4, bits - 2);
-                for (std::int32_t delta : deltas)
-                    out.SB(bits, delta);
+                WriteCurve(out, x, y, segment.controlX, segment.controlY, segment.x, segment.y);
             } else {
                 WriteStraight(out, segment.x - x, segment.y - y);
             }

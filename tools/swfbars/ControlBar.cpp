@@ -287,7 +287,7 @@ ControlBar BuildControlBar(const ControlBarLook& look, bool single)
     SwfShape wedge;
     wedge.Polygon({ 0, 14, volumeWidth, 2, volumeWidth, 14 }, wedge.SolidFill(look.track));
     std::uint16_t wedgeId = bar.Shape(wedge);
-    SwfTimeline volumeKnob = Knob(bar, 10, volumeWidth, 8, [volumeWidth](BarScript& s) {
+    SwfTimeline volumeKnob = Knob(bar, 10, volumeWidth, 8, [](BarScript& s) {
         s.Get("this._x");
         s.Code().Push(100.0 / volumeWidth);
         s.Code().Multiply();

@@ -152,9 +152,10 @@ std::vector<std::uint8_t> ControlsUpdateScript(int timelineWidth, int barHeight)
         { "btnLogo", kShowVTLogoVariable },
         { "btnAutoHide", kShowAutoHideVariable },
     };
-    for (const auto& [instance, variable] : shown) {
-        s.Set(std::string(instance) + "._visible", [variable](BarScript& s) {
-            s.Get("t." + std::string(variable));
+    for (const auto& entry : shown) {
+        std::string variable = "t." + std::string(entry.second);
+        s.Set(std::string(entry.first) + "._visible", [variable](BarScript& s) {
+            s.Get(variable);
             s.Code().Push(0);
             s.Code().Equals();
             s.Code().Not();
