@@ -13,8 +13,10 @@ The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
 server on 127.0.0.1 serves the page, Ruffle and the movie; Chromium is
 driven through the DevTools protocol on a pipe. Ruffle is looked up in
 $RUFFLE_DIR, else build-tools/ruffle/node_modules/@ruffle-rs/ruffle (where
-scripts/setup.sh installs it). RUFFLE_PLAY_CONSOLE=1 copies the page's console (Ruffle's
-trace output among it) to stderr. Exit status 3 means Chromium or Ruffle is
+scripts/setup.sh installs it). Ruffle draws with WebGL (Chromium's software SwiftShader here); its canvas
+renderer applies a translucent bitmap's alpha twice. RUFFLE_RENDERER picks
+another one. RUFFLE_PLAY_CONSOLE=1 copies the page's console (Ruffle's trace
+output among it) to stderr. Exit status 3 means Chromium or Ruffle is
 missing (the reason goes to stderr), 1 any other failure.
 """
 import base64
@@ -40,7 +42,7 @@ html, body { margin: 0; padding: 0; background: #ffffff; overflow: hidden; }
 window.RufflePlayer = window.RufflePlayer || {};
 window.RufflePlayer.config = { autoplay: "on", unmuteOverlay: "hidden", splashScreen: false,
   contextMenu: "off", letterbox: "off", warnOnUnsupportedContent: false, logLevel: "%(loglevel)s",
-  allowScriptAccess: false, preferredRenderer: "canvas", allowFullscreen: true };
+  allowScriptAccess: false, preferredRenderer: "%(renderer)s", allowFullscreen: true };
 window.movieState = "loading";
 window.addEventListener("DOMContentLoaded", () => {
   const player = window.RufflePlayer.newest().createPlayer();
@@ -137,6 +139,7 @@ def run(movie, width, height, params, steps):
         shutil.copyfile(movie, os.path.join(site, "movie.swf"))
         with open(os.path.join(site, "index.html"), "w") as page:
             page.write(PAGE % {"w": width, "h": height, "params": json.dumps(params),
+                               "renderer": os.environ.get("RUFFLE_RENDERER", "webgl"),
                                "loglevel": "info" if os.environ.get("RUFFLE_PLAY_CONSOLE") == "1" else "warn"})
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=site))
         threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -151,7 +154,7 @@ def run(movie, width, height, params, steps):
             ["/bin/sh", "-c", 'exec "$0" "$@" 3<&%d 4>&%d' % (to_browser_r, from_browser_w),
              chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--remote-debugging-pipe",
              "--no-first-run", "--no-default-browser-check", "--disable-extensions", "--mute-audio",
-             "--autoplay-policy=no-user-gesture-required", "--user-data-dir=" + profile,
+             "--autoplay-policy=no-user-gesture-required", "--enable-unsafe-swiftshader", "--user-data-dir=" + profile,
              "--window-size=%d,%d" % (width, height), "about:blank"],
             pass_fds=(to_browser_r, from_browser_w),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
