@@ -13,9 +13,9 @@ The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
 server on 127.0.0.1 serves the page, Ruffle and the movie; Chromium is
 driven through the DevTools protocol on a pipe. Ruffle is looked up in
 $RUFFLE_DIR, else build-tools/ruffle/node_modules/@ruffle-rs/ruffle (where
-scripts/setup.sh installs it). Ruffle draws with WebGL (Chromium's software SwiftShader here); its canvas
-renderer applies a translucent bitmap's alpha twice. RUFFLE_RENDERER picks
-another one. RUFFLE_PLAY_CONSOLE=1 copies the page's console (Ruffle's trace
+scripts/setup.sh installs it). Ruffle draws with WebGL (Chromium's software
+SwiftShader here): its canvas renderer applies a translucent bitmap's alpha
+twice. RUFFLE_RENDERER picks another one. RUFFLE_PLAY_CONSOLE=1 copies the page's console (Ruffle's trace
 output among it) to stderr. Exit status 3 means Chromium or Ruffle is
 missing (the reason goes to stderr), 1 any other failure.
 """
