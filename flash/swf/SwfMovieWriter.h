@@ -7,6 +7,7 @@
 
 #include "flash/swf/SwfFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -42,8 +43,10 @@ public:
     SwfMovieWriter(std::uint8_t version, int widthPixels, int heightPixels, double framesPerSecond);
 
     SwfTimeline& Timeline() { return m_timeline; }
-    // Character ids count up from 1.
+    // Character ids count up from 1, or from past `lastUsed` after this
+    // call (when definitions of another movie are copied in first).
     std::uint16_t NewCharacterId() { return ++m_lastId; }
+    void ReserveCharacterIds(std::uint16_t lastUsed) { m_lastId = std::max(m_lastId, lastUsed); }
     // The whole file, End tag included; `compressed` gives "CWS" with the
     // body deflated at `level`.
     std::vector<std::uint8_t> Finish(bool compressed, int level = 9) const;
