@@ -60,7 +60,10 @@ function(vantor_test_folder prefix)
   cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
   file(GLOB subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
   foreach(dir IN LISTS subdirs)
-    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+    # A subfolder that is a source folder of its own (flash/swf) is added
+    # by the folder loop of tests/CMakeLists.txt already.
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${dir})
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt AND NOT rel IN_LIST VANTOR_FOLDERS)
       add_subdirectory(${dir})
     endif()
   endforeach()
