@@ -19,6 +19,8 @@ enum class RecordType : std::int32_t {
     Warning = 2, // TraceWarning
     Error = 3, // TraceError
     ThreadName = 7, // TraceThreadName: the text is the thread's name
+    Exception = 14, // the crash filter: one record per fatal signal
+    RegistryValue = 15, // the settings dump: one record per value
 };
 
 // One record as the trace calls build it; the transport adds what only it
