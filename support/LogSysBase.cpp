@@ -305,10 +305,20 @@ std::size_t CCVLogSysBase::Drain(const std::function<void(const RecordView&)>& r
     return count;
 }
 
-std::string CCVLogSysBase::SlotModule(int slot) const
+int CCVLogSysBase::LiveClients() const
 {
     const Layout* layout = Shared();
-    if (!layout || slot < 0 || slot >= kSlotCount || !layout->slots[slot].inUse)
+    int count = 0;
+    for (int i = 0; layout && i < kSlotCount; ++i)
+        count += layout->slots[i].inUse && !ProcessEnded(layout->slots[i].processId);
+    return count;
+}
+
+std::string CCVLogSysBase::SlotModule(int slot, std::uint32_t processId) const
+{
+    const Layout* layout = Shared();
+    if (!layout || slot < 0 || slot >= kSlotCount
+        || layout->slots[slot].processId != static_cast<std::int32_t>(processId))
         return {};
     return std::string(
         layout->slots[slot].module, strnlen(layout->slots[slot].module, sizeof layout->slots[slot].module));

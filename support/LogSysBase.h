@@ -68,8 +68,11 @@ public:
     // Returns the number of records read; damaged records are skipped.
     bool OpenAsReader();
     std::size_t Drain(const std::function<void(const RecordView&)>& reader);
-    // The module names of the slots in use, by slot number (empty: free).
-    std::string SlotModule(int slot) const;
+    // The number of slots whose process is still running.
+    int LiveClients() const;
+    // The module name of the process `processId` in `slot`, kept after the
+    // process has left until the slot is taken again (empty: not known).
+    std::string SlotModule(int slot, std::uint32_t processId) const;
 
     static constexpr int kRoomWaitMs = 2000;
     static constexpr int kLockWaitMs = 1000;
