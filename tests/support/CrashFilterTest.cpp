@@ -48,11 +48,11 @@ TEST(CrashFilterTest, CrashWritesStackTraceAndExceptionRecordThenDiesOfItsSignal
     };
     const Case cases[] = {
         { "null-write", SIGSEGV,
-            ": vantor_crashprogram!CrashProgram.cpp::(anonymous namespace)::WriteThroughNull() ", " Line 16",
+            ": vantor_crashprogram!CrashProgram.cpp::(anonymous namespace)::WriteThroughNull() ", " Line 17",
             "14 Exception SIGSEGV (signal 11), code 1, flags 0x1, address 0x",
             ", write access to 0x0000000000000000" },
         { "abort", SIGABRT, ": vantor_crashprogram!CrashProgram.cpp::(anonymous namespace)::AbortNow() ",
-            " Line 21", "14 Exception SIGABRT (signal 6), code -6, flags 0x0, address 0x", "" },
+            " Line 22", "14 Exception SIGABRT (signal 6), code -6, flags 0x0, address 0x", "" },
     };
     const std::string program
         = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor_crashprogram";
