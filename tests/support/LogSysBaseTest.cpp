@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <map>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -117,4 +119,41 @@ TEST_F(LogSysBaseTest, ClientKilledHoldingTheWriteLockOrItsSlotBlocksNobody)
     std::vector<std::string> texts;
     base.Drain([&](const RecordView& record) { texts.emplace_back(record.text); });
     EXPECT_EQ(texts, std::vector<std::string> { "after the crash" });
+}
+
+// A reader killed while it drains (perhaps holding the read mutex) and a
+// new one started: the new reader gets every record the old one had not
+// freed, each thread's in order and up to its last.
+TEST_F(LogSysBaseTest, ReaderKilledAndRestartedWhileClientsTraceLosesNothingAfterItsLastDrain)
+{
+    constexpr int kThreads = 4;
+    constexpr int kRecords = 20000;
+    CCVLogSysBase base(m_suffix);
+    ASSERT_TRUE(base.iCreateRegistrationMMF()) << base.LastError();
+    const pid_t reader = fork();
+    if (reader == 0) {
+        CCVLogSysBase server(m_suffix);
+        server.OpenAsReader();
+        for (;;)
+            server.Drain([](const RecordView&) {});
+    }
+    std::thread senders([&] { SendFromThreads(base, kThreads, kRecords); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(reader, SIGKILL);
+    waitpid(reader, nullptr, 0);
+    senders.join();
+
+    CCVLogSysBase restarted(m_suffix);
+    ASSERT_TRUE(restarted.OpenAsReader()) << restarted.LastError();
+    std::map<std::uint32_t, std::pair<int, int>> seen; // thread -> (first, last)
+    std::size_t gaps = 0;
+    restarted.Drain([&](const RecordView& record) {
+        const int number = std::stoi(std::string(record.text));
+        auto [it, first] = seen.try_emplace(record.threadId, number, number - 1);
+        gaps += number != it->second.second + 1;
+        it->second.second = number;
+    });
+    EXPECT_EQ(gaps, 0u);
+    for (const auto& [thread, range] : seen)
+        EXPECT_EQ(range.second, kRecords - 1);
 }
