@@ -42,12 +42,7 @@ void Emit(RecordType type, std::size_t limit, const char* format, va_list args)
     std::string text = vantor::trace::SystemCodePageToUtf8(std::string_view(buffer, length), cutOff);
     vantor::trace::CutUtf8(text, limit);
 
-    detail::g_activeSends.fetch_add(1, std::memory_order_seq_cst);
-    if (auto* transport = detail::g_transport.load(std::memory_order_seq_cst)) {
-        vantor::trace::Record record { type, CurrentThreadId(), text };
-        transport->Send(record, true);
-    }
-    detail::g_activeSends.fetch_sub(1, std::memory_order_seq_cst);
+    vantor::trace::SendRecord({ type, CurrentThreadId(), text }, true);
 }
 
 } // namespace

@@ -96,7 +96,8 @@ int Utf8CharLength(std::string_view text, std::size_t i)
 
 namespace detail {
 std::atomic<ITraceTransport*> g_transport { nullptr };
-std::atomic<int> g_activeSends { 0 };
+std::atomic<unsigned> g_sendGeneration { 0 };
+std::atomic<int> g_activeSends[2] {};
 std::atomic<bool> g_loggingEnabled { true };
 std::atomic<bool> g_serverDisabled { false };
 } // namespace detail
@@ -133,11 +134,34 @@ void CutUtf8(std::string& text, std::size_t limit)
 
 ITraceTransport* SetTraceTransport(ITraceTransport* transport)
 {
+    // One swap at a time: a swap waits for the generation before its own,
+    // which the previous swap has already emptied.
+    static std::mutex swapMutex;
+    std::lock_guard lock(swapMutex);
     ITraceTransport* previous = detail::g_transport.exchange(transport, std::memory_order_seq_cst);
-    // A call that read the old pointer has already counted itself in.
-    while (detail::g_activeSends.load(std::memory_order_seq_cst) != 0)
+    // A send that could have read the old pointer counted itself in the old
+    // generation before the flip; later sends count in the new one.
+    const unsigned closed = detail::g_sendGeneration.fetch_add(1, std::memory_order_seq_cst);
+    while (detail::g_activeSends[closed & 1].load(std::memory_order_seq_cst) != 0)
         std::this_thread::yield();
     return previous;
+}
+
+void SendRecord(const Record& record, bool waitForRoom)
+{
+    unsigned generation;
+    for (;;) {
+        generation = detail::g_sendGeneration.load(std::memory_order_seq_cst);
+        detail::g_activeSends[generation & 1].fetch_add(1, std::memory_order_seq_cst);
+        // Counted in a generation a swap has already closed: count again in
+        // the current one, so the swap never waits for this send.
+        if (detail::g_sendGeneration.load(std::memory_order_seq_cst) == generation)
+            break;
+        detail::g_activeSends[generation & 1].fetch_sub(1, std::memory_order_seq_cst);
+    }
+    if (auto* transport = detail::g_transport.load(std::memory_order_seq_cst))
+        transport->Send(record, waitForRoom);
+    detail::g_activeSends[generation & 1].fetch_sub(1, std::memory_order_seq_cst);
 }
 
 ITraceTransport* TraceTransport()

@@ -19,6 +19,8 @@ enum class RecordType : std::int32_t {
     Warning = 2, // TraceWarning
     Error = 3, // TraceError
     ThreadName = 7, // TraceThreadName: the text is the thread's name
+    Exception = 14, // the crash filter: one record per fatal signal
+    RegistryValue = 15, // the settings dump: one record per value
 };
 
 // One record as the trace calls build it; the transport adds what only it
@@ -39,11 +41,16 @@ public:
 };
 
 // Registers `transport` for the whole process (null: none) and returns the
-// one it replaces. Not owned. Returns only after every call still sending to
-// the replaced transport has finished, so the caller may then destroy it;
-// must not be called from inside Send.
+// one it replaces. Not owned. Returns only after every call that was sending
+// when the swap began has finished, so the caller may then destroy the old
+// transport; calls that begin during the swap do not hold it up. Must not be
+// called from inside Send.
 ITraceTransport* SetTraceTransport(ITraceTransport* transport);
 ITraceTransport* TraceTransport();
+
+// Hands `record` to the registered transport, counted as in flight for
+// SetTraceTransport. The trace calls and the crash filter send through it.
+void SendRecord(const Record& record, bool waitForRoom);
 
 // Process-wide flags shared with the transport, which sets them at start-up.
 // Logging is initially on; the server-disabled flag initially off.
@@ -99,11 +106,14 @@ void CutUtf8(std::string& text, std::size_t limit);
 
 namespace detail {
 // The state behind the functions above, read by the trace calls without a
-// lock. A trace call counts itself in g_activeSends before it reads the
-// transport and out after Send returns, which lets SetTraceTransport wait
-// for calls still using the transport it replaces.
+// lock. A send counts itself in the counter of the current generation before
+// it reads the transport and out after Send returns. SetTraceTransport
+// swaps the pointer, moves new sends to the other counter and waits only for
+// the counter of the generation it closed, which holds a bounded number of
+// sends.
 extern std::atomic<ITraceTransport*> g_transport;
-extern std::atomic<int> g_activeSends;
+extern std::atomic<unsigned> g_sendGeneration;
+extern std::atomic<int> g_activeSends[2];
 extern std::atomic<bool> g_loggingEnabled;
 extern std::atomic<bool> g_serverDisabled;
 } // namespace detail
