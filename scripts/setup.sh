@@ -18,7 +18,11 @@ packages=(
   ffmpeg xvfb xauth xdg-utils procps
   # a second reader of the written video files
   gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # the Flash player the SWF tests use: Ruffle (npm) in headless Chromium
+  chromium
 )
+# Debian's npm, unless node came with its own (the two packages conflict).
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,6 +32,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  bash "$(dirname "$0")/setup-ruffle.sh"
   exit 0
 fi
 
@@ -37,3 +42,4 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/setup-ruffle.sh"
