@@ -106,6 +106,7 @@ TFlashOptionsForm::TFlashOptionsForm(QWidget* parent)
     RefillColourDepths(false, 1);
     SetFrameRateCaptions(m_movieRate);
     ConnectRules();
+    ReloadList({});
     lvMain->setCurrentRow(0);
     UpdateVideoControls();
     WriteSizeFields();
@@ -171,6 +172,7 @@ void TFlashOptionsForm::ConnectRules()
 
     connect(cbSecureDomain, &QCheckBox::toggled, this, &TFlashOptionsForm::SecureClick);
     connect(cbSecureCode, &QCheckBox::toggled, this, &TFlashOptionsForm::SecureClick);
+    ConnectTemplateRules();
 }
 
 // ---- Rules ------------------------------------------------------------------

@@ -12,6 +12,7 @@
 // FlashScaling and flash_rules; this class only maps them onto widgets.
 
 #include "flash/FlashScaling.h"
+#include "flash/TemplateList.h"
 
 #include <QColor>
 #include <QDialog>
@@ -94,8 +95,16 @@ public:
     int GetFlashVersion() const;
     void SetScaleMode(int mode);
     int GetScaleMode() const;
-    void SetTemplateName(const std::string& name) { m_templateName = name; }
-    std::string GetTemplateName() const { return m_templateName; }
+    // The "HTML template" page (FlashOptionsFormTemplates.cpp). ReloadList
+    // reads the template folder again and selects `name` (ignoring case),
+    // else "Default template".
+    void ReloadList(const std::string& name);
+    // The selected entry's text: what the settings file stores.
+    std::string GetTemplate() const;
+    // True when the current command must be abandoned because of unsaved
+    // edits (the user chose to keep them).
+    bool CheckChanged();
+    void SetButtonState();
     void SetAutoscroll(int widthPercent, int heightPercent, int mode);
     int GetAutoscroll(int& widthPercent, int& heightPercent) const;
     void SetVideoOptions(int sfwType, int flvType, int keyframes, int quality, int bitrate, int qualityMode,
@@ -303,6 +312,18 @@ private:
     void UpdateSizeLabels();
     void RefillColourDepths(bool lossless, int index);
 
+    // Template editor (FlashOptionsFormTemplates.cpp).
+    void ConnectTemplateRules();
+    void cbTemplateNameChange(int index);
+    void ShowTemplate(int index);
+    void SetMemoEditable(bool editable);
+    void btnNewClick();
+    void btnCopyClick();
+    void btnEditClick();
+    void btnSaveClick();
+    void btnDeleteClick();
+    void btnFileClick();
+
     bool m_batchMode = false;
     int m_movieRate = 25;
     int m_frameCount = 1;
@@ -313,7 +334,12 @@ private:
     bool m_losslessShown = false; // the kind the colour-depth list holds
     vantor::FlashScaling m_scaling;
     QColor m_paddingColour = Qt::white;
-    std::string m_templateName;
+    vantor::TemplateList m_templates { std::string() }; // read by ReloadList
+    bool m_templateChanged = false; // the memo was edited since loaded or saved
+    int m_lastShownTemplate = -1;
+    bool m_templateReadable = true; // the shown template's file could be read
+    bool m_templateCrlf = true; // the shown file's line breaks
+    bool m_fillingMemo = false; // the program writes the memo
 };
 
 // The single dialog, made at start-up; null before and after.

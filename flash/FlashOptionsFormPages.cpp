@@ -464,7 +464,9 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     cbTemplateName = Make<QComboBox>(tbsHtmlTemplate, "cbTemplateName");
     mHTML = Make<QPlainTextEdit>(tbsHtmlTemplate, "mHTML");
     mHTML->setReadOnly(true);
-    mHTML->setFont(QFont(QStringLiteral("Courier New")));
+    QFont fixedPitch(QStringLiteral("Courier New"));
+    fixedPitch.setStyleHint(QFont::TypeWriter); // another fixed-pitch font where it is missing
+    mHTML->setFont(fixedPitch);
     page->addWidget(Make<QLabel>(tbsHtmlTemplate, "lblTemplate", str::kTmplNameLabel), 0, 0);
     page->addWidget(cbTemplateName, 0, 1, 1, 5);
     page->addWidget(mHTML, 1, 0, 1, 6);
@@ -486,7 +488,6 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     for (const TemplateButton& button : buttons) {
         *button.widget = Make<QPushButton>(tbsHtmlTemplate, button.name, button.textId);
         (*button.widget)->setToolTip(Text(button.hintId));
-        (*button.widget)->setEnabled(false); // enabled by the template editor's state
         page->addWidget(*button.widget, 2, column++);
     }
     lblLearnHtml
