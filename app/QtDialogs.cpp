@@ -31,6 +31,8 @@ QMessageBox::StandardButtons QtButtonsFor(unsigned flags)
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case platform::MB_YESNO:
         return QMessageBox::Yes | QMessageBox::No;
+    case platform::MB_RETRYCANCEL:
+        return QMessageBox::Retry | QMessageBox::Cancel;
     default:
         return QMessageBox::Ok;
     }
@@ -63,6 +65,8 @@ int WindowsAnswerFor(QMessageBox::StandardButton button, unsigned flags)
         return platform::IDYES;
     case QMessageBox::No:
         return platform::IDNO;
+    case QMessageBox::Retry:
+        return platform::IDRETRY;
     default:
         return platform::SafeAnswer(flags);
     }

@@ -385,8 +385,7 @@ QWidget* TFlashOptionsForm::BuildControlBarPage()
     page->addWidget(edtControlBar, 5, 1);
     page->addWidget(btnSelectSwf, 5, 2);
     page->addLayout(barRow, 6, 0, 1, 3);
-    cbCreateControlBar->setChecked(true);
-    rbPreinstalled->setChecked(true);
+    cbCreateControlBar->setChecked(true); // neither kind is chosen until the first run
     cbControlBarPosition->setChecked(true);
     rbBarTop->setChecked(true);
     cbControlBarPosition->hide();
