@@ -386,6 +386,12 @@ QWidget* TFlashOptionsForm::BuildControlBarPage()
     page->addWidget(btnSelectSwf, 5, 2);
     page->addLayout(barRow, 6, 0, 1, 3);
     cbCreateControlBar->setChecked(true); // neither kind is chosen until the first run
+    // The kind and the position are two choices on one page.
+    for (auto choices : { std::pair { rbPreinstalled, rbCustom }, std::pair { rbBarTop, rbBarBottom } }) {
+        auto* group = new QButtonGroup(tsControlBar);
+        group->addButton(choices.first);
+        group->addButton(choices.second);
+    }
     cbControlBarPosition->setChecked(true);
     rbBarTop->setChecked(true);
     cbControlBarPosition->hide();

@@ -13,7 +13,6 @@
 #include "support/Trace.h"
 
 #include <QComboBox>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -139,9 +138,8 @@ void TFlashOptionsForm::SetButtonState()
 void TFlashOptionsForm::SetMemoEditable(bool editable)
 {
     mHTML->setReadOnly(!editable);
-    QPalette colours = mHTML->palette();
-    colours.setColor(QPalette::Base, palette().color(editable ? QPalette::Base : QPalette::Window));
-    mHTML->setPalette(colours);
+    mHTML->setStyleSheet(
+        editable ? QString() : QStringLiteral("QPlainTextEdit { background: palette(button); }"));
 }
 
 void TFlashOptionsForm::btnEditClick()
