@@ -35,6 +35,8 @@ QMessageBox::StandardButtons QtButtonsFor(unsigned flags)
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case platform::MB_YESNO:
         return QMessageBox::Yes | QMessageBox::No;
+    case platform::MB_RETRYCANCEL:
+        return QMessageBox::Retry | QMessageBox::Cancel;
     default:
         return QMessageBox::Ok;
     }
@@ -67,6 +69,8 @@ int WindowsAnswerFor(QMessageBox::StandardButton button, unsigned flags)
         return platform::IDYES;
     case QMessageBox::No:
         return platform::IDNO;
+    case QMessageBox::Retry:
+        return platform::IDRETRY;
     default:
         return platform::SafeAnswer(flags);
     }

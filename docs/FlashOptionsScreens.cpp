@@ -20,12 +20,13 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "Usage: %s OUTPUT_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "Usage: %s OUTPUT_FOLDER [CONTROL_BAR_FOLDER]\n", argv[0]);
         return 2;
     }
     vantor::SetCurrentResourceModule(vantor::ResourceModule::Program());
     QApplication application(argc, argv);
-    TFlashOptionsForm form;
+    // This tool is not in the program's folder: it is told where the bars are.
+    TFlashOptionsForm form(nullptr, argc > 2 ? std::string(argv[2]) : vantor::ControlBarFolder());
     vantor::FlashExportSettings settings; // the default column
     vantor::PrepareFlashOptionsForm(form, settings, true);
     form.move(0, 0);

@@ -2,6 +2,7 @@
 
 #include "flash/FlashExportSettings.h"
 #include "flash/FlashOptionsRules.h"
+#include "flash/swf/SwfMovieReader.h"
 
 #include "app/StringTable.h"
 #include "platform/Dialogs.h"
@@ -51,8 +52,9 @@ template <typename T, typename F> void Quietly(T* widget, F&& write)
 
 } // namespace
 
-TFlashOptionsForm::TFlashOptionsForm(QWidget* parent)
+TFlashOptionsForm::TFlashOptionsForm(QWidget* parent, std::string controlBarFolder)
     : QDialog(parent)
+    , m_controlBarFolder(std::move(controlBarFolder))
 {
     setObjectName(QStringLiteral("FlashOptionsForm"));
     setWindowTitle(Text(str::kFlashOptionsCaption));
@@ -106,6 +108,8 @@ TFlashOptionsForm::TFlashOptionsForm(QWidget* parent)
     RefillColourDepths(false, 1);
     SetFrameRateCaptions(m_movieRate);
     ConnectRules();
+    BuildControlBarList();
+    ReloadList({});
     lvMain->setCurrentRow(0);
     UpdateVideoControls();
     WriteSizeFields();
@@ -142,8 +146,10 @@ void TFlashOptionsForm::ConnectRules()
             SingleSwfClick();
     });
     connect(rbSeparateSwf, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            ApplyPlaybackRules();
+        if (!on)
+            return;
+        LoadPreinstalled();
+        ApplyPlaybackRules();
     });
 
     connect(rbFlashVideo, &QRadioButton::toggled, this, &TFlashOptionsForm::UpdateVideoControls);
@@ -163,6 +169,17 @@ void TFlashOptionsForm::ConnectRules()
 
     connect(cbCreateControlBar, &QCheckBox::toggled, this, &TFlashOptionsForm::AddControlBarClick);
     connect(cbControlBarPosition, &QCheckBox::toggled, this, &TFlashOptionsForm::ControlBarPositionClick);
+    connect(cbBarOver, &QCheckBox::toggled, this, &TFlashOptionsForm::UpdateSizeLabels);
+    connect(rbPreinstalled, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            LoadPreinstalled();
+    });
+    connect(cbPreinstalled, &QComboBox::activated, this, &TFlashOptionsForm::LoadPreinstalled);
+    connect(rbCustom, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            CustomClick(m_customQuiet);
+    });
+    connect(btnSelectSwf, &QPushButton::clicked, this, &TFlashOptionsForm::btnSelectSwfClick);
     connect(cbFullScreen, &QCheckBox::toggled, this, &TFlashOptionsForm::FullScreenClick);
 
     connect(cbAutoscroll, &QCheckBox::toggled, this, &TFlashOptionsForm::AutoscrollClick);
@@ -171,6 +188,7 @@ void TFlashOptionsForm::ConnectRules()
 
     connect(cbSecureDomain, &QCheckBox::toggled, this, &TFlashOptionsForm::SecureClick);
     connect(cbSecureCode, &QCheckBox::toggled, this, &TFlashOptionsForm::SecureClick);
+    ConnectTemplateRules();
 }
 
 // ---- Rules ------------------------------------------------------------------
@@ -241,6 +259,7 @@ void TFlashOptionsForm::WriteSizeFields()
 
 void TFlashOptionsForm::UpdateSizeLabels()
 {
+    m_scaling.SetControlBarHeight(ControlBarHeight());
     lblOutMovieSize->setText(QString::fromStdString(m_scaling.SizeLabel()));
     lblAutoscrollNote->setText(QString::fromStdString(
         m_scaling.AutoscrollNote(seAutoscrollWidth->value(), seAutoscrollHeight->value())));
@@ -256,8 +275,12 @@ void TFlashOptionsForm::StartingPlaybackClick(QRadioButton* chosen)
 
 void TFlashOptionsForm::SingleSwfClick()
 {
-    // A single file holds a preinstalled control bar only.
-    rbPreinstalled->setChecked(true);
+    // A single file holds a preinstalled control bar only, in its single
+    // variant: choosing the kind loads it, else the bar is loaded again.
+    if (rbPreinstalled->isChecked())
+        LoadPreinstalled();
+    else
+        rbPreinstalled->setChecked(true);
     if (rbNoDownload->isChecked())
         rbDownloadNoPlay->setChecked(true);
     ApplyPlaybackRules();
@@ -363,6 +386,7 @@ void TFlashOptionsForm::AddControlBarClick()
              lblNextPrevNote, cbShowPausedOverlay, cbPauseByClick })
         widget->setEnabled(add);
     ControlBarPositionClick();
+    CheckControlBar(false);
     UpdateVideoControls();
 }
 
@@ -372,6 +396,7 @@ void TFlashOptionsForm::ControlBarPositionClick()
     rbBarTop->setEnabled(on);
     rbBarBottom->setEnabled(on);
     cbBarOver->setEnabled(on);
+    UpdateSizeLabels();
 }
 
 void TFlashOptionsForm::FullScreenClick()

@@ -11,12 +11,16 @@
 // that. The arithmetic and the enabling decisions are the plain classes
 // FlashScaling and flash_rules; this class only maps them onto widgets.
 
+#include "flash/ControlBarList.h"
 #include "flash/FlashScaling.h"
+#include "flash/TemplateList.h"
 
 #include <QColor>
 #include <QDialog>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -31,12 +35,16 @@ class QSlider;
 class QSpinBox;
 class QStackedWidget;
 class QWidget;
+class SwfMovieReader;
 
 class TFlashOptionsForm final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TFlashOptionsForm(QWidget* parent = nullptr);
+    // `controlBarFolder` holds the preinstalled control bars and their list,
+    // read once here.
+    explicit TFlashOptionsForm(
+        QWidget* parent = nullptr, std::string controlBarFolder = vantor::ControlBarFolder());
     ~TFlashOptionsForm() override;
     TFlashOptionsForm(const TFlashOptionsForm&) = delete;
     TFlashOptionsForm& operator=(const TFlashOptionsForm&) = delete;
@@ -73,14 +81,18 @@ public:
     bool GetSingleSwf() const;
     void SetPreloadPercent(int percent);
     int GetPreloadPercent() const;
-    // The control-bar page's operations; the page's own rules come with the
-    // control-bar list.
+    // The "Playback controls" page (FlashOptionsFormControlBar.cpp).
     void SetControlBar(int type, const std::string& file);
     int GetControlBar(std::string& file) const;
     void SetControlBarPos(int mode, bool over);
     int GetControlBarPos(bool& over) const;
     void SetAddControlBar(bool on);
     bool GetAddControlBar() const;
+    // The enabling rules of the page; `full` also decides the position
+    // choices and "Add playback controls" from the accepted movie.
+    void CheckControlBar(bool full);
+    // A control-bar movie with the "Controls" instance is loaded.
+    bool ControlBarAccepted() const { return m_controlBarSwf != nullptr; }
     void SetMovieSize(int width, int height);
     void SetScaleToPercents(bool percents);
     bool GetScaleToPercents() const;
@@ -94,8 +106,16 @@ public:
     int GetFlashVersion() const;
     void SetScaleMode(int mode);
     int GetScaleMode() const;
-    void SetTemplateName(const std::string& name) { m_templateName = name; }
-    std::string GetTemplateName() const { return m_templateName; }
+    // The "HTML template" page (FlashOptionsFormTemplates.cpp). ReloadList
+    // reads the template folder again and selects `name` (ignoring case),
+    // else "Default template".
+    void ReloadList(const std::string& name);
+    // The selected entry's text: what the settings file stores.
+    std::string GetTemplate() const;
+    // True when the current command must be abandoned because of unsaved
+    // edits (the user chose to keep them).
+    bool CheckChanged();
+    void SetButtonState();
     void SetAutoscroll(int widthPercent, int heightPercent, int mode);
     int GetAutoscroll(int& widthPercent, int& heightPercent) const;
     void SetVideoOptions(int sfwType, int flvType, int keyframes, int quality, int bitrate, int qualityMode,
@@ -303,6 +323,30 @@ private:
     void UpdateSizeLabels();
     void RefillColourDepths(bool lossless, int index);
 
+    // Control bars (FlashOptionsFormControlBar.cpp).
+    void BuildControlBarList();
+    void LoadPreinstalled();
+    bool LoadControlBarMovie(const std::string& path);
+    // Reads `path`; the reader when it has the "Controls" instance, else
+    // null after telling the user.
+    std::unique_ptr<SwfMovieReader> ReadControlBarMovie(const std::string& path);
+    void ShowControlBarPreview(const std::string& listedName);
+    void CustomClick(bool quiet);
+    void btnSelectSwfClick();
+    int ControlBarHeight() const;
+
+    // Template editor (FlashOptionsFormTemplates.cpp).
+    void ConnectTemplateRules();
+    void cbTemplateNameChange(int index);
+    void ShowTemplate(int index);
+    void SetMemoEditable(bool editable);
+    void btnNewClick();
+    void btnCopyClick();
+    void btnEditClick();
+    void btnSaveClick();
+    void btnDeleteClick();
+    void btnFileClick();
+
     bool m_batchMode = false;
     int m_movieRate = 25;
     int m_frameCount = 1;
@@ -313,7 +357,16 @@ private:
     bool m_losslessShown = false; // the kind the colour-depth list holds
     vantor::FlashScaling m_scaling;
     QColor m_paddingColour = Qt::white;
-    std::string m_templateName;
+    std::string m_controlBarFolder;
+    std::vector<vantor::ControlBarEntry> m_defaultswfs; // the listed bars, in list order
+    std::unique_ptr<SwfMovieReader> m_controlBarSwf; // the accepted bar, or null
+    bool m_customQuiet = true; // "Customised" chosen by the user, not by SetControlBar
+    vantor::TemplateList m_templates { std::string() }; // read by ReloadList
+    bool m_templateChanged = false; // the memo was edited since loaded or saved
+    int m_lastShownTemplate = -1;
+    bool m_templateReadable = true; // the shown template's file could be read
+    bool m_templateCrlf = true; // the shown file's line breaks
+    bool m_fillingMemo = false; // the program writes the memo
 };
 
 // The single dialog, made at start-up; null before and after.

@@ -66,7 +66,7 @@ void PrepareFlashOptionsForm(TFlashOptionsForm& form, const FlashExportSettings&
     form.cbPauseByClick->setChecked(s.PauseByClickingOnMovie);
     form.cbShowCursor->setChecked(s.ShowCursor);
 
-    form.SetTemplateName(s.HTMLTemplateFileName);
+    form.ReloadList(s.HTMLTemplateFileName);
 
     form.SetAutoscroll(s.AutoscrollWidth, s.AutoscrollHeight, s.AutoscrollMode);
     form.btnSetVisible->hide();
@@ -122,7 +122,7 @@ void ReadFlashOptionsForm(const TFlashOptionsForm& form, FlashExportSettings& s)
     s.PauseByClickingOnMovie = form.cbPauseByClick->isChecked();
     s.ShowCursor = form.cbShowCursor->isChecked();
 
-    s.HTMLTemplateFileName = form.GetTemplateName();
+    s.HTMLTemplateFileName = form.GetTemplate();
     s.AutoscrollMode = form.GetAutoscroll(s.AutoscrollWidth, s.AutoscrollHeight);
 
     s.UseSecureDomain = form.cbSecureDomain->isChecked();

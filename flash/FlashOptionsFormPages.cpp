@@ -385,8 +385,13 @@ QWidget* TFlashOptionsForm::BuildControlBarPage()
     page->addWidget(edtControlBar, 5, 1);
     page->addWidget(btnSelectSwf, 5, 2);
     page->addLayout(barRow, 6, 0, 1, 3);
-    cbCreateControlBar->setChecked(true);
-    rbPreinstalled->setChecked(true);
+    cbCreateControlBar->setChecked(true); // neither kind is chosen until the first run
+    // The kind and the position are two choices on one page.
+    for (auto choices : { std::pair { rbPreinstalled, rbCustom }, std::pair { rbBarTop, rbBarBottom } }) {
+        auto* group = new QButtonGroup(tsControlBar);
+        group->addButton(choices.first);
+        group->addButton(choices.second);
+    }
     cbControlBarPosition->setChecked(true);
     rbBarTop->setChecked(true);
     cbControlBarPosition->hide();
@@ -464,7 +469,9 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     cbTemplateName = Make<QComboBox>(tbsHtmlTemplate, "cbTemplateName");
     mHTML = Make<QPlainTextEdit>(tbsHtmlTemplate, "mHTML");
     mHTML->setReadOnly(true);
-    mHTML->setFont(QFont(QStringLiteral("Courier New")));
+    QFont fixedPitch(QStringLiteral("Courier New"));
+    fixedPitch.setStyleHint(QFont::TypeWriter); // another fixed-pitch font where it is missing
+    mHTML->setFont(fixedPitch);
     page->addWidget(Make<QLabel>(tbsHtmlTemplate, "lblTemplate", str::kTmplNameLabel), 0, 0);
     page->addWidget(cbTemplateName, 0, 1, 1, 5);
     page->addWidget(mHTML, 1, 0, 1, 6);
@@ -486,7 +493,6 @@ QWidget* TFlashOptionsForm::BuildHtmlTemplatePage()
     for (const TemplateButton& button : buttons) {
         *button.widget = Make<QPushButton>(tbsHtmlTemplate, button.name, button.textId);
         (*button.widget)->setToolTip(Text(button.hintId));
-        (*button.widget)->setEnabled(false); // enabled by the template editor's state
         page->addWidget(*button.widget, 2, column++);
     }
     lblLearnHtml

@@ -183,26 +183,6 @@ int TFlashOptionsForm::GetPreloadPercent() const
     return PreloadPercentFromText(edtPreload->text().toStdString());
 }
 
-void TFlashOptionsForm::SetControlBar(int type, const std::string& file)
-{
-    edtControlBar->setText(QString::fromStdString(file));
-    if (type < 0) {
-        rbCustom->setChecked(true);
-        return;
-    }
-    if (cbPreinstalled->count() > 0)
-        cbPreinstalled->setCurrentIndex(type < cbPreinstalled->count() ? type : 0);
-    rbPreinstalled->setChecked(true);
-}
-
-int TFlashOptionsForm::GetControlBar(std::string& file) const
-{
-    file = edtControlBar->text().toStdString();
-    if (rbCustom->isChecked())
-        return -1;
-    return std::max(cbPreinstalled->currentIndex(), 0);
-}
-
 void TFlashOptionsForm::SetControlBarPos(int mode, bool over)
 {
     cbControlBarPosition->setChecked(mode != 0);
@@ -217,18 +197,6 @@ int TFlashOptionsForm::GetControlBarPos(bool& over) const
     if (!cbControlBarPosition->isChecked())
         return 0;
     return rbBarBottom->isChecked() ? 2 : 1;
-}
-
-void TFlashOptionsForm::SetAddControlBar(bool on)
-{
-    cbCreateControlBar->setChecked(on);
-    if (cbCreateControlBar->isEnabled())
-        AddControlBarClick();
-}
-
-bool TFlashOptionsForm::GetAddControlBar() const
-{
-    return cbCreateControlBar->isChecked() && cbCreateControlBar->isEnabled();
 }
 
 void TFlashOptionsForm::SetMovieSize(int width, int height)

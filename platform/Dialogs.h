@@ -18,6 +18,7 @@ constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
 constexpr unsigned MB_YESNOCANCEL = 0x3;
 constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_RETRYCANCEL = 0x5;
 constexpr unsigned MB_ICONERROR = 0x10; // also MB_ICONHAND, MB_ICONSTOP
 constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONWARNING = 0x30; // also MB_ICONEXCLAMATION
@@ -27,6 +28,7 @@ constexpr unsigned MB_ICONMASK = 0xF0;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDRETRY = 4;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
@@ -71,6 +73,7 @@ constexpr int SafeAnswer(unsigned flags)
         return IDNO;
     case MB_OKCANCEL:
     case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
         return IDCANCEL;
     default:
         return IDOK;

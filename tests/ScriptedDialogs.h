@@ -30,6 +30,7 @@ public:
     std::deque<std::optional<std::string>> inputAnswers;
     std::deque<std::vector<std::string>> openFilesAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<std::string> inputDefaults; // the proposed text of each input box
     std::vector<platform::OpenFilesRequest> openFilesRequests;
     std::vector<std::string> folderRequests; // initial folders asked with
 
@@ -43,9 +44,10 @@ public:
         messageAnswers.pop_front();
         return answer;
     }
-    std::optional<std::string> InputBox(
-        platform::DialogOwner, const std::string&, const std::string&, const std::string&) override
+    std::optional<std::string> InputBox(platform::DialogOwner, const std::string&, const std::string&,
+        const std::string& defaultText) override
     {
+        inputDefaults.push_back(defaultText);
         return Take(inputAnswers, std::optional<std::string>());
     }
     std::vector<std::string> OpenFiles(

@@ -29,6 +29,12 @@ using vantor::test::WriteFile;
 
 const std::string kDataDir = VANTOR_SOURCE_DIR "/tests/flash/data/";
 
+// The control bars the program ships, beside the built program.
+std::string ShippedBars()
+{
+    return (test::BinDir() / "SWFControlBars").string();
+}
+
 std::string FileWithValues(const std::string& values)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"\">\n  <Program Name=\"\">\n"
@@ -41,7 +47,7 @@ std::string FileWithValues(const std::string& values)
 void ConfirmUnchanged(const std::string& prefix, bool mp3Available = true)
 {
     test::TestApplication();
-    TFlashOptionsForm form;
+    TFlashOptionsForm form(nullptr, ShippedBars());
     FlashExportSettings settings;
     settings.Load(prefix);
     settings.RaiseAutoscrollToMinimum();
@@ -125,7 +131,7 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
 TEST(FlashOptionsForm, EveryOpeningShowsTheGeneralPage)
 {
     test::TestApplication();
-    TFlashOptionsForm form;
+    TFlashOptionsForm form(nullptr, ShippedBars());
     for (int page : { 3, 8 }) {
         form.lvMain->setCurrentRow(page);
         ASSERT_EQ(form.PageControl1->currentIndex(), page);
@@ -138,7 +144,7 @@ TEST(FlashOptionsForm, EveryOpeningShowsTheGeneralPage)
 TEST(FlashOptionsForm, ControlsFollowTheirRulesWhenClicked)
 {
     test::TestApplication();
-    TFlashOptionsForm form;
+    TFlashOptionsForm form(nullptr, ShippedBars());
     form.rbSeparateSwf->setChecked(true);
     form.rbNoDownload->setChecked(true);
     EXPECT_TRUE(form.chkPreviewMode->isEnabled());
@@ -170,7 +176,7 @@ TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)
 {
     test::TestApplication();
     ScriptedDialogs dialogs;
-    TFlashOptionsForm form;
+    TFlashOptionsForm form(nullptr, ShippedBars());
     form.show();
     form.cbSecureCode->setChecked(true);
     form.btnExportClick();
@@ -222,7 +228,7 @@ TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
     help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
     help.SetHelpFolder("/html/");
     HelpLauncher = &help;
-    TFlashOptionsForm form;
+    TFlashOptionsForm form(nullptr, ShippedBars());
     const std::pair<int, const char*> cases[] = {
         { 7, "file:///opt/v/CV%20Vantor%20Pro%20Help/html/Files_generated_by_Flash_exports.htm" },
         { 2, "file:///opt/v/CV%20Vantor%20Pro%20Help/html/Macromedia_Flash_format.htm" },
