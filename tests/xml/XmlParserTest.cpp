@@ -227,4 +227,9 @@ TEST(XmlParser, ParsesThroughTheBufferLengthOnly)
     EXPECT_EQ(document->Root()->Value(), "x");
     EXPECT_THROW(Parser::Parse(text.data(), 7), ParsingException);
     EXPECT_THROW(Parser::Parse(nullptr, 0), ParsingException);
+    // A comment or instruction whose terminator ends the buffer exactly.
+    for (const std::string tail : { "<!--c-->", "<?pi x?>" }) {
+        const std::string document = "<a/>" + tail;
+        EXPECT_NO_THROW(Parser::Parse(document.data(), document.size())) << tail;
+    }
 }
