@@ -373,7 +373,10 @@ void TMainForm::UpdateControls()
     btnClear->setEnabled(states.clear);
     btnAddMovie->setEnabled(states.add);
     btnRemoveMovie->setEnabled(states.remove);
-    btnExportFlash->setEnabled(states.exportFlash);
+    // The Flash button waits for its command: until the Flash run is
+    // installed it would do nothing.
+    btnExportFlash->setEnabled(
+        states.exportFlash && m_exportCommands.count(vantor::ExportFormat::FlashSWF) != 0);
     btnExportAVI->setEnabled(states.exportAVI);
     btnConvertFormat->setEnabled(states.convert);
     btnExportWMV->setEnabled(states.exportWMV);
@@ -460,7 +463,7 @@ void TMainForm::btnBrowseDirClick()
 // the batch loop (m_batch.Start) with their format.
 void TMainForm::btnExportFlashClick()
 {
-    // Joins here: the Flash export command.
+    RunExportCommand(vantor::ExportFormat::FlashSWF);
 }
 
 void TMainForm::SetExportCommand(vantor::ExportFormat format, std::function<void()> command)

@@ -44,7 +44,10 @@ protected:
         };
         options.wmvExportAvailable = [this] { return ++wmvAsked, wmvAvailable; };
         options.quickTimeInstalled = [this] { return quickTimeInstalled; };
-        return std::make_unique<TMainForm>(options);
+        auto form = std::make_unique<TMainForm>(options);
+        if (withFlashCommand)
+            form->SetExportCommand(ExportFormat::FlashSWF, [] {});
+        return form;
     }
 
     // A movie file that exists.
@@ -65,6 +68,7 @@ protected:
     ScriptedEngine engine;
     bool wmvAvailable = false;
     bool quickTimeInstalled = false;
+    bool withFlashCommand = true;
     int wmvAsked = 0;
 };
 

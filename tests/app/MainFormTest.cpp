@@ -363,10 +363,12 @@ TEST_F(MainFormMovieListTest, UpdateControlsFollowsTheListAndTheRunState)
         { "running", Step::Running, true, true, "0000000001" },
         { "cancel all pending", Step::CancelAll, true, true, "0000000000" },
         { "cancel current pending", Step::CancelCurrent, true, true, "0000000000" },
+        { "movies, no Flash command", Step::Movies, false, false, "1100100110" },
     };
     for (const Case& c : cases) {
         wmvAvailable = c.wmv;
         quickTimeInstalled = c.qt;
+        withFlashCommand = std::string(c.name).find("no Flash") == std::string::npos;
         auto form = MakeForm();
         if (c.step != Step::Empty) {
             form->AddMovie(Movie("a.vtr"));
