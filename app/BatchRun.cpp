@@ -335,10 +335,11 @@ void BatchRun::OnProgress(long long done, long long total)
         overall += done * tenth / total;
     else
         overall += tenth + done * rest / total;
-    m_view.SetOverallPosition(ClampToBar(overall));
-    m_view.SetDetailPosition(ClampToBar(kBarRange * done / total));
+    // The observer first, so that what the view draws next is current.
     if (m_observer)
         m_observer->MovieProgress(m_currentIndex, m_phase, done, total);
+    m_view.SetOverallPosition(ClampToBar(overall));
+    m_view.SetDetailPosition(ClampToBar(kBarRange * done / total));
 }
 
 void BatchRun::CancelAll()

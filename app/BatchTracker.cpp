@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 namespace vantor {
@@ -162,6 +163,13 @@ std::optional<std::chrono::seconds> BatchTracker::TimeLeft() const
         return std::nullopt;
     const double left = (total - done) * seconds / done;
     return std::chrono::seconds(static_cast<long long>(std::ceil(std::max(left, 0.0))));
+}
+
+long long MovieFileSize(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 1 : static_cast<long long>(std::max<std::uintmax_t>(size, 1));
 }
 
 std::string MinutesSeconds(std::chrono::milliseconds duration)

@@ -89,6 +89,9 @@ private:
     std::chrono::steady_clock::time_point m_end {};
 };
 
+// The size of a movie file in bytes; 1 when it cannot be read.
+long long MovieFileSize(const std::string& path);
+
 // "1:05", "12:00", "75:03": minutes and seconds, truncated to the second.
 std::string MinutesSeconds(std::chrono::milliseconds duration);
 // The item's tooltip for a state: "Waiting", "Working: 45%", "Failed: why"...
