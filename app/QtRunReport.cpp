@@ -39,7 +39,7 @@ QIcon StateIcon(MovieState state)
 {
     static constexpr QStyle::StandardPixmap kFallbacks[]
         = { QStyle::SP_FileIcon, QStyle::SP_MediaPlay, QStyle::SP_DialogApplyButton,
-              QStyle::SP_MediaSkipForward, QStyle::SP_MessageBoxCritical, QStyle::SP_BrowserStop };
+              QStyle::SP_MediaSkipForward, QStyle::SP_MessageBoxCritical, QStyle::SP_MediaStop };
     // One icon per state for the life of the program: thousands of items
     // share them.
     static QIcon icons[std::size(kFallbacks)];
@@ -62,6 +62,8 @@ QtRunReport::QtRunReport(
     , m_tracker([&view](int index) { return MovieFileSize(view.MovieAt(index)); })
 {
     m_summary->setObjectName("lblRunSummary");
+    // At the window's narrower widths the summary takes two lines.
+    m_summary->setWordWrap(true);
     m_link->setObjectName("lblOpenDestination");
     m_link->setText("<a href=\"folder\">"
         + QString::fromStdString(LoadStr(str::kBatchOpenDestination)).toHtmlEscaped() + "</a>");

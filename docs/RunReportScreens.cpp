@@ -97,6 +97,7 @@ int main(int argc, char** argv)
         }
     }
     SetCurrentResourceModule(module);
+    PointStringTableAt(module);
     QApplication application(argc, argv);
     StandInEngine engine;
     TMainForm::Options options;
