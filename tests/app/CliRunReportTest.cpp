@@ -27,10 +27,6 @@ TEST(CliRunReportTest, ReasonsProgressAndSummaryOnStandardError)
             "Converting movie: a.vtr\nConverting movie: a.vtr 50% (25% overall, movie 1 of 2, 1:30 left)\n"
             "Converting movie: b.vtr\n    disk full\n1 exported, 0 skipped, 1 failed, 0 cancelled in "
             "1:00\n" },
-        { "no reason, and a control character escaped", "",
-            "a.vtr: converted successfully\nb.vtr: convert failed\n",
-            "Converting movie: a.vtr\nConverting movie: a.vtr 50% (25% overall, movie 1 of 2, 1:30 left)\n"
-            "Converting movie: b.vtr\n1 exported, 0 skipped, 1 failed, 0 cancelled in 1:00\n" },
         { "a reason with a line break", "bad\nname", "a.vtr: converted successfully\nb.vtr: convert failed\n",
             "Converting movie: a.vtr\nConverting movie: a.vtr 50% (25% overall, movie 1 of 2, 1:30 left)\n"
             "Converting movie: b.vtr\n    bad\\nname\n1 exported, 0 skipped, 1 failed, 0 cancelled in "
