@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 
 #include "app/BatchOutputNames.h"
+#include "app/EngineFailureInterface.h"
 #include "app/ProductNames.h"
 #include "app/StringTable.h"
 #include "strings/StringIds.h"
@@ -95,6 +96,8 @@ void BatchRun::Start(ExportFormat format)
     m_state = RunState::Running;
     m_format = format;
     m_view.SetOverallText(StartMessage(format));
+    if (m_observer)
+        m_observer->RunStarted(m_view.MovieCount());
     StartNextMovie();
 }
 
@@ -120,6 +123,8 @@ void BatchRun::StartNextMovie()
             m_view.SetDetailPosition(0);
             m_currentOutput = OutputFilePath(m_view.DestinationFolder(), movie, m_format);
             m_currentMovie = movie;
+            if (m_observer)
+                m_observer->MovieStarted(m_currentIndex);
             int result = kEngineNoObject;
             if (converting) {
                 // The conversion starts in the processing phase and writes
@@ -134,6 +139,7 @@ void BatchRun::StartNextMovie()
             }
             if (result != kEngineOk) {
                 Log(EngineErrorText(result));
+                Finished(MovieOutcome::Failed, EngineErrorText(result));
                 m_state = RunState::Idle;
             }
         }
@@ -151,6 +157,8 @@ void BatchRun::EndRun()
     m_view.SetOverallPosition(0);
     m_view.SetDetailPosition(0);
     m_state = RunState::Idle;
+    if (m_observer)
+        m_observer->RunEnded();
     if (m_closeRequested && !m_inCloseQuery)
         m_view.CloseWindow();
 }
@@ -158,6 +166,7 @@ void BatchRun::EndRun()
 void BatchRun::EngineCallFailed(int result)
 {
     Log(EngineErrorText(result));
+    Finished(MovieOutcome::Failed, EngineErrorText(result));
     m_state = RunState::Idle;
     StartNextMovie();
 }
@@ -165,6 +174,12 @@ void BatchRun::EngineCallFailed(int result)
 std::string BatchRun::CurrentName() const
 {
     return FileNamePart(m_currentMovie);
+}
+
+void BatchRun::Finished(MovieOutcome outcome, const std::string& reason)
+{
+    if (m_observer)
+        m_observer->MovieFinished(m_currentIndex, outcome, reason);
 }
 
 bool BatchRun::HandleNotification(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam)
@@ -190,6 +205,7 @@ bool BatchRun::HandleNotification(platform::UINT message, platform::WPARAM wPara
         return true;
     case ExportSucceeded:
         Log(CurrentName() + LoadStr(str::kBatchExportedOk));
+        Finished(MovieOutcome::Done);
         StartNextMovie();
         return true;
     case ExportProgress:
@@ -197,10 +213,10 @@ bool BatchRun::HandleNotification(platform::UINT message, platform::WPARAM wPara
         OnProgress(static_cast<std::intptr_t>(wParam), lParam);
         return true;
     case ConvertSucceeded:
-        OnConverted(str::kBatchConvertedOk);
+        OnConverted(str::kBatchConvertedOk, MovieOutcome::Done);
         return true;
     case ConvertSkipped:
-        OnConverted(str::kBatchConvertSkipped);
+        OnConverted(str::kBatchConvertSkipped, MovieOutcome::Skipped);
         return true;
     default:
         // 306 and 307 are not used by this program; they are still the
@@ -260,6 +276,7 @@ void BatchRun::OnOperationFailed()
     if (m_phase == MoviePhase::Processing)
         suffix = m_format == ExportFormat::Conversion ? str::kBatchConvertFailed : str::kBatchExportFailed;
     Log(CurrentName() + LoadStr(suffix));
+    Finished(MovieOutcome::Failed, EngineFailureReason(m_engine));
     StartNextMovie();
 }
 
@@ -286,21 +303,26 @@ void BatchRun::OnOperationCancelled()
         m_view.SetOverallPosition(0);
         m_view.SetDetailPosition(0);
         Log(movieLine);
+        Finished(MovieOutcome::Cancelled);
         Log(LoadStr(converting ? str::kBatchConvertCancelled : str::kBatchExportCancelled));
+        if (m_observer)
+            m_observer->RunEnded();
         if (m_closeRequested)
             m_view.CloseWindow();
         m_view.UpdateControls();
     } else if (m_state == RunState::CancelCurrentPending) {
         Log(movieLine);
+        Finished(MovieOutcome::Cancelled);
         m_state = RunState::Running;
         StartNextMovie();
     }
 }
 
-void BatchRun::OnConverted(int suffixId)
+void BatchRun::OnConverted(int suffixId, MovieOutcome outcome)
 {
     if (m_state == RunState::Running)
         Log(CurrentName() + LoadStr(suffixId));
+    Finished(outcome);
     StartNextMovie();
 }
 
@@ -317,6 +339,9 @@ void BatchRun::OnProgress(long long done, long long total)
         overall += done * tenth / total;
     else
         overall += tenth + done * rest / total;
+    // The observer first, so that what the view draws next is current.
+    if (m_observer)
+        m_observer->MovieProgress(m_currentIndex, m_phase, done, total);
     m_view.SetOverallPosition(ClampToBar(overall));
     m_view.SetDetailPosition(ClampToBar(kBarRange * done / total));
 }

@@ -6,6 +6,7 @@
 // run fields and decides every text and bar position; the window only shows
 // them through IBatchView. Everything runs on the user-interface thread.
 
+#include "app/BatchObserver.h"
 #include "app/PlayerEngineInterface.h"
 #include "app/RunState.h"
 
@@ -63,6 +64,8 @@ public:
     void SetEngine(IPlayerEngine* engine) { m_engine = engine; }
     IPlayerEngine* Engine() const { return m_engine; }
     IBatchView& View() const { return m_view; }
+    // Told about each movie's start, progress and end; null: nobody.
+    void SetObserver(IBatchObserver* observer) { m_observer = observer; }
     // The prefix that the format's settings file name is appended to.
     void SetSettingsFilePrefix(std::string prefix) { m_settingsPrefix = std::move(prefix); }
     const std::string& SettingsFilePrefix() const { return m_settingsPrefix; }
@@ -108,16 +111,19 @@ private:
     void OnOperationFailed();
     void OnExportFinished();
     void OnOperationCancelled();
-    void OnConverted(int suffixId);
+    void OnConverted(int suffixId, MovieOutcome outcome);
     void OnProgress(long long done, long long total);
     // Logs the failed call's text and ends the run.
     void EngineCallFailed(int result);
     void EndRun();
     void Log(const std::string& line) { m_view.AddStatusLine(line); }
     std::string CurrentName() const;
+    // Tells the observer that the current movie ended.
+    void Finished(MovieOutcome outcome, const std::string& reason = {});
 
     IBatchView& m_view;
     IPlayerEngine* m_engine = nullptr;
+    IBatchObserver* m_observer = nullptr;
     std::string m_settingsPrefix;
     std::string m_settingsOverride;
 

@@ -3,10 +3,12 @@
 #include "app/BatchOutputNames.h"
 #include "app/BatchRun.h"
 #include "app/CliOptions.h"
+#include "app/CliRunReport.h"
 #include "app/CliView.h"
 #include "app/ConvertCommand.h"
 #include "app/EngineRegistration.h"
 #include "app/ExportChecks.h"
+#include "app/ForceDirectories.h"
 #include "app/Language.h"
 #include "app/PlayerEngine.h"
 #include "app/ProductNames.h"
@@ -73,9 +75,10 @@ void InstallSignalHandlers()
 // standard error are terminals, and otherwise printed and answered No.
 class CliDialogs final : public platform::IDialogs {
 public:
-    CliDialogs(bool yes, bool interactive)
+    CliDialogs(bool yes, bool interactive, std::string destination)
         : m_yes(yes)
         , m_interactive(interactive)
+        , m_destination(std::move(destination))
     {
         m_previous = platform::SetDialogs(this);
     }
@@ -88,6 +91,11 @@ public:
     {
         if ((flags & platform::MB_TYPEMASK) != platform::MB_YESNO) {
             std::fprintf(stderr, "%s\n", text.c_str());
+            // The folder check names the folder and the system's reason
+            // below its message.
+            std::string failure;
+            if (text == LoadStr(str::kBatchFolderCreateFailed) && !ForceDirectories(m_destination, failure))
+                std::fprintf(stderr, "%s\n", IndentedReason(failure).c_str());
             return platform::SafeAnswer(flags);
         }
         if (m_yes)
@@ -125,6 +133,7 @@ public:
 private:
     bool m_yes;
     bool m_interactive;
+    std::string m_destination;
     platform::IDialogs* m_previous = nullptr;
 };
 
@@ -231,7 +240,7 @@ int RunCli(int argc, char** argv)
         }
     }
 
-    CliDialogs dialogs(options.yes, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
+    CliDialogs dialogs(options.yes, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO), options.destination);
     InstallSignalHandlers();
 
     // The queue outlives the engine, which may still post while it stops.
@@ -241,6 +250,9 @@ int RunCli(int argc, char** argv)
     if (terminal)
         view.SetWidth(TerminalColumns());
     BatchRun run(view);
+    CliRunReport report(view, stderr,
+        [&movies](int index) { return MovieFileSize(movies.At(static_cast<std::size_t>(index))); });
+    run.SetObserver(&report);
 
     const std::string programFolder = platform::ExecutableFolder();
     RegisterEngine(programFolder, {});
@@ -289,6 +301,7 @@ int RunCli(int argc, char** argv)
         view.Tick();
     }
     view.Finish();
+    report.PrintSummary();
     return RunResult(view.StatusLines(), movies.Count());
 }
 

@@ -105,6 +105,15 @@ void CliView::SetDetailPosition(int position)
     Changed();
 }
 
+void CliView::SetRunText(const std::string& text)
+{
+    if (text == m_runText)
+        return;
+    // Drawn with the next change of the bars, which follows at once.
+    m_runText = text;
+    m_dirty = true;
+}
+
 void CliView::AddStatusLine(const std::string& line)
 {
     m_statusLines.push_back(line);
@@ -166,7 +175,8 @@ void CliView::Draw()
         ClearBars();
         if (idle)
             return;
-        std::fprintf(m_progress, "%s\n%s\n", BarLine(m_overallPosition, m_overallText).c_str(),
+        const std::string overall = m_runText.empty() ? m_overallText : m_overallText + " - " + m_runText;
+        std::fprintf(m_progress, "%s\n%s\n", BarLine(m_overallPosition, overall).c_str(),
             BarLine(m_detailPosition, m_detailText).c_str());
         std::fflush(m_progress);
         m_barsShown = true;
@@ -184,8 +194,9 @@ void CliView::Draw()
         if (tenth == m_plainTenth)
             return;
         m_plainTenth = tenth;
-        std::fprintf(m_progress, "%s %d%% (%d%% overall)\n", EscapeControls(m_detailText).c_str(),
-            Percent(m_detailPosition), Percent(m_overallPosition));
+        std::fprintf(m_progress, "%s %d%% (%d%% overall%s)\n", EscapeControls(m_detailText).c_str(),
+            Percent(m_detailPosition), Percent(m_overallPosition),
+            m_runText.empty() ? "" : (", " + EscapeControls(m_runText)).c_str());
     }
     std::fflush(m_progress);
 }

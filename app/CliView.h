@@ -54,6 +54,9 @@ public:
     void Tick();
     // Removes the bars from the terminal (the run has ended).
     void Finish();
+    // Where the run stands ("movie 2 of 10, 0:35 left"): shown after the
+    // overall bar's text, and in the plain percentage lines; empty: nothing.
+    void SetRunText(const std::string& text);
     // Columns of the terminal; 80 until told otherwise.
     void SetWidth(int columns) { m_width = columns < 20 ? 20 : columns; }
 
@@ -76,6 +79,7 @@ private:
 
     std::string m_overallText;
     std::string m_detailText;
+    std::string m_runText;
     int m_overallPosition = 0;
     int m_detailPosition = 0;
     std::vector<std::string> m_statusLines;

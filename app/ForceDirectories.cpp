@@ -2,18 +2,27 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace vantor {
 
 bool ForceDirectories(const std::string& path)
 {
+    std::string failure;
+    return ForceDirectories(path, failure);
+}
+
+bool ForceDirectories(const std::string& path, std::string& failure)
+{
     std::string work = path;
     if (work.empty() || work.back() != '/')
         work += '/';
     // The terminator counts against the limit too.
-    if (work.size() + 1 > PATH_MAX)
+    if (work.size() + 1 > PATH_MAX) {
+        failure = path + ": " + std::strerror(ENAMETOOLONG);
         return false;
+    }
     if (work == "/")
         return true;
 
@@ -23,8 +32,10 @@ bool ForceDirectories(const std::string& path)
         slash = work.find('/', 1);
     while (slash != std::string::npos) {
         const std::string folder = work.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+            failure = folder + ": " + std::strerror(errno);
             return false;
+        }
         slash = work.find('/', slash + 1);
     }
     return true;

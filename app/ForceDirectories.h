@@ -14,5 +14,8 @@ namespace vantor {
 // fit in PATH_MAX bytes once its trailing '/' and terminator are added is
 // refused (false) without creating anything.
 bool ForceDirectories(const std::string& path);
+// The same; on failure `failure` names the folder that could not be made
+// and the system's reason ("/data/out: Permission denied").
+bool ForceDirectories(const std::string& path, std::string& failure);
 
 } // namespace vantor

@@ -6,6 +6,7 @@
 #include "app/InitializeForm.h"
 #include "app/ProductNames.h"
 #include "app/QtProductNames.h"
+#include "app/QtRunReport.h"
 #include "app/QtWindowHandle.h"
 #include "app/SoundRecorder.h"
 #include "app/StringTable.h"
@@ -236,7 +237,11 @@ void TMainForm::BuildForm()
 
     btnClose = MakeButton(central, "btnClose", str::kCloseButton);
     btnClose->setEnabled(true);
+    m_runReport = new QtRunReport(*this, lbxFiles, pbExportOverall, pbExportDetail, this);
+    m_batch.SetObserver(m_runReport);
     auto* bottomBar = new QHBoxLayout;
+    bottomBar->addWidget(m_runReport->SummaryLabel());
+    bottomBar->addWidget(m_runReport->DestinationLink());
     bottomBar->addStretch(1);
     bottomBar->addWidget(btnClose);
     layout->addLayout(bottomBar);
@@ -346,8 +351,10 @@ void TMainForm::RefillList()
 {
     lbxFiles->setUpdatesEnabled(false);
     lbxFiles->clear();
-    for (const std::string& path : m_movies.Paths())
-        lbxFiles->addItem(QString::fromStdString(path));
+    for (const std::string& path : m_movies.Paths()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(path), lbxFiles);
+        m_runReport->Decorate(item);
+    }
     lbxFiles->setUpdatesEnabled(true);
 }
 
@@ -356,7 +363,7 @@ void TMainForm::AddMovie(const std::string& path)
     TraceMethod trace("TMainForm::AddMovie");
     lbxFiles->setUpdatesEnabled(false);
     if (m_movies.Add(path))
-        lbxFiles->addItem(QString::fromStdString(path));
+        m_runReport->Decorate(new QListWidgetItem(QString::fromStdString(path), lbxFiles));
     lbxFiles->setUpdatesEnabled(true);
     UpdateControls();
 }
@@ -598,8 +605,15 @@ bool TMainForm::event(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress)
+    if (event->type() == QEvent::KeyPress) {
+        // Delete in the list does what Remove does, while Remove is enabled.
+        if (watched == lbxFiles && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+            if (btnRemoveMovie->isEnabled())
+                btnRemoveMovieClick();
+            return true;
+        }
         ApplicationEventsMessage(watched, event);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

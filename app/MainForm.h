@@ -28,8 +28,9 @@ class QToolButton;
 class TInitializeForm;
 
 namespace vantor {
+class QtRunReport;
 class QtWindowHandle;
-}
+} // namespace vantor
 
 class TMainForm final : public QMainWindow, public vantor::IBatchView {
     Q_OBJECT
@@ -75,6 +76,8 @@ public:
     const vantor::MovieList& Movies() const { return m_movies; }
     vantor::BatchRun& Batch() { return m_batch; }
     const vantor::BatchRun& Batch() const { return m_batch; }
+    // Per-movie states, time left and the summary of the runs.
+    vantor::QtRunReport* RunReport() const { return m_runReport; }
     const std::string& MoviesInitialDir() const { return m_moviesInitialDir; }
     const std::string& SettingsFilePrefix() const { return m_batch.SettingsFilePrefix(); }
     std::string Caption() const;
@@ -179,4 +182,5 @@ private:
     TInitializeForm* m_initializeForm = nullptr;
     std::unique_ptr<vantor::QtWindowHandle> m_handle;
     std::map<vantor::ExportFormat, std::function<void()>> m_exportCommands;
+    vantor::QtRunReport* m_runReport = nullptr; // a child of the window
 };

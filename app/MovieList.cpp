@@ -69,14 +69,42 @@ bool SamePathIgnoringCase(const std::string& a, const std::string& b)
     return i == a.size() && j == b.size();
 }
 
+namespace {
+
+// The path's code points in lower case: two paths are the same ignoring
+// case exactly when these are equal.
+std::u32string FoldedPath(const std::string& path)
+{
+    std::u32string folded;
+    folded.reserve(path.size());
+    std::size_t i = 0;
+    while (i < path.size())
+        folded.push_back(LowerCase(NextCodePoint(path, i)));
+    return folded;
+}
+
+} // namespace
+
 bool MovieList::Add(const std::string& path)
 {
-    bool present = std::any_of(m_paths.begin(), m_paths.end(),
-        [&](const std::string& listed) { return SamePathIgnoringCase(listed, path); });
-    if (present)
+    std::u32string folded = FoldedPath(path);
+    if (m_folded.count(folded) > 0)
         return false;
     m_paths.push_back(path);
+    m_folded.insert(std::move(folded));
     return true;
+}
+
+void MovieList::AddRestored(const std::string& path)
+{
+    m_paths.push_back(path);
+    m_folded.insert(FoldedPath(path));
+}
+
+void MovieList::Clear()
+{
+    m_paths.clear();
+    m_folded.clear();
 }
 
 std::size_t MovieList::RemoveSelected(const std::vector<bool>& selected)
@@ -88,6 +116,9 @@ std::size_t MovieList::RemoveSelected(const std::vector<bool>& selected)
     }
     std::size_t removed = m_paths.size() - kept.size();
     m_paths = std::move(kept);
+    m_folded.clear();
+    for (const std::string& path : m_paths)
+        m_folded.insert(FoldedPath(path));
     return removed;
 }
 

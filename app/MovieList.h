@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vantor {
@@ -27,14 +28,16 @@ public:
     bool Add(const std::string& path);
     // Appends without the duplicate check (the list restored at start-up is
     // taken as stored).
-    void AddRestored(const std::string& path) { m_paths.push_back(path); }
-    void Clear() { m_paths.clear(); }
+    void AddRestored(const std::string& path);
+    void Clear();
     // Removes every item whose index is flagged in `selected` (one flag per
     // item; missing flags count as not selected). Returns how many went.
     std::size_t RemoveSelected(const std::vector<bool>& selected);
 
 private:
     std::vector<std::string> m_paths;
+    // Every path in lower case, for the duplicate check in constant time.
+    std::unordered_multiset<std::u32string> m_folded;
 };
 
 // The drop effect the window answers a drag with.

@@ -46,6 +46,9 @@ public:
 // desktop's `xdg-open` found on PATH when that is not installed (see
 // HelpLauncher.h).
 std::unique_ptr<HelpViewer> MakeSystemHelpViewer(const std::string& programFolder = {});
+// The desktop's `xdg-open` alone: opens any file URL (a folder shows in the
+// desktop's file manager).
+std::unique_ptr<HelpViewer> MakeDesktopViewer();
 
 class CVHtmlHelp final {
 public:

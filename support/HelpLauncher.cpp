@@ -283,6 +283,11 @@ private:
 
 } // namespace
 
+std::unique_ptr<HelpViewer> MakeDesktopViewer()
+{
+    return std::make_unique<XdgOpenViewer>();
+}
+
 std::unique_ptr<HelpViewer> MakeSystemHelpViewer(const std::string& programFolder)
 {
     return std::make_unique<PreferredViewer>(

@@ -4,6 +4,7 @@
 #include "MovieConverter.h"
 #include "support/Trace.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <strings.h>
 
@@ -67,6 +68,11 @@ int TPlayerEngine::QueryInterface(const char* interfaceId, void** object)
         return platform::E_FAIL;
     if (SameId(interfaceId, vantor::IID_IPlayerEngine) || SameId(interfaceId, kIIDUnknown)) {
         *object = static_cast<vantor::IPlayerEngine*>(this);
+        AddRef();
+        return platform::S_OK;
+    }
+    if (SameId(interfaceId, vantor::IID_IPlayerEngineFailure)) {
+        *object = static_cast<vantor::IPlayerEngineFailure*>(this);
         AddRef();
         return platform::S_OK;
     }
@@ -146,6 +152,7 @@ int TPlayerEngine::Submit(const char* name, Command command)
     }
     m_busy = true;
     m_cancel = false;
+    m_failure.clear();
     m_pending = std::move(command);
     lock.unlock();
     m_wake.notify_all();
@@ -169,8 +176,7 @@ void TPlayerEngine::WorkerLoop()
         try {
             results = command();
         } catch (const std::exception& error) {
-            TraceError("TPlayerEngine worker: %s", error.what());
-            results = { vantor::OperationFailed };
+            results = Failed("worker", error.what());
         }
         {
             std::lock_guard lock(m_mutex);
@@ -189,6 +195,25 @@ void TPlayerEngine::Post(platform::UINT message, platform::WPARAM wParam, platfo
     // library is loaded once per process), so a message for a window that
     // has already gone is dropped rather than delivered.
     platform::PostMessage(m_window.load(), message, wParam, lParam);
+}
+
+std::vector<platform::UINT> TPlayerEngine::Failed(const char* command, const std::string& reason)
+{
+    TraceError("TPlayerEngine::%s %s", command, reason.c_str());
+    std::lock_guard lock(m_mutex);
+    m_failure = reason;
+    return { vantor::OperationFailed };
+}
+
+int TPlayerEngine::LastFailureReason(char* buffer, int size)
+{
+    std::lock_guard lock(m_mutex);
+    if (buffer != nullptr && size > 0) {
+        const std::size_t copied = std::min(m_failure.size(), static_cast<std::size_t>(size) - 1);
+        m_failure.copy(buffer, copied);
+        buffer[copied] = '\0';
+    }
+    return static_cast<int>(m_failure.size());
 }
 
 TaskControl TPlayerEngine::MakeControl()
@@ -224,8 +249,7 @@ int TPlayerEngine::OpenMovie(const char* moviePath)
         } catch (const Cancelled&) {
             return { vantor::OperationCancelled };
         } catch (const std::exception& error) {
-            TraceError("TPlayerEngine::OpenMovie %s", error.what());
-            return { vantor::OperationFailed };
+            return Failed("OpenMovie", error.what());
         }
     });
 }
@@ -251,8 +275,7 @@ int TPlayerEngine::ExportAVI(const char* outputPath, const char* settingsFile)
             settingsPath = Text(settingsFile)]() -> std::vector<platform::UINT> {
             m_exportSucceeded = false;
             if (!m_movie) {
-                TraceError("TPlayerEngine::ExportAVI without an open movie");
-                return { vantor::OperationFailed };
+                return Failed("ExportAVI", "no movie is open");
             }
             try {
                 const AviSettings settings = ReadAviSettings(settingsPath);
@@ -263,8 +286,7 @@ int TPlayerEngine::ExportAVI(const char* outputPath, const char* settingsFile)
             } catch (const Cancelled&) {
                 return { vantor::OperationCancelled };
             } catch (const std::exception& error) {
-                TraceError("TPlayerEngine::ExportAVI %s", error.what());
-                return { vantor::OperationFailed };
+                return Failed("ExportAVI", error.what());
             }
         });
 }
@@ -287,8 +309,7 @@ int TPlayerEngine::ConvertMovie(const char* sourcePath, const char* outputPath)
             } catch (const Cancelled&) {
                 return { vantor::OperationCancelled };
             } catch (const std::exception& error) {
-                TraceError("TPlayerEngine::ConvertMovie %s", error.what());
-                return { vantor::OperationFailed };
+                return Failed("ConvertMovie", error.what());
             }
         });
 }

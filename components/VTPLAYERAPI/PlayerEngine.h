@@ -21,6 +21,7 @@
 // window that has already gone is dropped.
 
 #include "MovieFile.h"
+#include "app/EngineFailureInterface.h"
 #include "app/PlayerEngineInterface.h"
 
 #include <atomic>
@@ -35,7 +36,9 @@
 
 namespace vtapi {
 
-class TPlayerEngine final : public vantor::IPlayerEngine {
+// The object also answers for IPlayerEngineFailure: the text of the
+// exception that failed the last command.
+class TPlayerEngine final : public vantor::IPlayerEngine, public vantor::IPlayerEngineFailure {
 public:
     TPlayerEngine();
     ~TPlayerEngine();
@@ -71,6 +74,8 @@ public:
     int ExportWMV(const char* outputPath, const char* settingsFile) override;
     int ExportQuickTime(const char* outputPath, const char* settingsFile) override;
 
+    int LastFailureReason(char* buffer, int size) override;
+
     // Checks that the loaded FFmpeg libraries can do the engine's work: 0,
     // 101 or 102 as Initialize answers.
     static int CheckLibraries();
@@ -85,6 +90,8 @@ private:
     void WorkerLoop();
     void Post(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0);
     TaskControl MakeControl();
+    // Keeps the reason for LastFailureReason; returns OperationFailed.
+    std::vector<platform::UINT> Failed(const char* command, const std::string& reason);
 
     std::atomic<unsigned> m_references { 1 };
 
@@ -97,6 +104,7 @@ private:
     std::thread m_worker;
     std::atomic<platform::WindowHandle> m_window { nullptr };
     std::atomic<bool> m_cancel { false };
+    std::string m_failure; // guarded by m_mutex
 
     // Worker-only state (touched by the worker, or by a caller only while
     // no command runs).
