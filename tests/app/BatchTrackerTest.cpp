@@ -1,8 +1,7 @@
 // Per-movie states, the time left and the summary of batch runs, kept by
 // BatchTracker from the batch loop's calls, with a clock the test moves.
 
-#include "RecordingBatchView.h"
-#include "ScriptedBatchEngine.h"
+#include "ScriptedEngine.h"
 #include "TestEnvironment.h"
 
 #include "app/BatchRun.h"
@@ -28,7 +27,7 @@ TEST(BatchTrackerTest, ItemStatesAndSummaryOfARunEndedByAnEngineError)
     test::RecordingBatchView view;
     view.destination = temp.Path();
     view.movieList = { "/m/a.vtr", "/m/b.vtr", "/m/c.vtr", "/m/d.vtr", "/m/e.vtr" };
-    test::ScriptedBatchEngine engine;
+    test::ScriptedEngine engine;
     engine.movies = { { "a.vtr", { .openFails = true } }, { "b.vtr", { .exportFails = true } } };
     engine.results = { { "ExportAVI", { 0, 110 } } };
     TimePoint now {};

@@ -20,7 +20,7 @@ namespace vantor {
 namespace {
 
 // A scripted engine that also says why its last command failed.
-class ReasonEngine final : public test::ScriptedEngineBase, public IPlayerEngineFailure {
+class ReasonEngine final : public test::ScriptedEngine, public IPlayerEngineFailure {
 public:
     std::string reason;
 

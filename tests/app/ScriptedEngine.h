@@ -30,7 +30,7 @@ struct MovieScript {
     bool alreadyCurrent = false; // conversion ends in ConvertSkipped
 };
 
-class ScriptedEngine final : public IPlayerEngine {
+class ScriptedEngine : public IPlayerEngine {
 public:
     std::vector<std::string> calls;
     std::map<std::string, std::deque<int>> results; // operation -> answers in order
