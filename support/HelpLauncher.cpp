@@ -8,18 +8,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -100,35 +96,14 @@ std::string FindOnPath(const std::string& name)
     }
 }
 
-// Owns a posix_spawn attribute set or file-action list for one spawn.
-class SpawnSetup final {
-public:
-    SpawnSetup()
-    {
-        posix_spawnattr_init(&m_attributes);
-        posix_spawn_file_actions_init(&m_actions);
-    }
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&m_actions);
-        posix_spawnattr_destroy(&m_attributes);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    posix_spawnattr_t m_attributes;
-    posix_spawn_file_actions_t m_actions;
-};
-
-// The desktop's viewer. Every page is opened by its own `xdg-open`, started
-// in a process group of its own so that a close request reaches whatever it
-// started to show the page while it still runs. An xdg-open that has ended
-// has handed the page to a program of the desktop (usually the running web
-// browser), which is the user's and is left alone.
+// The desktop's viewer. Every page is handed to its own `xdg-open`, which
+// usually passes it to the user's web browser or runs the browser itself
+// until the user closes it. Either way the window is the user's, not ours:
+// xdg-open is started detached, in a session of its own under the system's
+// reaper, so it is never waited for and no close request ever reaches it or
+// what it runs.
 class XdgOpenViewer final : public HelpViewer {
 public:
-    ~XdgOpenViewer() override { Unload(); }
-
     bool Load(std::string& error) override
     {
         m_program = FindOnPath("xdg-open");
@@ -141,103 +116,84 @@ public:
 
     HelpWindow Open(const std::string& url) override
     {
-        ReapEnded();
-        SpawnSetup setup;
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        for (int signal : { SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGCHLD })
-            sigaddset(&defaults, signal);
-        posix_spawnattr_setflags(
-            &setup.m_attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        posix_spawnattr_setpgroup(&setup.m_attributes, 0);
-        posix_spawnattr_setsigmask(&setup.m_attributes, &none);
-        posix_spawnattr_setsigdefault(&setup.m_attributes, &defaults);
-        posix_spawn_file_actions_addopen(&setup.m_actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-
-        std::string program = m_program;
-        std::string argument = url;
-        char* argv[] = { program.data(), argument.data(), nullptr };
-        pid_t pid = 0;
-        const int error
-            = posix_spawn(&pid, m_program.c_str(), &setup.m_actions, &setup.m_attributes, argv, environ);
+        const int error = StartDetached(url);
         if (error != 0) {
             TraceError("CVHtmlHelp Failed starting %s: %s", m_program.c_str(), std::strerror(error));
             return 0;
         }
-        m_running.push_back(pid);
-        return pid;
+        return kHandedOver;
     }
 
-    bool IsOpen(HelpWindow window) override
-    {
-        ReapEnded();
-        return IsRunning(window);
-    }
-
-    void CloseWindow(HelpWindow window) override
-    {
-        if (IsRunning(window))
-            SignalGroup(static_cast<pid_t>(window), SIGTERM);
-    }
-
-    void CloseAll() override
-    {
-        for (pid_t pid : m_running)
-            SignalGroup(pid, SIGTERM);
-    }
-
-    void Unload() override
-    {
-        ReapEnded();
-        if (m_running.empty())
-            return;
-        CloseAll();
-        const auto deadline = std::chrono::steady_clock::now() + kGraceTime;
-        while (!m_running.empty() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            ReapEnded();
-        }
-        for (pid_t pid : m_running) {
-            TraceError("CVHtmlHelp Help viewer %d did not close; ending it", static_cast<int>(pid));
-            SignalGroup(pid, SIGKILL);
-            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
-        }
-        m_running.clear();
-    }
+    bool IsOpen(HelpWindow) override { return false; }
+    void CloseWindow(HelpWindow) override { }
+    void CloseAll() override { }
+    void Unload() override { }
 
 private:
-    // A viewer that ignores the close request is ended after this long.
-    static constexpr auto kGraceTime = std::chrono::seconds(2);
+    // Stands for every page handed over: there is no window of ours to close.
+    static constexpr HelpWindow kHandedOver = -1;
 
-    bool IsRunning(HelpWindow window) const
+    // Runs `xdg-open url` as a grandchild: the child in between ends at once
+    // and is reaped here, so xdg-open is adopted by the system. Returns 0, or
+    // the error of fork or exec. Between fork and exec only async-signal-safe
+    // calls are made, as other threads may hold locks.
+    int StartDetached(const std::string& url) const
     {
-        return std::find(m_running.begin(), m_running.end(), static_cast<pid_t>(window)) != m_running.end();
-    }
-
-    // Only viewers not yet reaped are signalled, so the group id cannot
-    // belong to anyone else.
-    static void SignalGroup(pid_t pid, int signal)
-    {
-        if (kill(-pid, signal) != 0)
-            kill(pid, signal);
-    }
-
-    void ReapEnded()
-    {
-        std::erase_if(m_running, [](pid_t pid) {
-            int status = 0;
-            pid_t result;
-            do {
-                result = waitpid(pid, &status, WNOHANG);
-            } while (result < 0 && errno == EINTR);
-            return result != 0;
-        });
+        std::string program = m_program;
+        std::string argument = url;
+        char* argv[] = { program.data(), argument.data(), nullptr };
+        int report[2];
+        if (pipe2(report, O_CLOEXEC) != 0)
+            return errno;
+        sigset_t none;
+        sigemptyset(&none);
+        const pid_t child = fork();
+        if (child < 0) {
+            const int error = errno;
+            close(report[0]);
+            close(report[1]);
+            return error;
+        }
+        if (child == 0) {
+            close(report[0]);
+            const pid_t grandchild = fork();
+            if (grandchild < 0) {
+                const int error = errno;
+                [[maybe_unused]] const ssize_t written = write(report[1], &error, sizeof error);
+                _exit(1);
+            }
+            if (grandchild != 0)
+                _exit(0);
+            setsid();
+            struct sigaction defaults { };
+            defaults.sa_handler = SIG_DFL;
+            for (int signal : { SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGCHLD })
+                sigaction(signal, &defaults, nullptr);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            const int input = open("/dev/null", O_RDONLY);
+            if (input >= 0 && input != STDIN_FILENO) {
+                dup2(input, STDIN_FILENO);
+                close(input);
+            }
+            execve(argv[0], argv, environ);
+            const int error = errno;
+            [[maybe_unused]] const ssize_t written = write(report[1], &error, sizeof error);
+            _exit(127);
+        }
+        close(report[1]);
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) { }
+        // The pipe reaches end of file when xdg-open has started; an error
+        // of fork or exec arrives on it first.
+        int error = 0;
+        ssize_t got;
+        do {
+            got = read(report[0], &error, sizeof error);
+        } while (got < 0 && errno == EINTR);
+        close(report[0]);
+        return got == sizeof error ? error : 0;
     }
 
     std::string m_program;
-    std::vector<pid_t> m_running;
 };
 
 // The program's own viewer when it is installed, else the desktop's.

@@ -9,7 +9,8 @@
 // ".../CV Vantor Pro Help/html/AVI_format.htm". Pages are shown by the
 // program's own help viewer (HelpViewerProcess.h); where it is not
 // installed, by the desktop's `xdg-open`, found on PATH when the launcher
-// starts.
+// starts. What xdg-open opens is the user's: it is started detached and
+// never closed by the launcher.
 
 #include "support/CVHtmlHelp.h"
 

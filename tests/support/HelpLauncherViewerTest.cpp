@@ -1,5 +1,5 @@
-// The launcher with the real viewer: a stand-in `xdg-open` script written
-// into the test's folder and put first on PATH.
+// The launcher with the real viewers: stand-in scripts for our own viewer in
+// a program folder and for `xdg-open` put first on PATH.
 
 #include "support/CVHtmlHelp.h"
 #include "support/HelpLauncher.h"
@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -23,21 +25,18 @@ using vantor::test::ReadFile;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
 
-// A viewer that logs "<pid> <url>" when it starts and "<pid> closed" when it
-// is asked to close, and otherwise stays open like a help window. With
-// `stubborn` it ignores the close request.
-void WriteStandInViewer(const fs::path& folder, const fs::path& log, bool stubborn)
+// A desktop viewer that logs "<pid> <url>" when it starts and "<pid> closed"
+// when it is asked to close, and otherwise stays open like a browser.
+void WriteStandInViewer(const fs::path& folder, const fs::path& log)
 {
     const fs::path script = folder / "xdg-open";
     // The trap is set before the start is logged, so a close request that
     // follows the log line always finds it.
     std::string text = "#!/bin/sh\n";
-    if (stubborn)
-        text += "trap '' TERM\n";
-    else
-        text += "trap 'printf \"%s closed\\n\" \"$$\" >> \"" + log.string() + "\"; exit 0' TERM\n";
+    text += "trap 'printf \"%s closed\\n\" \"$$\" >> \"" + log.string() + "\"; exit 0' TERM\n";
     text += "printf '%s %s\\n' \"$$\" \"$1\" >> '" + log.string() + "'\n";
-    text += "while :; do sleep 0.05; done\n";
+    // Ends by itself after 30 s, should a failed test leave it behind.
+    text += "i=0; while [ $i -lt 600 ]; do sleep 0.05; i=$((i + 1)); done\n";
     WriteFile(script, text);
     fs::permissions(script, fs::perms::owner_all);
 }
@@ -56,9 +55,14 @@ bool WaitForLines(const fs::path& path, std::size_t count)
     return vantor::test::Eventually([&] { return Lines(path).size() >= count; }, std::chrono::seconds(10));
 }
 
-bool ProcessExists(pid_t pid)
+// "running", "ended" (not yet reaped) or "gone", for a child of the test;
+// with 0, for any: "ended" when one is a zombie.
+std::string ChildState(pid_t pid)
 {
-    return kill(pid, 0) == 0 || errno != ESRCH;
+    siginfo_t info {};
+    if (waitid(pid == 0 ? P_ALL : P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return "gone";
+    return info.si_pid == 0 ? "running" : "ended";
 }
 
 class HelpViewerProgram : public ::testing::Test {
@@ -79,19 +83,31 @@ protected:
     std::optional<vantor::test::ScopedEnv> m_path;
 };
 
-// A non-executable file first on PATH is passed over; every window, one
-// that ignores the close request too, is gone when the launcher is closed.
-TEST_F(HelpViewerProgram, OpensPagesAndLeavesNoViewerBehind)
+// Our own viewer, a stand-in that logs each page read from its input and
+// "<pid> closed" at the end of it, shows both pages in one window that
+// Close ends. Where it is not installed, the desktop's viewer (the first
+// executable `xdg-open` on PATH) gets one process a page, which Close leaves
+// running: the browser it stands for is the user's.
+TEST_F(HelpViewerProgram, ClosesOurViewerAndLeavesTheDesktopsOneRunning)
 {
-    for (bool stubborn : { false, true }) {
-        SCOPED_TRACE(stubborn ? "ignores the close request" : "closes");
-        const fs::path other = m_dir.Path() / "other";
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0); // adopts the desktop's viewers, to clean them up
+    const fs::path other = m_dir.Path() / "other";
+    const fs::path program = m_dir.Path() / "program";
+    WriteStandInViewer(other, Log());
+    WriteFile(Viewers() / "xdg-open", "#!/bin/sh\nexit 0\n");
+    fs::permissions(Viewers() / "xdg-open", fs::perms::owner_read | fs::perms::owner_write);
+    SetPath(Viewers().string() + ":" + other.string() + ":/usr/bin:/bin");
+    for (bool installed : { true, false }) {
+        SCOPED_TRACE(installed ? "own viewer" : "desktop's viewer");
         fs::remove(Log());
-        WriteStandInViewer(other, Log(), stubborn);
-        WriteFile(Viewers() / "xdg-open", "#!/bin/sh\nexit 0\n");
-        fs::permissions(Viewers() / "xdg-open", fs::perms::owner_read | fs::perms::owner_write);
-        SetPath(Viewers().string() + ":" + other.string() + ":/usr/bin:/bin");
-        CVHtmlHelp help(CVHtmlHelp::kWorkerMode);
+        fs::remove_all(program);
+        if (installed) {
+            WriteFile(program / "vantor-help-viewer",
+                "#!/bin/sh\nwhile read -r url; do printf '%s %s\\n' \"$$\" \"$url\" >> '" + Log().string()
+                    + "'; done\nprintf '%s closed\\n' \"$$\" >> '" + Log().string() + "'\n");
+            fs::permissions(program / "vantor-help-viewer", fs::perms::owner_all);
+        }
+        CVHtmlHelp help(CVHtmlHelp::kWorkerMode, MakeSystemHelpViewer(program.string()));
         help.SetHelpFile(HelpFile());
         help.SetHelpFolder("/html/");
         ASSERT_TRUE(help.WaitForService());
@@ -104,11 +120,20 @@ TEST_F(HelpViewerProgram, OpensPagesAndLeavesNoViewerBehind)
         ASSERT_GE(lines.size(), 2u);
         const std::string first = lines[0].substr(0, lines[0].find(' '));
         const std::string second = lines[1].substr(0, lines[1].find(' '));
-        EXPECT_EQ(lines[0], first + " " + PageUrl("AVI_format"));
-        EXPECT_EQ(lines[1], second + " " + PageUrl("Exporting_to_QuickTime_%28H264%29"));
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), second + " closed"), stubborn ? 0 : 1);
+        std::vector<std::string> expected = { first + " " + PageUrl("AVI_format"),
+            second + " " + PageUrl("Exporting_to_QuickTime_%28H264%29") };
+        if (installed)
+            expected.push_back(first + " closed");
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(first == second, installed);
         for (const std::string& pid : { first, second })
-            EXPECT_FALSE(ProcessExists(static_cast<pid_t>(std::stoi(pid)))) << pid;
+            EXPECT_EQ(ChildState(static_cast<pid_t>(std::stoi(pid))), installed ? "gone" : "running") << pid;
+        EXPECT_EQ(ChildState(0), installed ? "gone" : "running");
+        if (!installed) {
+            for (const std::string& pid : { first, second })
+                kill(-static_cast<pid_t>(std::stoi(pid)), SIGKILL);
+            while (waitpid(-1, nullptr, 0) > 0 || errno == EINTR) { }
+        }
     }
 }
 
@@ -119,7 +144,7 @@ TEST_F(HelpViewerProgram, IgnoresRequestsWhenNoViewerIsOnPath)
     help.SetHelpFile(HelpFile());
     EXPECT_FALSE(help.WaitForService());
     // A viewer installed while the program runs is not picked up.
-    WriteStandInViewer(Viewers(), Log(), false);
+    WriteStandInViewer(Viewers(), Log());
     help.ShowTopic("AVI_format");
     help.Close();
     EXPECT_FALSE(fs::exists(Log()));
