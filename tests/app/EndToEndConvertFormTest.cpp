@@ -32,22 +32,6 @@ using namespace vantor;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Runs the event loop until `done` holds or `timeout` passes; the answer is
-// `done` at the end.
-bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
-}
-
 // What libavformat makes of a movie file: its version tag and the number of
 // video packets read to the end; -1 when it cannot be read.
 std::pair<std::string, long> ProbeMovie(const fs::path& path)
@@ -91,13 +75,13 @@ TEST_F(EndToEndConvertFormTest, ConvertsOldAndCompressedMoviesAndSkipsCurrentOne
     ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
     EXPECT_NE(
         test::ReadFile(registry).find((test::BinDir() / "libVTPLAYERAPI.so").string()), std::string::npos);
-    ASSERT_TRUE(RunEventsUntil([&form] { return !form->Batch().WaitingForEngine(); }, 30s))
+    ASSERT_TRUE(test::RunEventsUntil([&form] { return !form->Batch().WaitingForEngine(); }, 30s))
         << "the engine never reported that it is ready";
     for (const char* name : { "current.vtr", "old.vtr", "packed.vtz" })
         form->AddMovie((movies / name).string());
     form->edtDir->setText(QString::fromStdString(destination.string()));
     form->btnConvertFormat->click();
-    ASSERT_TRUE(RunEventsUntil([&form] { return form->Batch().IsIdle(); }, 120s));
+    ASSERT_TRUE(test::RunEventsUntil([&form] { return form->Batch().IsIdle(); }, 120s));
     unsetenv("VANTOR_COMPONENT_REGISTRY");
 
     EXPECT_EQ(form->memStatus->toPlainText().toStdString(),

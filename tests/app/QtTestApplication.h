@@ -5,6 +5,10 @@
 // among the static objects at exit, it would outlive parts of Qt it needs.
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <functional>
 
 namespace vantor::test {
 
@@ -15,6 +19,23 @@ inline QApplication& TestApplication()
     static char* argv[] = { name, nullptr };
     static QApplication* application = new QApplication(argc, argv);
     return *application;
+}
+
+// Runs the event loop until `done` holds or `timeout` passes; the answer is
+// `done` at the end.
+inline bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    if (!done())
+        loop.exec();
+    return done();
 }
 
 } // namespace vantor::test

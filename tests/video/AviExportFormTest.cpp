@@ -46,21 +46,6 @@ using namespace vantor;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 struct AviProbe {
     std::string video; // codec name
     int width = 0;
@@ -139,7 +124,7 @@ protected:
         options.programFolder = test::BinDir().string();
         m_form = std::make_unique<TMainForm>(options);
         m_outputSizeForm = video::CreateVideoForms(*m_form);
-        ASSERT_TRUE(RunEventsUntil([this] { return !m_form->Batch().WaitingForEngine(); }, 30s));
+        ASSERT_TRUE(test::RunEventsUntil([this] { return !m_form->Batch().WaitingForEngine(); }, 30s));
         for (const fs::path& movie : movies)
             m_form->AddMovie(movie.string());
         m_form->edtDir->setText(QString::fromStdString(destination.string()));
@@ -199,7 +184,7 @@ TEST_F(AviExportFormTest, ScriptedChoicesReachTheFilesAndTheSettings)
     script.stop();
     EXPECT_EQ(optionsShown, 1);
     EXPECT_EQ(chooserShown, 1);
-    ASSERT_TRUE(RunEventsUntil([this] { return m_form->Batch().IsIdle(); }, 120s));
+    ASSERT_TRUE(test::RunEventsUntil([this] { return m_form->Batch().IsIdle(); }, 120s));
     EXPECT_EQ(m_form->memStatus->toPlainText().toStdString(),
         "first.vtr: exported successfully\nsecond.vtr: exported successfully");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
