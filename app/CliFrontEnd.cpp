@@ -8,7 +8,6 @@
 #include "app/ConvertCommand.h"
 #include "app/EngineRegistration.h"
 #include "app/ExportChecks.h"
-#include "app/ForceDirectories.h"
 #include "app/Language.h"
 #include "app/PlayerEngine.h"
 #include "app/ProductNames.h"
@@ -75,10 +74,9 @@ void InstallSignalHandlers()
 // standard error are terminals, and otherwise printed and answered No.
 class CliDialogs final : public platform::IDialogs {
 public:
-    CliDialogs(bool yes, bool interactive, std::string destination)
+    CliDialogs(bool yes, bool interactive)
         : m_yes(yes)
         , m_interactive(interactive)
-        , m_destination(std::move(destination))
     {
         m_previous = platform::SetDialogs(this);
     }
@@ -91,11 +89,6 @@ public:
     {
         if ((flags & platform::MB_TYPEMASK) != platform::MB_YESNO) {
             std::fprintf(stderr, "%s\n", text.c_str());
-            // The folder check names the folder and the system's reason
-            // below its message.
-            std::string failure;
-            if (text == LoadStr(str::kBatchFolderCreateFailed) && !ForceDirectories(m_destination, failure))
-                std::fprintf(stderr, "%s\n", IndentedReason(failure).c_str());
             return platform::SafeAnswer(flags);
         }
         if (m_yes)
@@ -115,6 +108,16 @@ public:
         return answer[0] != '\0' && letters.find(answer[0]) != std::string::npos ? platform::IDYES
                                                                                  : platform::IDNO;
     }
+    // A check that failed names the path and the system's reason on the
+    // line after its message.
+    int MessageBoxWithDetail(platform::DialogOwner owner, const std::string& text, const std::string& detail,
+        const std::string& caption, unsigned flags) override
+    {
+        const int answer = MessageBox(owner, text, caption, flags);
+        if (!detail.empty())
+            std::fprintf(stderr, "%s\n", IndentedReason(detail).c_str());
+        return answer;
+    }
     std::optional<std::string> InputBox(
         platform::DialogOwner, const std::string&, const std::string&, const std::string&) override
     {
@@ -133,7 +136,6 @@ public:
 private:
     bool m_yes;
     bool m_interactive;
-    std::string m_destination;
     platform::IDialogs* m_previous = nullptr;
 };
 
@@ -240,7 +242,7 @@ int RunCli(int argc, char** argv)
         }
     }
 
-    CliDialogs dialogs(options.yes, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO), options.destination);
+    CliDialogs dialogs(options.yes, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
     InstallSignalHandlers();
 
     // The queue outlives the engine, which may still post while it stops.

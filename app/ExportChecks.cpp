@@ -13,9 +13,11 @@ namespace vantor {
 bool CheckDestinationFolder(
     const std::string& destFolder, platform::DialogOwner owner, const std::string& caption)
 {
-    if (ForceDirectories(destFolder))
+    std::string failure;
+    if (ForceDirectories(destFolder, failure))
         return true;
-    platform::MessageBox(owner, LoadStr(str::kBatchFolderCreateFailed), caption, platform::MB_ICONERROR);
+    platform::MessageBoxWithDetail(
+        owner, LoadStr(str::kBatchFolderCreateFailed), failure, caption, platform::MB_ICONERROR);
     return false;
 }
 

@@ -155,6 +155,10 @@ void TMainForm::BuildForm()
     lbxFiles->setObjectName("lbxFiles");
     lbxFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lbxFiles->setSortingEnabled(false);
+    // Every item is one line of text with a state icon: with uniform sizes a
+    // changed icon does not lay out the whole list again, which a run over
+    // thousands of movies would do once per movie.
+    lbxFiles->setUniformItemSizes(true);
     btnAddMovie = MakeButton(gbFiles, "btnAddMovie", str::kAddMovieButton);
     btnAddMovie->setEnabled(true);
     btnRemoveMovie = MakeButton(gbFiles, "btnRemoveMovie", str::kRemoveMovieButton);

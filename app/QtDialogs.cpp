@@ -89,6 +89,12 @@ QtDialogs::~QtDialogs()
 int QtDialogs::MessageBox(
     platform::DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
 {
+    return MessageBoxWithDetail(owner, text, {}, caption, flags);
+}
+
+int QtDialogs::MessageBoxWithDetail(platform::DialogOwner owner, const std::string& text,
+    const std::string& detail, const std::string& caption, unsigned flags)
+{
     QCoreApplication* application = QCoreApplication::instance();
     if (application != nullptr && QThread::currentThread() != application->thread()) {
         // Widgets live on the UI thread only, and a worker must not wait
@@ -96,8 +102,9 @@ int QtDialogs::MessageBox(
         // caller has gone on with the safe answer.
         QMetaObject::invokeMethod(
             application,
-            [text, caption, flags] {
+            [text, detail, caption, flags] {
                 auto* box = new QMessageBox(QtIconFor(flags), ToQt(caption), ToQt(text), QMessageBox::Ok);
+                box->setInformativeText(ToQt(detail));
                 box->setAttribute(Qt::WA_DeleteOnClose);
                 box->setWindowModality(Qt::ApplicationModal);
                 box->show();
@@ -106,6 +113,7 @@ int QtDialogs::MessageBox(
         return platform::SafeAnswer(flags);
     }
     QMessageBox box(QtIconFor(flags), ToQt(caption), ToQt(text), QtButtonsFor(flags), OwnerWidget(owner));
+    box.setInformativeText(ToQt(detail));
     // Escape answers the way the Windows box does: Cancel where there is one,
     // else No, else OK.
     if (QtButtonsFor(flags) & QMessageBox::Cancel)

@@ -31,6 +31,8 @@ public:
     // without an owner, and answered at once with the safe answer.
     int MessageBox(platform::DialogOwner owner, const std::string& text, const std::string& caption,
         unsigned flags) override;
+    int MessageBoxWithDetail(platform::DialogOwner owner, const std::string& text, const std::string& detail,
+        const std::string& caption, unsigned flags) override;
     std::optional<std::string> InputBox(platform::DialogOwner owner, const std::string& caption,
         const std::string& prompt, const std::string& defaultText) override;
     std::vector<std::string> OpenFiles(

@@ -14,6 +14,14 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return SafeAnswer(flags);
     }
+    int MessageBoxWithDetail(DialogOwner owner, const std::string& text, const std::string& detail,
+        const std::string& caption, unsigned flags) override
+    {
+        const int answer = MessageBox(owner, text, caption, flags);
+        if (!detail.empty())
+            std::fprintf(stderr, "    %s\n", detail.c_str());
+        return answer;
+    }
     std::optional<std::string> InputBox(
         DialogOwner, const std::string&, const std::string&, const std::string&) override
     {

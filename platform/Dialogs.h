@@ -53,6 +53,15 @@ public:
     virtual int MessageBox(
         DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
         = 0;
+    // The same box with `detail` beside `text`, which stays as it is: the
+    // window shows it under the message, a terminal on the next line. A
+    // program without its own way shows the message alone.
+    virtual int MessageBoxWithDetail(DialogOwner owner, const std::string& text, const std::string& detail,
+        const std::string& caption, unsigned flags)
+    {
+        (void)detail;
+        return MessageBox(owner, text, caption, flags);
+    }
     // The text entered, or nothing when cancelled.
     virtual std::optional<std::string> InputBox(DialogOwner owner, const std::string& caption,
         const std::string& prompt, const std::string& defaultText)
@@ -88,6 +97,12 @@ IDialogs& Dialogs();
 inline int MessageBox(DialogOwner owner, const std::string& text, const std::string& caption, unsigned flags)
 {
     return Dialogs().MessageBox(owner, text, caption, flags);
+}
+
+inline int MessageBoxWithDetail(DialogOwner owner, const std::string& text, const std::string& detail,
+    const std::string& caption, unsigned flags)
+{
+    return Dialogs().MessageBoxWithDetail(owner, text, detail, caption, flags);
 }
 
 } // namespace platform

@@ -16,6 +16,7 @@ struct ShownMessage {
     std::string text;
     std::string caption;
     unsigned flags = 0;
+    std::string detail;
 };
 
 class ScriptedDialogs final : public platform::IDialogs {
@@ -37,11 +38,18 @@ public:
     int MessageBox(
         platform::DialogOwner, const std::string& text, const std::string& caption, unsigned flags) override
     {
-        messages.push_back({ text, caption, flags });
+        messages.push_back({ text, caption, flags, {} });
         if (messageAnswers.empty())
             return platform::SafeAnswer(flags);
         int answer = messageAnswers.front();
         messageAnswers.pop_front();
+        return answer;
+    }
+    int MessageBoxWithDetail(platform::DialogOwner owner, const std::string& text, const std::string& detail,
+        const std::string& caption, unsigned flags) override
+    {
+        const int answer = MessageBox(owner, text, caption, flags);
+        messages.back().detail = detail;
         return answer;
     }
     std::optional<std::string> InputBox(platform::DialogOwner, const std::string&, const std::string&,

@@ -159,6 +159,7 @@ TEST_F(BatchRunTest, ConversionInPlaceAsksOnceAndNeverRenames)
     view.destination = temp / "file/sub";
     EXPECT_FALSE(RunConvertCommand(run, "owner", "Caption"));
     EXPECT_EQ(test::Shown(dialogs).back(), "Caption: Failed creating the destination folder [16]");
+    EXPECT_EQ(dialogs.messages.back().detail, temp / "file/sub" + ": Not a directory");
     EXPECT_EQ(engine.calls.size(), 2u);
 }
 

@@ -67,7 +67,7 @@ TEST_F(CliEndToEndTest, ExitsWithTwoOnARefusedStartZeroOnSuccessAndOneOnAFailure
         { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
             "No such settings file: " + temp / "no.xml" + "\n" },
         { { "--format", "avi", "--dest", temp / "file/sub", movies },
-            "Failed creating the destination folder\n" },
+            "Failed creating the destination folder\n    " + temp / "file/sub" + ": Not a directory\n" },
     };
     for (const auto& [args, err] : refused) {
         const Finished finished = RunCli(args);
