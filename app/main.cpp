@@ -14,6 +14,7 @@
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
+#include "support/LogSysClient.h"
 #include "video/QtVideoCommands.h"
 
 #include <cstdio>
@@ -24,6 +25,10 @@
 #include <vector>
 
 namespace {
+
+// Connects to the log server before the program's own code runs; released
+// at exit.
+const vantor::trace::LogSysProgramClient g_logSys;
 
 // Qt ends the process when it cannot reach a display; say so plainly first.
 bool HasDisplay()

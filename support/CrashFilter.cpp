@@ -249,4 +249,57 @@ void RemoveCrashFilter()
     }
 }
 
+const void* PreviousCrashHandler()
+{
+    const struct sigaction& previous = g_previous[0];
+    if (previous.sa_flags & SA_SIGINFO)
+        return reinterpret_cast<const void*>(previous.sa_sigaction);
+    if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN)
+        return nullptr;
+    return reinterpret_cast<const void*>(previous.sa_handler);
+}
+
+namespace {
+
+// One thread's alternate stack, given up when the thread ends.
+class ThreadCrashStack final {
+public:
+    ThreadCrashStack()
+    {
+        void* stack
+            = mmap(nullptr, kAlternateStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (stack == MAP_FAILED)
+            return;
+        stack_t alternate {};
+        alternate.ss_sp = stack;
+        alternate.ss_size = kAlternateStackSize;
+        if (sigaltstack(&alternate, nullptr) == 0)
+            m_stack = stack;
+        else
+            munmap(stack, kAlternateStackSize);
+    }
+    ~ThreadCrashStack()
+    {
+        if (!m_stack)
+            return;
+        stack_t disable {};
+        disable.ss_flags = SS_DISABLE;
+        sigaltstack(&disable, nullptr);
+        munmap(m_stack, kAlternateStackSize);
+    }
+    ThreadCrashStack(const ThreadCrashStack&) = delete;
+    ThreadCrashStack& operator=(const ThreadCrashStack&) = delete;
+
+private:
+    void* m_stack = nullptr;
+};
+
+} // namespace
+
+void InstallThreadCrashStack()
+{
+    thread_local ThreadCrashStack stack;
+    (void)stack;
+}
+
 } // namespace vantor::trace

@@ -25,4 +25,13 @@ bool InstallCrashFilter();
 // Restores the previous handlers and frees the alternate stack.
 void RemoveCrashFilter();
 
+// The handler function that a SIGSEGV is passed on to; null when the
+// previous disposition was the default action or ignoring the signal.
+const void* PreviousCrashHandler();
+
+// Gives the calling thread an alternate stack of its own, so that a stack
+// overflow on it is reported too (threads do not inherit the main thread's).
+// Freed when the thread ends. Worker threads call it first thing.
+void InstallThreadCrashStack();
+
 } // namespace vantor::trace

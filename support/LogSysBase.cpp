@@ -314,6 +314,20 @@ int CCVLogSysBase::LiveClients() const
     return count;
 }
 
+std::optional<std::int64_t> CCVLogSysBase::SlotTimeBase(int slot, std::uint32_t processId) const
+{
+    const Layout* layout = Shared();
+    if (!layout || slot < 0 || slot >= kSlotCount
+        || layout->slots[slot].processId != static_cast<std::int32_t>(processId))
+        return std::nullopt;
+    return layout->slots[slot].timeBase;
+}
+
+std::int64_t CCVLogSysBase::MonotonicNow()
+{
+    return Now100ns();
+}
+
 std::string CCVLogSysBase::SlotModule(int slot, std::uint32_t processId) const
 {
     const Layout* layout = Shared();

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vantor::trace {
@@ -73,6 +74,12 @@ public:
     // The module name of the process `processId` in `slot`, kept after the
     // process has left until the slot is taken again (empty: not known).
     std::string SlotModule(int slot, std::uint32_t processId) const;
+    // When the process `processId` in `slot` registered, on the system's
+    // monotonic clock in 100 ns units (the base of its records' time
+    // stamps); nothing when the slot holds another process.
+    std::optional<std::int64_t> SlotTimeBase(int slot, std::uint32_t processId) const;
+    // The system's monotonic clock in 100 ns units, as time bases use it.
+    static std::int64_t MonotonicNow();
 
     static constexpr int kRoomWaitMs = 2000;
     static constexpr int kLockWaitMs = 1000;

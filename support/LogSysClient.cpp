@@ -1,6 +1,8 @@
 #include "support/LogSysClient.h"
 
 #include "support/CrashFilter.h"
+#include "support/RegistryDump.h"
+#include "support/Trace.h"
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/utsname.h>
+#include <sys/wait.h>
 #include <syslog.h>
 #include <thread>
 #include <unistd.h>
@@ -22,7 +25,16 @@ namespace vantor::trace {
 namespace {
 
 constexpr int kServerStartWaitMs = 5000;
+constexpr int kServerStopWaitMs = 1000;
 std::atomic<int> g_verbosity { 1 };
+std::atomic<bool> g_registryDump { true };
+
+int MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count());
+}
 
 std::string SystemMessage(int error)
 {
@@ -36,6 +48,11 @@ std::filesystem::path ProgramFolder()
 }
 
 } // namespace
+
+void SetRegistryDump(bool enabled)
+{
+    g_registryDump.store(enabled);
+}
 
 void SetEventLogVerbosity(int verbosity)
 {
@@ -148,13 +165,11 @@ bool CCVLogSysClient::iCreateRegistrationMMF()
     return true;
 }
 
-bool CCVLogSysClient::StartServer()
+bool CCVLogSysClient::SpawnServer(const std::string& program)
 {
-    const std::string program = (m_serverFolder / "LogSysServer").string();
-    if (access(program.c_str(), X_OK) != 0) {
-        ReportEvent("LogSys.Client", 2, "Failed creating LogSysServer process");
+    m_server = 0;
+    if (access(program.c_str(), X_OK) != 0)
         return false;
-    }
     // The server outlives this process when other clients remain: it gets a
     // session of its own.
     posix_spawnattr_t attributes;
@@ -164,23 +179,83 @@ bool CCVLogSysClient::StartServer()
     char* argv[] = { const_cast<char*>(program.c_str()), const_cast<char*>("-z"),
         const_cast<char*>(suffixArgument.empty() ? nullptr : "--suffix"),
         const_cast<char*>(suffixArgument.empty() ? nullptr : suffixArgument.c_str()), nullptr };
-    pid_t server = 0;
-    const int result = posix_spawn(&server, program.c_str(), nullptr, &attributes, argv, environ);
+    const int result = posix_spawn(&m_server, program.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
-    if (result != 0) {
-        errno = result;
-        ReportEvent("LogSys.Client", 1, "Failed creating LogSysServer process");
-        return false;
+    errno = result;
+    return result == 0;
+}
+
+bool CCVLogSysClient::StartServer()
+{
+    const std::optional<std::string> installed
+        = ReadRegistryString("HKEY_LOCAL_MACHINE\\Software\\LogSys", "Installation Path");
+    if (installed && !installed->empty()) {
+        if (!SpawnServer(*installed)) {
+            ReportEvent("LogSys.Client", 1, "Failed creating server process");
+            return false;
+        }
+        ReportEvent("LogSys.Client", 4, "Server process creation from Installation Path succeeded");
+    } else if (!SpawnServer((m_serverFolder / "LogSysServer").string())) {
+        ReportEvent("LogSys.Client", 2, "Failed creating LogSysServer process");
+        if (!SpawnServer((m_serverFolder / "LogSysMicro").string())) {
+            ReportEvent("LogSys.Client", 2, "Failed creating LogSysMicro.exe process");
+            return false;
+        }
+    } else {
+        ReportEvent("LogSys.Client", 4, "LogSysServer process from module fo;der created");
     }
-    ReportEvent("LogSys.Client", 4, "LogSysServer process from module folder created");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerStartWaitMs);
     while (std::chrono::steady_clock::now() < deadline) {
         if (IsServerAvailable())
             return true;
+        // A server that has already ended (it could not open its socket or
+        // buffer, or another one serves) is not waited for.
+        int status = 0;
+        if (m_server > 0 && waitpid(m_server, &status, WNOHANG) == m_server) {
+            m_server = 0;
+            if (IsServerAvailable())
+                return true;
+            break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ReportEvent("LogSys.Client", 1, "WaitForInputIdle failed. Error " + SystemMessage(ETIMEDOUT));
     return false;
+}
+
+void CCVLogSysClient::StopServer()
+{
+    ReportEvent("LogSys.Client", 4, "Server stopping");
+    const auto start = std::chrono::steady_clock::now();
+    if (Call("StopLogSysServer") != "1") {
+        ReportEvent("LogSys.Client", 2, "Server cannot be stopped");
+        return;
+    }
+    const int asked = MillisecondsSince(start);
+    const auto waitStart = std::chrono::steady_clock::now();
+    while (MillisecondsSince(waitStart) < kServerStopWaitMs && IsServerAvailable())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    char text[96];
+    std::snprintf(
+        text, sizeof text, "Server stopped after %d + %d msec", asked, MillisecondsSince(waitStart));
+    ReportEvent("LogSys.Client", 4, text);
+}
+
+void CCVLogSysClient::ReportPreviousFilter()
+{
+    // These lines are reported whatever the verbosity.
+    const int verbosity = g_verbosity.exchange(3);
+    if (const void* previous = PreviousCrashHandler()) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+            "OldUnhandledExceptionFilterProc address is %p, UnhandledExceptionFilter address in kernel32.dll "
+            "is %p",
+            previous, nullptr);
+        ReportEvent("LogSys.Client", 4, text);
+    } else {
+        ReportEvent("LogSys.Client", 4, "OldUnhandledExceptionFilterProc == NULL");
+    }
+    g_verbosity.store(verbosity);
 }
 
 bool CCVLogSysClient::Start()
@@ -202,12 +277,19 @@ bool CCVLogSysClient::Start()
         registered = iCreateRegistrationMMF();
         ReportEvent("LogSys.Client", registered ? 4 : 1,
             registered ? "MMF registered successfully" : "MMF registration failed");
+        if (registered && g_registryDump.load()) {
+            LogStoreRegistryValuesCfg(
+                m_serverFolder, program_invocation_short_name, [this](int type, const std::string& text) {
+                    if (type == 2)
+                        ReportEvent("LogSys.Client", 2, text);
+                    else
+                        Send({ static_cast<RecordType>(type), static_cast<std::uint32_t>(gettid()), text },
+                            true);
+                });
+        }
     }
-    if (connected && !registered) {
-        ReportEvent("LogSys.Client", 4, "Server stopping");
-        ReportEvent("LogSys.Client", 4,
-            Call("StopLogSysServer") == "1" ? "Server stopped" : "Server cannot be stopped");
-    }
+    if (connected && !registered)
+        StopServer();
     if (registered) {
         SetTraceTransport(this);
         m_isTransport = true;
@@ -216,7 +298,19 @@ bool CCVLogSysClient::Start()
             ReportEvent("LogSys.Client", 4, "Allowed exit when no clients");
     }
     m_filterInstalled = InstallCrashFilter();
+    ReportPreviousFilter();
     return registered;
+}
+
+LogSysProgramClient::LogSysProgramClient()
+    : m_client(new CCVLogSysClient())
+{
+    m_client->Start();
+}
+
+LogSysProgramClient::~LogSysProgramClient()
+{
+    delete m_client;
 }
 
 } // namespace vantor::trace

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <sys/types.h>
 
 namespace vantor::trace {
 
@@ -23,6 +24,9 @@ void SetEventLogVerbosity(int verbosity);
 // Reports `message` to syslog under `category` ("LogSys.Base",
 // "LogSys.Client"); type 1 error, 2 warning, 4 information.
 void ReportEvent(const char* category, int type, const std::string& message);
+
+// Whether a registered client runs the registry dump (initially on).
+void SetRegistryDump(bool enabled);
 
 // The socket of the server's remote operations.
 std::filesystem::path ServerSocketPath(const std::string& nameSuffix = {});
@@ -33,8 +37,10 @@ std::string OperatingSystemName();
 
 class CCVLogSysClient final : public CCVLogSysBase {
 public:
-    // `serverFolder` holds the LogSysServer program to start (default: this
-    // program's folder).
+    // `serverFolder` stands for this program's folder (the default): it
+    // holds the LogSysServer program to start and the registry dump's
+    // configuration file. The server named by "Installation Path" of
+    // HKEY_LOCAL_MACHINE\Software\LogSys comes first.
     explicit CCVLogSysClient(std::string nameSuffix = {}, std::filesystem::path serverFolder = {});
     ~CCVLogSysClient() override;
 
@@ -51,11 +57,29 @@ public:
 
 private:
     bool StartServer();
+    bool SpawnServer(const std::string& program);
+    void StopServer();
+    void ReportPreviousFilter();
 
     std::string m_suffix;
     std::filesystem::path m_serverFolder;
     bool m_isTransport = false;
     bool m_filterInstalled = false;
+    pid_t m_server = 0; // the server this client started, while it is waited for
+};
+
+// The client of a program: the program's main file holds one at namespace
+// scope, so that it starts before the program's own code and is released at
+// exit. Test programs that run the same code do without it.
+class LogSysProgramClient final {
+public:
+    LogSysProgramClient();
+    ~LogSysProgramClient();
+    LogSysProgramClient(const LogSysProgramClient&) = delete;
+    LogSysProgramClient& operator=(const LogSysProgramClient&) = delete;
+
+private:
+    CCVLogSysClient* m_client;
 };
 
 } // namespace vantor::trace

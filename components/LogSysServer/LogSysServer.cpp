@@ -2,6 +2,7 @@
 
 #include "support/LogSysClient.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -44,9 +45,12 @@ const char* TypeName(std::int32_t type)
     return "Record";
 }
 
-std::string Timestamp()
+// The wall-clock time of a moment `ago` (100 ns units) before now.
+std::string Timestamp(std::int64_t ago)
 {
-    const auto now = std::chrono::system_clock::now();
+    const auto now = std::chrono::system_clock::now()
+        - std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::nanoseconds(std::max<std::int64_t>(ago, 0) * 100));
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis
         = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
@@ -169,7 +173,14 @@ void LogSysServer::WriteRecord(const RecordView& record)
     std::string program = m_buffer.SlotModule(static_cast<int>(record.slot), record.processId);
     if (program.empty() || program.find('/') != std::string::npos || program[0] == '.')
         program = "unknown";
-    LogFile(program) << Timestamp() << ' ' << record.processId << ' ' << record.threadId << ' '
+    // The line carries the client's time of the record: its registration
+    // time base plus the record's stamp, on the monotonic clock both sides
+    // share, told as wall-clock time. A slot already taken again gives the
+    // time of reading.
+    std::int64_t ago = 0;
+    if (const auto base = m_buffer.SlotTimeBase(static_cast<int>(record.slot), record.processId))
+        ago = vantor::trace::CCVLogSysBase::MonotonicNow() - (*base + record.timeStamp);
+    LogFile(program) << Timestamp(ago) << ' ' << record.processId << ' ' << record.threadId << ' '
                      << TypeName(record.type) << ": " << record.text << '\n';
 }
 
@@ -195,11 +206,15 @@ int LogSysServer::Run()
     auto idleSince = std::chrono::steady_clock::now();
     while (!m_stopRequested) {
         pollfd waiting { listener.Fd(), POLLIN, 0 };
+        // A client asking something is about to register: the idle time
+        // starts again, so the server does not leave under it.
+        bool asked = false;
         if (poll(&waiting, 1, kPollMs) > 0) {
             while (true) {
                 const int client = accept4(listener.Fd(), nullptr, nullptr, SOCK_CLOEXEC);
                 if (client < 0)
                     break;
+                asked = true;
                 timeval timeout { 1, 0 };
                 setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
                 std::string request;
@@ -222,7 +237,7 @@ int LogSysServer::Run()
             for (auto& [program, file] : m_files)
                 file.flush();
         const auto now = std::chrono::steady_clock::now();
-        if (m_buffer.LiveClients() > 0 || !m_exitAllowed)
+        if (asked || m_buffer.LiveClients() > 0 || !m_exitAllowed)
             idleSince = now;
         else if (now - idleSince > std::chrono::milliseconds(kIdleExitMs))
             break;

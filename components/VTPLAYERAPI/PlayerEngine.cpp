@@ -2,6 +2,7 @@
 
 #include "AviExport.h"
 #include "MovieConverter.h"
+#include "support/CrashFilter.h"
 #include "support/Trace.h"
 
 #include <algorithm>
@@ -162,6 +163,7 @@ int TPlayerEngine::Submit(const char* name, Command command)
 void TPlayerEngine::WorkerLoop()
 {
     TraceThreadName("Player engine");
+    vantor::trace::InstallThreadCrashStack();
     while (true) {
         Command command;
         {
