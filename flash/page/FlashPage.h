@@ -16,10 +16,11 @@
 //   the five <CS_...> text tags, with the texts in use (see below).
 //
 // The texts of the text tags belong to the interface language, which only
-// the program knows. The program hands them over once, after it has chosen
-// its language (SetFlashPageTexts); the library is one shared object per
-// process, so the engine, loaded into the program's process, sees them
-// (FlashPageTextsInUse). Without a call the English texts are in use.
+// the program knows. The program's Flash export command hands them over
+// before every run (SetFlashPageTexts); the library is one shared object
+// per process, so the engine, loaded into the program's process, fills its
+// pages with them (FlashPageTextsInUse). Without a call (the engine on its
+// own, in tests and tools) the English texts are in use.
 
 #include <cstdint>
 #include <string>
@@ -92,7 +93,8 @@ std::string MakeFlashPage(const FlashPageRequest& request, TemplateSource* sourc
 
 // Writes MakeFlashPage's text to `path` (created or truncated; a
 // /proc/self/fd entry works too). 0 on success, else an errno value.
-int WriteFlashPage(const std::string& path, const FlashPageRequest& request, TemplateSource* source = nullptr);
+int WriteFlashPage(
+    const std::string& path, const FlashPageRequest& request, TemplateSource* source = nullptr);
 
 // The markup <SWFOBJECT> is replaced by.
 std::string FlashObjectMarkup(const FlashPageRequest& request);
