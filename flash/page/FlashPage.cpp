@@ -157,7 +157,9 @@ std::string TemplateText(const FlashPageRequest& request, TemplateSource& source
         return RawDefaultTemplate();
     const std::string folder = request.templatesFolder.empty() ? TemplatesFolder() : request.templatesFolder;
     std::string text;
-    if (ReadTemplateFile(TemplatePath(folder, request.templateName), text) != 0) {
+    // A template is one file of the folder, as the dialog lists them.
+    const bool oneFileName = request.templateName.find('/') == std::string::npos;
+    if (!oneFileName || ReadTemplateFile(TemplatePath(folder, request.templateName), text) != 0) {
         source = TemplateSource::MissingFile;
         return RawDefaultTemplate();
     }

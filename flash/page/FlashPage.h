@@ -87,8 +87,8 @@ enum class TemplateSource {
 };
 
 // The page's text. A template file that cannot be read (missing, a folder,
-// too large, not UTF-8) is replaced by the built-in template, so an export
-// always gets its page; `source` says which it was.
+// too large, not UTF-8) or a name holding a '/' is replaced by the built-in
+// template, so an export always gets its page; `source` says which it was.
 std::string MakeFlashPage(const FlashPageRequest& request, TemplateSource* source = nullptr);
 
 // Writes MakeFlashPage's text to `path` (created or truncated; a

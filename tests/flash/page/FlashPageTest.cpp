@@ -50,9 +50,12 @@ TEST(FlashPage, DefaultTemplatePageIsExactlyThisText)
           "If any further help is required, see the Help topic \"Exporting to Flash -> Displaying a Flash "
           "export on a webpage\".\r\n</TD></TR>\r\n</table>\r\n</BODY>\r\n</HTML>";
 
-    // Both names of the built-in template, and a missing file standing in.
-    const std::pair<std::string, TemplateSource> cases[] = { { "", TemplateSource::BuiltIn },
-        { "DEFAULT template", TemplateSource::BuiltIn }, { "Gone", TemplateSource::MissingFile } };
+    // Both names of the built-in template; a missing file or one outside
+    // the folder has it stand in.
+    WriteFile(dir / "sub/t.html", "outside");
+    const std::pair<std::string, TemplateSource> cases[]
+        = { { "", TemplateSource::BuiltIn }, { "DEFAULT template", TemplateSource::BuiltIn },
+              { "Gone", TemplateSource::MissingFile }, { "sub/t", TemplateSource::MissingFile } };
     for (const auto& [name, source] : cases) {
         TemplateSource found = TemplateSource::File;
         EXPECT_EQ(WriteFlashPage(dir / "demo.html", DemoRequest(name, dir.Path().string() + "/"), &found), 0);
