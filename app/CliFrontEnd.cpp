@@ -13,6 +13,7 @@
 #include "app/ProductNames.h"
 #include "app/StringTable.h"
 #include "app/WindowState.h"
+#include "flash/FlashExportCommand.h"
 #include "platform/Dialogs.h"
 #include "platform/ShellFolders.h"
 #include "platform/WindowMessages.h"
@@ -146,6 +147,8 @@ bool RunExportCommand(BatchRun& run, ExportFormat format, const std::string& cap
 {
     if (format == ExportFormat::AVI)
         return video::RunAviExportCommand(run, nullptr, caption, nullptr);
+    if (format == ExportFormat::FlashSWF)
+        return RunFlashExportCommand(run, nullptr, caption, nullptr);
     if (!PrepareExportOutputs(run, format, nullptr, caption))
         return false;
     run.Start(format);
@@ -235,8 +238,8 @@ int RunCli(int argc, char** argv)
         }
         // Loading reports a damaged file now (the engine then reads its
         // defaults); a missing file simply means the defaults. The AVI
-        // command loads its file itself.
-        if (options.format != ExportFormat::AVI) {
+        // and Flash commands load their files themselves.
+        if (options.format != ExportFormat::AVI && options.format != ExportFormat::FlashSWF) {
             TXMLSettings settings(true);
             settings.ReadXMLSettingsFile(settingsFile);
         }

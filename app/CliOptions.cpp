@@ -14,9 +14,11 @@ namespace fs = std::filesystem;
 ExportFormat CliFormatFromName(const std::string& name)
 {
     // Each export joins this table when its command exists in the program.
+    // "flash" writes SWF or FLV, as the settings file's SFWType says.
     static const std::pair<const char*, ExportFormat> kFormats[] = {
         { "convert", ExportFormat::Conversion },
         { "avi", ExportFormat::AVI },
+        { "flash", ExportFormat::FlashSWF },
     };
     for (const auto& [formatName, format] : kFormats)
         if (name == formatName)

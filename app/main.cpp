@@ -11,6 +11,7 @@
 #include "app/QtTranslations.h"
 #include "app/StringTable.h"
 #include "flash/FlashOptionsForm.h"
+#include "flash/QtFlashExportCommand.h"
 #include "platform/ShellFolders.h"
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
         // every run, gone before the main window.
         auto flashOptionsForm = std::make_unique<TFlashOptionsForm>();
         FlashOptionsForm = flashOptionsForm.get();
+        InstallFlashExportCommand(mainForm, *flashOptionsForm);
         mainForm.show();
         AddOpenedMovies(mainForm, argc, argv);
         exitCode = QApplication::exec();
