@@ -172,7 +172,16 @@ BarDefinitions ReadBar(const std::string& file)
             continue;
         default:
             bar.lastId = std::max(bar.lastId, tag.characterId);
-            bar.tags.emplace_back(tag.code, std::vector<std::uint8_t>(tag.body.begin(), tag.body.end()));
+            std::vector<std::uint8_t> body;
+            if (tag.code == SwfTagCode::DefineSprite) {
+                // The reader keeps a sprite's tag list; its id and frame count go first.
+                for (const std::uint32_t value : { std::uint32_t { tag.characterId }, tag.value }) {
+                    body.push_back(static_cast<std::uint8_t>(value & 0xff));
+                    body.push_back(static_cast<std::uint8_t>((value >> 8) & 0xff));
+                }
+            }
+            body.insert(body.end(), tag.body.begin(), tag.body.end());
+            bar.tags.emplace_back(tag.code, std::move(body));
         }
     }
     return bar;

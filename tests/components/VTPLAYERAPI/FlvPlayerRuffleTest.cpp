@@ -1,0 +1,103 @@
+#include "FlvExport.h"
+#include "MovieTestSupport.h"
+#include "TestEnvironment.h"
+
+#include "flash/swf/JpegImage.h"
+#include "flash/swf/RufflePlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+using namespace vtapi;
+using namespace vtapi::test;
+using vantor::test::TempDir;
+
+namespace {
+
+struct Match {
+    std::int64_t frame = -1; // the recording's frame closest to the picture
+    double difference = std::numeric_limits<double>::max(); // mean per colour channel
+};
+
+// Compares the picture at (left, top) of a screenshot with every frame of
+// the recording.
+Match ClosestFrame(const std::string& shot, const SyntheticRecording& recording,
+    const SyntheticOptions& options, int left, int top)
+{
+    const std::string bytes = vantor::test::ReadFile(shot);
+    RgbImage image;
+    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
+    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(options.width) * options.height * 4);
+    Match best;
+    for (std::int64_t frame = 0; frame < recording.FrameCount(); ++frame) {
+        recording.RenderFrame(frame, bgrx.data(), options.width * 4);
+        double sum = 0;
+        int count = 0;
+        for (int y = 0; y < options.height; y += 3) {
+            for (int x = 0; x < options.width; x += 3) {
+                const std::uint8_t* want = &bgrx[(static_cast<std::size_t>(y) * options.width + x) * 4];
+                const std::uint8_t* got
+                    = &image.rgb[(static_cast<std::size_t>(y + top) * image.width + x + left) * 3];
+                sum += std::abs(got[0] - want[2]) + std::abs(got[1] - want[1]) + std::abs(got[2] - want[0]);
+                count += 3;
+            }
+        }
+        if (sum / count < best.difference)
+            best = { frame, sum / count };
+    }
+    return best;
+}
+
+} // namespace
+
+// A 320 x 240 recording as Screen Video with the metallic bar below it:
+// the player movie is 480 x 272, the video centred above the bar, whose
+// play/pause button sits at (17, 256).
+TEST(FlvPlayerRuffleTest, StreamsTheRecordingAndThePlayButtonPausesAndRestartsIt)
+{
+    TempDir dir;
+    SyntheticOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.seconds = 10;
+    MakeMovie(dir / "demo.vtr", MovieKind::Current, options);
+    FlvExportOptions flv;
+    flv.codec = FlvVideoCodec::ScreenVideo;
+    flv.controlBarFile = vantor::test::BinDir() / "SWFControlBars" / "DefaultControlBar.swf";
+    flv.controlBarPositionMode = 2;
+    {
+        MovieSource movie(dir / "demo.vtr", TaskControl {});
+        WriteFlv(movie, flv, dir / "demo.flv", TaskControl {});
+        WriteFlvPlayer(movie, flv, "demo.flv", dir / "demo_toolbar.swf", TaskControl {});
+    }
+    const char* shots[] = { "playing1.jpg", "playing2.jpg", "paused1.jpg", "paused2.jpg", "restarted.jpg" };
+    std::vector<std::string> steps = { "--file", dir / "demo.flv", "wait:1500", "shot:" + dir / shots[0],
+        "wait:1500", "shot:" + dir / shots[1], "click:17,256", "move:240,120", "wait:400",
+        "shot:" + dir / shots[2], "wait:1500", "shot:" + dir / shots[3], "click:17,256", "move:240,120",
+        "wait:1500", "shot:" + dir / shots[4] };
+    if (const char* keep = std::getenv("FLV_PLAYER_SHOTS"))
+        for (const char* file : { "demo.flv", "demo_toolbar.swf" })
+            std::filesystem::copy_file(dir / file, std::filesystem::path(keep) / file,
+                std::filesystem::copy_options::overwrite_existing);
+    const RuffleRun run = PlayInRuffle(dir / "demo_toolbar.swf", 480, 272, steps);
+    if (run.missing)
+        GTEST_SKIP() << run.message;
+    ASSERT_TRUE(run.ok) << run.message;
+    if (const char* keep = std::getenv("FLV_PLAYER_SHOTS"))
+        for (const char* shot : shots)
+            std::filesystem::copy_file(dir / shot, std::filesystem::path(keep) / shot,
+                std::filesystem::copy_options::overwrite_existing);
+
+    const SyntheticRecording recording(options);
+    Match match[5];
+    for (int i = 0; i < 5; ++i) {
+        match[i] = ClosestFrame(dir / shots[i], recording, options, 80, 0);
+        EXPECT_LT(match[i].difference, 6.0) << shots[i] << " is no frame of the recording";
+    }
+    EXPECT_GT(match[1].frame, match[0].frame) << "the movie does not play";
+    EXPECT_EQ(match[3].frame, match[2].frame) << "the movie does not pause";
+    EXPECT_GT(match[4].frame, match[3].frame) << "the movie does not restart";
+}
