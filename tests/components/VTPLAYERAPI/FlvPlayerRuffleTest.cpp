@@ -109,3 +109,61 @@ TEST(FlvPlayerRuffleTest, StreamsTheRecordingAndThePlayButtonPausesAndRestartsIt
         EXPECT_GT(match[4].frame, match[3].frame) << "the movie does not restart";
     }
 }
+
+// Without its click, its code or its domain the movie shows no video; the
+// page is served from 127.0.0.1. The click lands on the video.
+TEST(FlvPlayerRuffleTest, StartsOnClickAndOnlyWithTheSecureCodeOrDomain)
+{
+    struct Case {
+        const char* name;
+        int startingPlaybackMode;
+        const char* secureCode; // "" for none
+        const char* secureDomains; // "" for none
+        const char* codeParameter; // "" for none
+        bool playsBeforeClick, playsAfterClick;
+    };
+    const Case cases[] = {
+        { "waits for a click", 0, "", "", "", false, true },
+        { "code missing", 2, "s3cret", "", "", false, false },
+        { "code given", 2, "s3cret", "", "s3cret", true, true },
+        { "domain listed", 2, "", "example.com, 127.0.0.1", "", true, true },
+        { "domain not listed", 2, "", "example.com", "", false, false },
+    };
+    TempDir dir;
+    SyntheticOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.seconds = 6;
+    MakeMovie(dir / "demo.vtr", MovieKind::Current, options);
+    const SyntheticRecording recording(options);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlvExportOptions flv;
+        flv.codec = FlvVideoCodec::ScreenVideo;
+        flv.addControlBar = false;
+        flv.startingPlaybackMode = c.startingPlaybackMode;
+        flv.useSecureCode = *c.secureCode != 0;
+        flv.secureCode = c.secureCode;
+        flv.useSecureDomain = *c.secureDomains != 0;
+        flv.secureDomainName = c.secureDomains;
+        {
+            MovieSource movie(dir / "demo.vtr", TaskControl {});
+            WriteFlv(movie, flv, dir / "demo.flv", TaskControl {});
+            WriteFlvPlayer(movie, flv, "demo.flv", dir / "demo_toolbar.swf", TaskControl {});
+        }
+        std::vector<std::string> steps = { "--file", dir / "demo.flv" };
+        if (*c.codeParameter != 0)
+            steps.insert(steps.end(), { "--param", std::string("code=") + c.codeParameter });
+        steps.insert(steps.end(),
+            { "wait:1500", "shot:" + dir / "before.jpg", "click:160,200", "move:0,0", "wait:1500",
+                "shot:" + dir / "after.jpg" });
+        const RuffleRun run = PlayInRuffle(dir / "demo_toolbar.swf", 320, 240, steps);
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        EXPECT_EQ(
+            ClosestFrame(dir / "before.jpg", recording, options, 0, 0).difference < 6.0, c.playsBeforeClick);
+        EXPECT_EQ(
+            ClosestFrame(dir / "after.jpg", recording, options, 0, 0).difference < 6.0, c.playsAfterClick);
+    }
+}
