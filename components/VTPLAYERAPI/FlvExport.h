@@ -26,7 +26,7 @@ struct FlvExportOptions {
     FlvVideoCodec codec = FlvVideoCodec::SorensonH263; // FLVType
     int quality = 8500; // FLVQuality, 0 (smallest) to 10000 (best), H.263 only
     int keyFrameInterval = 30; // FLVKeyframes: a key frame every this many frames
-    int bitRateKbps = 1500; // FLVBitrate: the H.263 rate ceiling in kbit/s
+    int bitRateKbps = 1500; // FLVBitrate: carried; H.263 is encoded by quality, the mode the dialog stores
     std::uint32_t paddingColour = 0xffffff; // RGB of the border up to multiples of 16
 
     // Frame rate and size, as the standard SWF export reads them.
@@ -41,7 +41,7 @@ struct FlvExportOptions {
     int autoscrollMode = 0; // AutoscrollMode: 0 off, 1 mouse in centre, 4 mouse near centre
     int autoscrollWidth = 0; // AutoscrollWidth, percent of the movie width
     int autoscrollHeight = 0; // AutoscrollHeight, percent of the movie height
-    bool showCursor = true; // ShowCursor: draw the recorded cursor track
+    bool showCursor = true; // ShowCursor: carried; the recorder draws the cursor into the pictures
 
     // Sound.
     bool exportSounds = true; // ExportSounds
