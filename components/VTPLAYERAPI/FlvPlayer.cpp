@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -31,6 +32,7 @@ namespace {
 
 constexpr std::uint16_t kDefineVideoStream = 60;
 constexpr int kMaxFrames = 16000;
+constexpr double kMaxRate = 255.0; // the 8.8 bits of the header's frame rate
 // Our own characters come after the bar's, from here at least.
 constexpr std::uint16_t kFirstOwnId = 0xF000;
 
@@ -551,10 +553,13 @@ void WriteFlvPlayer(const MovieSource& movie, const FlvExportOptions& options, c
         bar = ReadBar(options.controlBarFile);
     const PlayerLayout layout = Arrange(options, video, bar.size, hasBar);
 
-    // The timeline's frames: one per FLV frame, fewer for long movies.
-    const double fps = av_q2d(video.frameRate);
-    const int frames = static_cast<int>(std::clamp<std::int64_t>(video.frameCount, 1, kMaxFrames));
-    const double rate = fps * frames / static_cast<double>(std::max<std::int64_t>(1, video.frameCount));
+    // The timeline's frames: one per FLV frame, fewer for long movies, at
+    // most as many per second as a SWF frame rate holds.
+    const double seconds
+        = static_cast<double>(std::max<std::int64_t>(1, video.frameCount)) / av_q2d(video.frameRate);
+    const int frames = static_cast<int>(std::clamp<std::int64_t>(
+        std::min<std::int64_t>(video.frameCount, std::llround(seconds * kMaxRate)), 1, kMaxFrames));
+    const double rate = frames / seconds;
 
     SwfMovieWriter writer(8, layout.width, layout.height, rate);
     SwfTimeline& main = writer.Timeline();

@@ -147,42 +147,49 @@ TEST(FlvExportTest, CancelStopsTheExport)
 }
 
 // The player movie, read back: its size is the video's plus the bar beside
-// it, one frame per FLV frame, the bar's "Controls" and a Video object.
+// it, one frame per FLV frame (at most 16000), the bar's "Controls" and a
+// Video object.
 TEST(FlvExportTest, PlayerMovieHoldsTheVideoAndTheBar)
 {
     struct Case {
         const char* name;
+        const char* movie;
         FlvExportOptions options;
-        int width, height, videoWidth, videoHeight;
+        int width, height, videoWidth, videoHeight, frames;
+        std::uint16_t rate; // 8.8 fixed point
         bool controls;
     };
     const std::string bar = vantor::test::BinDir() / "SWFControlBars" / "DefaultControlBar.swf";
     const Case cases[] = {
-        { "bar on top", { .controlBarFile = bar }, 480, 80, 64, 48, true },
-        { "bar over the bottom",
+        { "bar on top", "short.vtr", { .controlBarFile = bar }, 480, 80, 64, 48, 10, 10 << 8, true },
+        { "bar over the bottom", "short.vtr",
             { .controlBarFile = bar, .controlBarPositionMode = 2, .controlBarPositionOver = true }, 480, 48,
-            64, 48, true },
-        { "no bar, 70 x 40",
+            64, 48, 10, 10 << 8, true },
+        { "no bar, 70 x 40", "short.vtr",
             { .scaleToPercents = false,
                 .outputSizeWidth = 70,
                 .outputSizeHeight = 40,
                 .outputSizeKeepAspectRatio = false,
                 .addControlBar = false,
                 .controlBarFile = bar },
-            80, 48, 80, 48, false },
+            80, 48, 80, 48, 10, 10 << 8, false },
+        { "200 s at 100 fps", "long.vtr",
+            { .frameRateMode = 3, .frameRateCustom = 100, .controlBarFile = bar }, 480, 80, 64, 48, 16000,
+            80 << 8, true },
     };
     TempDir dir;
-    MakeMovie(dir / "movie.vtr", MovieKind::Current, TinyOptions(1.0));
-    MovieSource movie(dir / "movie.vtr", TaskControl {});
+    MakeMovie(dir / "short.vtr", MovieKind::Current, TinyOptions(1.0));
+    MakeMovie(dir / "long.vtr", MovieKind::Current, TinyOptions(200.0));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        MovieSource movie(dir / c.movie, TaskControl {});
         WriteFlvPlayer(movie, c.options, "movie.flv", dir / "player.swf", TaskControl {});
         SwfMovieReader reader;
         ASSERT_EQ(reader.ReadFile(dir / "player.swf"), SwfReadResult::Ok);
         EXPECT_EQ(reader.Header().widthPixels, c.width);
         EXPECT_EQ(reader.Header().heightPixels, c.height);
-        EXPECT_EQ(reader.Header().frameCount, 10);
-        EXPECT_EQ(reader.Header().frameRate, 10 << 8);
+        EXPECT_EQ(reader.Header().frameCount, c.frames);
+        EXPECT_EQ(reader.Header().frameRate, c.rate);
         EXPECT_EQ(reader.HasInstance("Controls"), c.controls);
         int videos = 0;
         for (const SwfTag& tag : reader.Tags()) {
