@@ -7,6 +7,7 @@ Steps run in order once the movie has loaded:
     wait:MS            let the movie play for MS milliseconds
     shot:FILE          screenshot of the page (.png, or .jpg/.jpeg)
     click:X,Y          press and release the left button at page pixel X,Y
+    drag:X,Y,X2,Y2     press at X,Y, move in steps to X2,Y2 and release there
     move:X,Y           move the mouse there
 
 Each --file is served beside the movie under its own name (the FLV that a
@@ -197,6 +198,16 @@ def run(movie, width, height, params, steps, files=()):
                     for event in ("mousePressed", "mouseReleased"):
                         tools.call("Input.dispatchMouseEvent", type=event, x=x, y=y, button="left", clickCount=1)
                         time.sleep(0.05)
+            elif kind == "drag":
+                x, y, x2, y2 = (float(v) for v in arg.split(","))
+                tools.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
+                tools.call("Input.dispatchMouseEvent", type="mousePressed", x=x, y=y, button="left", clickCount=1)
+                for i in range(1, 11):
+                    time.sleep(0.03)
+                    tools.call("Input.dispatchMouseEvent", type="mouseMoved", button="left", buttons=1,
+                               x=x + (x2 - x) * i / 10, y=y + (y2 - y) * i / 10)
+                tools.call("Input.dispatchMouseEvent", type="mouseReleased", x=x2, y=y2, button="left", clickCount=1)
+                time.sleep(0.05)
             else:
                 raise RuntimeError("unknown step " + step)
         try:

@@ -167,3 +167,36 @@ TEST(FlvPlayerRuffleTest, StartsOnClickAndOnlyWithTheSecureCodeOrDomain)
             ClosestFrame(dir / "after.jpg", recording, options, 0, 0).difference < 6.0, c.playsAfterClick);
     }
 }
+
+// Loaded paused (StartingPlaybackMode 1), the timeline knob of the bar below
+// the video sits at (90, 256) on a 152-pixel track; dropped at 80 percent
+// and played, the ten-second movie goes on from its key frame at or before
+// 8 s (key frames every 2 s), far past where it would be without the seek.
+TEST(FlvPlayerRuffleTest, SeeksWhereTheTimelineKnobIsDropped)
+{
+    TempDir dir;
+    SyntheticOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.seconds = 10;
+    MakeMovie(dir / "demo.vtr", MovieKind::Current, options);
+    FlvExportOptions flv;
+    flv.codec = FlvVideoCodec::ScreenVideo;
+    flv.controlBarFile = vantor::test::BinDir() / "SWFControlBars" / "DefaultControlBar.swf";
+    flv.controlBarPositionMode = 2;
+    flv.startingPlaybackMode = 1;
+    {
+        MovieSource movie(dir / "demo.vtr", TaskControl {});
+        WriteFlv(movie, flv, dir / "demo.flv", TaskControl {});
+        WriteFlvPlayer(movie, flv, "demo.flv", dir / "demo_toolbar.swf", TaskControl {});
+    }
+    const RuffleRun run = PlayInRuffle(dir / "demo_toolbar.swf", 480, 272,
+        { "--file", dir / "demo.flv", "wait:1000", "drag:90,256,212,256", "wait:300", "click:17,256",
+            "move:240,120", "wait:700", "shot:" + dir / "seeked.jpg" });
+    if (run.missing)
+        GTEST_SKIP() << run.message;
+    ASSERT_TRUE(run.ok) << run.message;
+    const Match match = ClosestFrame(dir / "seeked.jpg", SyntheticRecording(options), options, 80, 0);
+    EXPECT_LT(match.difference, 6.0);
+    EXPECT_GE(match.frame, 90);
+}
