@@ -258,9 +258,12 @@ std::vector<std::uint8_t> FlvPlayerFirstFrameScript(const FlvExportOptions& o, c
                 s.Code().And();
             },
             [](Script& s) { s.Call("player", "Start", {}); });
+        // The play sign invites the click only where the movie may play.
         s.Set("player.startSign._visible", [](Script& s) {
             s.Get("started");
             s.Code().Not();
+            s.Get("allowed");
+            s.Code().And();
         });
         const SwfActions::Label end = a.NewLabel();
         s.Get("started");
