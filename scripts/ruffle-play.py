@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """Plays an SWF movie in Ruffle inside headless Chromium and records it.
 
-    ruffle-play.py MOVIE.swf WIDTH HEIGHT [--param NAME=VALUE ...] STEP...
+    ruffle-play.py MOVIE.swf WIDTH HEIGHT [--param NAME=VALUE ...] [--file PATH ...] STEP...
 
 Steps run in order once the movie has loaded:
     wait:MS            let the movie play for MS milliseconds
     shot:FILE          screenshot of the page (.png, or .jpg/.jpeg)
     click:X,Y          press and release the left button at page pixel X,Y
+    drag:X,Y,X2,Y2     press at X,Y, move in steps to X2,Y2 and release there
     move:X,Y           move the mouse there
 
-The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
+Each --file is served beside the movie under its own name (the FLV that a
+player movie streams). The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
 server on 127.0.0.1 serves the page, Ruffle and the movie; Chromium is
 driven through the DevTools protocol on a pipe. Ruffle is looked up in
 $RUFFLE_DIR, else build-tools/ruffle/node_modules/@ruffle-rs/ruffle (where
@@ -82,7 +84,8 @@ def find_ruffle():
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript", ".swf": "application/x-shockwave-flash"}
+                      ".wasm": "application/wasm", ".js": "text/javascript", ".swf": "application/x-shockwave-flash",
+                      ".flv": "video/x-flv"}
 
     def log_message(self, *args):
         pass
@@ -128,7 +131,7 @@ class DevTools:
         return self.call("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
 
 
-def run(movie, width, height, params, steps):
+def run(movie, width, height, params, steps, files=()):
     chromium = find_chromium()
     ruffle = find_ruffle()
     site = tempfile.mkdtemp(prefix="ruffle-play-")
@@ -137,6 +140,8 @@ def run(movie, width, height, params, steps):
     try:
         shutil.copytree(ruffle, os.path.join(site, "ruffle"))
         shutil.copyfile(movie, os.path.join(site, "movie.swf"))
+        for extra in files:
+            shutil.copyfile(extra, os.path.join(site, os.path.basename(extra)))
         with open(os.path.join(site, "index.html"), "w") as page:
             page.write(PAGE % {"w": width, "h": height, "params": json.dumps(params),
                                "renderer": os.environ.get("RUFFLE_RENDERER", "webgl"),
@@ -193,6 +198,16 @@ def run(movie, width, height, params, steps):
                     for event in ("mousePressed", "mouseReleased"):
                         tools.call("Input.dispatchMouseEvent", type=event, x=x, y=y, button="left", clickCount=1)
                         time.sleep(0.05)
+            elif kind == "drag":
+                x, y, x2, y2 = (float(v) for v in arg.split(","))
+                tools.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
+                tools.call("Input.dispatchMouseEvent", type="mousePressed", x=x, y=y, button="left", clickCount=1)
+                for i in range(1, 11):
+                    time.sleep(0.03)
+                    tools.call("Input.dispatchMouseEvent", type="mouseMoved", button="left", buttons=1,
+                               x=x + (x2 - x) * i / 10, y=y + (y2 - y) * i / 10)
+                tools.call("Input.dispatchMouseEvent", type="mouseReleased", x=x2, y=y2, button="left", clickCount=1)
+                time.sleep(0.05)
             else:
                 raise RuntimeError("unknown step " + step)
         try:
@@ -218,6 +233,7 @@ def main(argv):
         return 2
     movie, width, height = argv[1], int(argv[2]), int(argv[3])
     params = {}
+    files = []
     steps = []
     rest = argv[4:]
     while rest:
@@ -225,11 +241,14 @@ def main(argv):
             name, _, value = rest[1].partition("=")
             params[name] = value
             rest = rest[2:]
+        elif rest[0] == "--file" and len(rest) > 1:
+            files.append(rest[1])
+            rest = rest[2:]
         else:
             steps.append(rest[0])
             rest = rest[1:]
     try:
-        run(movie, width, height, params, steps)
+        run(movie, width, height, params, steps, files)
     except (RuntimeError, OSError, StopIteration) as error:
         print("ruffle-play: " + str(error), file=sys.stderr)
         return 1
