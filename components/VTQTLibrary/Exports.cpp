@@ -20,15 +20,19 @@ std::atomic<int> g_initialized { 0 };
 template <typename Result, typename Body>
 Result Guard(const char* function, VTQTMovie* movie, Result failure, Body body)
 {
+    std::string reason;
     try {
         return body();
     } catch (const std::bad_alloc&) {
-        vtqt::Log("%s: out of memory", function);
+        reason = "out of memory";
     } catch (const std::exception& error) {
-        vtqt::Log("%s: %s", function, error.what());
+        reason = error.what();
     }
-    if (movie != nullptr)
+    vtqt::Log("%s: %s", function, reason.c_str());
+    if (movie != nullptr && !movie->failed) {
         movie->failed = true;
+        movie->failure = reason;
+    }
     return failure;
 }
 
@@ -44,6 +48,13 @@ void Require(bool condition, const char* reason)
 {
     if (!condition)
         throw vtapi::MovieError(reason);
+}
+
+// Every step after a failed one fails for the same reason.
+void RequireHealthy(const VTQTMovie* movie)
+{
+    if (movie->failed)
+        throw vtapi::MovieError(movie->failure);
 }
 
 } // namespace
@@ -106,6 +117,8 @@ VTQT_EXPORT int CloseMovieFileQT(VTQTMovie* movie)
     const bool complete = !movie->failed && movie->session == nullptr;
     if (movie->session != nullptr)
         vtqt::Log("CloseMovieFileQT: the compression session of \"%s\" still exists", movie->path.c_str());
+    else if (movie->failed)
+        vtqt::Log("CloseMovieFileQT: \"%s\" is incomplete: %s", movie->path.c_str(), movie->failure.c_str());
     int result = 0;
     if (complete)
         result = Guard("CloseMovieFileQT", movie, 0, [&] {
@@ -132,7 +145,7 @@ VTQT_EXPORT int BeginMediaEditsQT(VTQTMovie* movie)
     if (Missing("BeginMediaEditsQT", movie))
         return 0;
     return Guard("BeginMediaEditsQT", movie, 0, [&] {
-        Require(!movie->failed, "an earlier step failed");
+        RequireHealthy(movie);
         movie->BeginEdits();
         return 1;
     });
@@ -143,7 +156,7 @@ VTQT_EXPORT int EndMediaEditsQT(VTQTMovie* movie)
     if (Missing("EndMediaEditsQT", movie))
         return 0;
     return Guard("EndMediaEditsQT", movie, 0, [&] {
-        Require(!movie->failed, "an earlier step failed");
+        RequireHealthy(movie);
         Require(movie->editing, "BeginMediaEditsQT was not called");
         movie->EndEdits();
         return 1;
@@ -203,7 +216,7 @@ VTQT_EXPORT int BeginPassQT(VTQTSession* session)
     if (Missing("BeginPassQT", session))
         return 0;
     return Guard("BeginPassQT", session->movie, 0, [&] {
-        Require(!session->movie->failed, "an earlier step failed");
+        RequireHealthy(session->movie);
         return session->BeginPass();
     });
 }
@@ -213,7 +226,7 @@ VTQT_EXPORT int CompressFrame(VTQTSession* session, const VTQTPicture* picture, 
     if (Missing("CompressFrame", session) || Missing("CompressFrame", picture))
         return 0;
     return Guard("CompressFrame", session->movie, 0, [&] {
-        Require(!session->movie->failed, "an earlier step failed");
+        RequireHealthy(session->movie);
         session->Compress(*picture, frameIndex);
         return 1;
     });
@@ -224,7 +237,7 @@ VTQT_EXPORT int AnotherPassRequired(VTQTSession* session)
     if (Missing("AnotherPassRequired", session))
         return 0;
     return Guard("AnotherPassRequired", session->movie, 0, [&] {
-        Require(!session->movie->failed, "an earlier step failed");
+        RequireHealthy(session->movie);
         return session->EndPass() ? 1 : 0;
     });
 }

@@ -32,6 +32,7 @@ struct VTQTMovie final {
     bool editing = false; // BeginEdits was called: the tracks are fixed
     bool headerWritten = false;
     bool failed = false; // a step failed: the file is no movie
+    std::string failure; // why
     VTQTSession* session = nullptr;
 
 private:
