@@ -1,5 +1,6 @@
 #include "video/QuickTimeAPI.h"
 
+#include "components/VTQTLibrary/VTQTLibrary.h"
 #include "platform/ShellFolders.h"
 #include "support/Trace.h"
 
@@ -9,12 +10,6 @@
 namespace vantor::video {
 
 namespace {
-
-// The library's calls, with C linkage.
-using InitializeQTProc = int (*)();
-using UninitializeQTProc = void (*)();
-using LogTextProc = void (*)(const char* text);
-using SetupLogTextProc = void (*)(LogTextProc log);
 
 // Receives the library's log lines. A line is text, never a format: a "%"
 // in it reaches the log as it is.
@@ -28,7 +23,7 @@ void LogText(const char* text)
 
 std::string TQuickTimeAPI::DefaultLibraryPath()
 {
-    return platform::ExecutableFolder() + "/libVTQTLibrary.so";
+    return platform::ExecutableFolder() + "/" + VTQT_LIBRARY_NAME;
 }
 
 void TQuickTimeAPI::LibraryCloser::operator()(void* handle) const
