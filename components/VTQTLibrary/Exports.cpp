@@ -53,6 +53,8 @@ void Require(bool condition, const char* reason)
 // Every step after a failed one fails for the same reason.
 void RequireHealthy(const VTQTMovie* movie)
 {
+    if (movie == nullptr)
+        throw vtapi::MovieError("the session's movie was closed");
     if (movie->failed)
         throw vtapi::MovieError(movie->failure);
 }
@@ -125,6 +127,8 @@ VTQT_EXPORT int CloseMovieFileQT(VTQTMovie* movie)
             movie->Close();
             return 1;
         });
+    if (movie->session != nullptr)
+        movie->session->movie = nullptr; // the session may still be destroyed, and only that
     delete movie;
     return result;
 }
@@ -134,6 +138,7 @@ VTQT_EXPORT int FlattenMovieQT(VTQTMovie* movie)
     if (Missing("FlattenMovieQT", movie))
         return 0;
     return Guard("FlattenMovieQT", movie, 0, [&] {
+        RequireHealthy(movie);
         Require(!movie->headerWritten, "the movie's media are being written already");
         movie->flatten = true;
         return 1;
@@ -169,6 +174,7 @@ VTQT_EXPORT VTQTSession* CreateCompressionSession(
     if (Missing("CreateCompressionSession", movie))
         return nullptr;
     return Guard<VTQTSession*>("CreateCompressionSession", movie, nullptr, [&] {
+        RequireHealthy(movie);
         Require(movie->session == nullptr, "the movie has a video track already");
         Require(!movie->editing, "the movie's tracks are fixed already");
         auto* session = new VTQTSession(movie, width, height, AVRational { rateNum, rateDen });
@@ -247,6 +253,7 @@ VTQT_EXPORT int AddMP3FileAsTrack(VTQTMovie* movie, const char* mp3Path)
     if (Missing("AddMP3FileAsTrack", movie))
         return 0;
     return Guard("AddMP3FileAsTrack", movie, 0, [&] {
+        RequireHealthy(movie);
         Require(!movie->editing, "the movie's tracks are fixed already");
         Require(mp3Path != nullptr, "no file name");
         movie->AddSound(vtqt::OpenMp3Copy(movie->output.get(), mp3Path));
@@ -259,6 +266,7 @@ VTQT_EXPORT int ConvertMP3ToAAC(VTQTMovie* movie, const char* soundPath, int bit
     if (Missing("ConvertMP3ToAAC", movie))
         return 0;
     return Guard("ConvertMP3ToAAC", movie, 0, [&] {
+        RequireHealthy(movie);
         Require(!movie->editing, "the movie's tracks are fixed already");
         Require(soundPath != nullptr, "no file name");
         movie->AddSound(vtqt::OpenAacConversion(movie->output.get(), soundPath, bitRate));
