@@ -2,7 +2,6 @@
 // what it calls, what it traces, and whether the window offers the command.
 
 #include "video/QuickTimeAPI.h"
-#include "TestEnvironment.h"
 #include "app/MainFormFixture.h"
 #include "support/TraceTransport.h"
 
@@ -10,16 +9,12 @@
 #include <algorithm>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace {
 
 using namespace vantor;
-using vantor::video::TQuickTimeAPI;
 
-class QuickTimeAPITest : public test::MainFormFixture { };
+using QuickTimeAPITest = test::MainFormFixture;
 
 TEST_F(QuickTimeAPITest, LoadsInitialisesAndOffersTheCommandOnlyWhenQuickTimeStarts)
 {
@@ -49,7 +44,7 @@ TEST_F(QuickTimeAPITest, LoadsInitialisesAndOffersTheCommandOnlyWhenQuickTimeSta
             options.createEngine = [this] { return engine.AddRef(), PlayerEngine(&engine); };
             options.createQuickTimeDetector = [&c] {
                 const auto library = test::BinDir() / ("../tests/libstandin_qt_" + c.library + ".so");
-                return std::make_unique<TQuickTimeAPI>(library.string());
+                return std::make_unique<video::TQuickTimeAPI>(library.string());
             };
             TMainForm form(options);
             form.AddMovie(Movie("first.vtr"));

@@ -2,7 +2,6 @@
 // what the dialog shows for a given "QT.xml", what is saved back after the
 // user typed into it, and that a run starts only on "Export".
 
-#include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 #include "app/BatchOutputNames.h"
 #include "app/QtTestApplication.h"
@@ -11,17 +10,11 @@
 #include "video/QtQuickTimeExportDialogs.h"
 #include "xml/XMLSettings.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 
 #include <gtest/gtest.h>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
