@@ -95,8 +95,10 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         m_options.programFolder = platform::ExecutableFolder();
 
     BuildForm();
-    // Joins here: the QuickTime runtime detector, owned by the window; until
-    // then Options::quickTimeInstalled answers.
+    if (m_options.createQuickTimeDetector)
+        m_quickTime = m_options.createQuickTimeDetector();
+    if (!m_options.quickTimeInstalled && m_quickTime)
+        m_options.quickTimeInstalled = [this] { return m_quickTime->IsInstalled(); };
     m_addDialogTitle = LoadStr(str::kAddMoviesTitle);
     m_addDialogFilter = LoadStr(str::kAddMoviesFilter);
     ReplaceProductNameInCaptions(this);
@@ -132,6 +134,7 @@ TMainForm::~TMainForm()
     m_batch.SetEngine(nullptr);
     m_engine.Reset();
     m_handle.reset();
+    m_quickTime.reset();
 }
 
 void TMainForm::BuildForm()
@@ -500,7 +503,7 @@ void TMainForm::btnExportWMVClick()
 
 void TMainForm::btnExportQTClick()
 {
-    // Joins here: the QuickTime export command.
+    RunExportCommand(vantor::ExportFormat::QuickTime);
 }
 
 void TMainForm::btnConvertFormatClick()

@@ -9,6 +9,7 @@
 #include "app/BatchRun.h"
 #include "app/MovieList.h"
 #include "app/PlayerEngine.h"
+#include "app/QuickTimeRuntime.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -48,6 +49,11 @@ public:
         // installed; both asked afresh by every UpdateControls. Default: no.
         std::function<bool()> wmvExportAvailable;
         std::function<bool()> quickTimeInstalled;
+        // Makes the QuickTime runtime detector, which the window owns from
+        // the first step of its construction to the last of its
+        // destruction; when there is one and quickTimeInstalled is not
+        // given, its IsInstalled answers. Default: none.
+        std::function<std::unique_ptr<vantor::IQuickTimeRuntime>()> createQuickTimeDetector;
     };
 
     static constexpr int kDesignWidth = 513;
@@ -172,6 +178,7 @@ private:
     void RunExportCommand(vantor::ExportFormat format);
 
     Options m_options;
+    std::unique_ptr<vantor::IQuickTimeRuntime> m_quickTime; // made first, destroyed last
     vantor::MovieList m_movies;
     vantor::MovieDropTarget m_dropTarget;
     vantor::PlayerEngine m_engine;

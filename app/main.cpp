@@ -17,6 +17,7 @@
 #include "support/HelpLauncher.h"
 #include "support/LogSysClient.h"
 #include "video/QtVideoCommands.h"
+#include "video/QuickTimeAPI.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -89,7 +90,9 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     {
-        TMainForm mainForm;
+        TMainForm::Options options;
+        options.createQuickTimeDetector = [] { return std::make_unique<video::TQuickTimeAPI>(); };
+        TMainForm mainForm(options);
         video::CreateVideoForms(mainForm); // TOutputSizeForm and the AVI command
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);

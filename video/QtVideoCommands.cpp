@@ -5,6 +5,8 @@
 #include "video/CodecOptionsDlg.h"
 #include "video/OutputSizeForm.h"
 #include "video/QtAviExportDialogs.h"
+#include "video/QtQuickTimeExportDialogs.h"
+#include "video/QuickTimeExportCommand.h"
 
 #include <memory>
 
@@ -16,6 +18,10 @@ TOutputSizeForm* CreateVideoForms(TMainForm& mainForm)
     auto dialogs = std::make_shared<QtAviExportDialogs>(*outputSizeForm, &mainForm);
     mainForm.SetExportCommand(ExportFormat::AVI, [&mainForm, dialogs] {
         RunAviExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), dialogs.get());
+    });
+    auto quickTime = std::make_shared<QtQuickTimeExportDialogs>(*outputSizeForm);
+    mainForm.SetExportCommand(ExportFormat::QuickTime, [&mainForm, quickTime] {
+        RunQuickTimeExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), quickTime.get());
     });
     InstallCompressorBoxes();
     return outputSizeForm;

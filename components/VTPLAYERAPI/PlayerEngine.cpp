@@ -2,6 +2,7 @@
 
 #include "AviExport.h"
 #include "MovieConverter.h"
+#include "QuickTimeExport.h"
 #include "support/CrashFilter.h"
 #include "support/Trace.h"
 
@@ -348,10 +349,28 @@ int TPlayerEngine::ExportWMV(const char*, const char*)
     return Unavailable();
 }
 
-int TPlayerEngine::ExportQuickTime(const char*, const char*)
+int TPlayerEngine::ExportQuickTime(const char* outputPath, const char* settingsFile)
 {
-    TraceWarning("TPlayerEngine::ExportQuickTime is not available in this engine");
-    return Unavailable();
+    TraceLog(
+        "TPlayerEngine::ExportQuickTime %s with %s", Text(outputPath).c_str(), Text(settingsFile).c_str());
+    return Submit("ExportQuickTime",
+        [this, output = Text(outputPath),
+            settingsPath = Text(settingsFile)]() -> std::vector<platform::UINT> {
+            m_exportSucceeded = false;
+            if (!m_movie)
+                return Failed("ExportQuickTime", "no movie is open");
+            try {
+                const QuickTimeSettings settings = ReadQuickTimeSettings(settingsPath);
+                m_movie->Rewind();
+                ExportQuickTimeMovie(*m_movie, settings, output, MakeControl());
+                m_exportSucceeded = true;
+                return { vantor::ExportFinished };
+            } catch (const Cancelled&) {
+                return { vantor::OperationCancelled };
+            } catch (const std::exception& error) {
+                return Failed("ExportQuickTime", error.what());
+            }
+        });
 }
 
 } // namespace vtapi

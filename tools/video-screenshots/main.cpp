@@ -1,6 +1,6 @@
-// Takes a picture of every page of the AVI options dialog (and of its
-// QuickTime page), of the codec chooser and of a codec's Configure box, as
-// the AVI command fills them with the default settings. Run under a display
+// Takes a picture of every page of the AVI options dialog and of the pages
+// its QuickTime mode changes, as the two commands fill them with the default
+// settings, of the codec chooser and of a codec's Configure box. Run under a display
 // (scripts/video-screenshots.sh uses Xvfb); writes PNG files into the folder
 // given as the argument.
 
@@ -11,6 +11,8 @@
 #include "video/CodecOptionsDlg.h"
 #include "video/OutputSizeForm.h"
 #include "video/QtAviExportDialogs.h"
+#include "video/QtQuickTimeExportDialogs.h"
+#include "xml/XMLSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,19 +59,18 @@ int main(int argc, char** argv)
         form.PageControl->setCurrentIndex(page);
         ok &= Save(form, folder + "/avi-options-" + names[page] + ".png");
     }
-    // The QuickTime export shows its quality page in the same dialog.
-    form.QuickTimeMode = true;
-    form.setWindowTitle("QuickTime Export Options");
-    form.PageControl->setTabVisible(form.PageControl->indexOf(form.tsQT), true);
-    form.gbKeyframes->setVisible(true);
-    form.panFLVMode->setVisible(false);
-    form.cbFlattenMovie->setVisible(true);
-    form.cbUseAVI10Format->setVisible(false);
-    form.lblUseAVI10Format->setVisible(false);
+    // The QuickTime command's mode of the same dialog, filled as with no
+    // "QT.xml": its note above the scaling, its key frames and quality pages.
     form.hide();
+    vantor::video::QuickTimeExportSettings quickTime;
+    vantor::video::ReadQuickTimeExportSettings(TXMLSettings(false), quickTime);
+    vantor::video::QtQuickTimeExportDialogs(form).Prepare(quickTime);
     form.show();
-    form.PageControl->setCurrentWidget(form.tsQT);
-    ok &= Save(form, folder + "/quicktime-options-video-quality.png");
+    for (QWidget* page : { form.tsGeneral, form.tsFrameRate, form.tsQT }) {
+        const int index = form.PageControl->indexOf(page);
+        form.PageControl->setCurrentIndex(index);
+        ok &= Save(form, folder + "/quicktime-options-" + names[index] + ".png");
+    }
     form.hide();
 
     platform::BITMAPINFOHEADER input;

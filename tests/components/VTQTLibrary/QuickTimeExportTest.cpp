@@ -1,0 +1,223 @@
+#include "QuickTimeExport.h"
+#include "CompressionSession.h"
+#include "TestEnvironment.h"
+#include "components/VTPLAYERAPI/MovieTestSupport.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace vtapi;
+using namespace vtapi::test;
+using vantor::test::TempDir;
+
+namespace {
+
+// The top-level atoms of a QuickTime file, in file order.
+std::string TopLevelAtoms(const std::string& path)
+{
+    const std::string data = vantor::test::ReadFile(path);
+    std::string atoms;
+    std::size_t offset = 0;
+    while (offset + 8 <= data.size()) {
+        const auto byte
+            = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(data[i])); };
+        std::uint64_t size
+            = byte(offset) << 24 | byte(offset + 1) << 16 | byte(offset + 2) << 8 | byte(offset + 3);
+        if (size == 1 && offset + 16 <= data.size()) {
+            size = 0;
+            for (std::size_t i = 0; i < 8; ++i)
+                size = size << 8 | byte(offset + 8 + i);
+        }
+        atoms += (atoms.empty() ? "" : " ") + data.substr(offset + 4, 4);
+        if (size < 8)
+            break;
+        offset += size;
+    }
+    return atoms;
+}
+
+// The program's path along $PATH, "" when it is not there.
+std::string FindProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= folders.size();) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos)
+            end = folders.size();
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+// GStreamer reads the file with its own demuxer and decoders; "" when it
+// plays the file through, else what went wrong.
+std::string GStreamerProblem(const std::string& path, const std::string& expectedCaps, bool withSound)
+{
+    const auto discover = vantor::test::RunProgram({ FindProgram("gst-discoverer-1.0"), path });
+    if (discover.status != 0 || discover.output.find(expectedCaps) == std::string::npos)
+        return "gst-discoverer-1.0 says:\n" + discover.output;
+    // The picture and the sound (when there is one) each play into a fakesink:
+    // a branch without a stream would never preroll.
+    std::vector<std::string> pipeline = { FindProgram("gst-launch-1.0"), "-q", "filesrc", "location=" + path,
+        "!", "decodebin", "name=d", "d.", "!", "queue", "!", "fakesink" };
+    if (withSound)
+        pipeline.insert(pipeline.end(), { "d.", "!", "queue", "!", "fakesink" });
+    const auto play = vantor::test::RunProgram(pipeline);
+    return play.status == 0 ? "" : "decodebin ! fakesink failed:\n" + play.output;
+}
+
+class QuickTimeExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // 100 x 60 so that every size must be rounded to multiples of 16.
+        SyntheticOptions options = TinyOptions(3.0);
+        options.width = 100;
+        options.height = 60;
+        MakeMovie(m_dir / "movie.vtr", MovieKind::Current, options);
+    }
+
+    // Exports through the terminal front end; the output's path.
+    std::string ExportFromTerminal(const std::map<std::string, SettingValue>& keys, const std::string& name)
+    {
+        WriteSettings(m_dir / (name + ".xml"), keys);
+        const std::string out = m_dir / name;
+        const auto run = vantor::test::RunProgram(
+            { (vantor::test::BinDir() / "vantor-batch-export-cli").string(), "--format", "qt", "--dest", out,
+                "--settings", m_dir / (name + ".xml"), "--yes", m_dir / "movie.vtr" });
+        EXPECT_EQ(run.status, 0) << run.output;
+        return out + "/movie.mov";
+    }
+
+    TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(QuickTimeExportTest, TerminalExportHonoursTheSettings)
+{
+    struct Case {
+        const char* name;
+        std::map<std::string, SettingValue> keys;
+        int width, height;
+        double rate;
+        int minKeyFrames; // the key-frame interval sets at least this many
+        const char* sound;
+        const char* atoms;
+    };
+    const Case cases[] = {
+        { "defaults", {}, 112, 64, 10, 3, "mp3", "ftyp moov wide mdat" },
+        { "half size", { { "OutputSizeWidthPercent", 50.0 }, { "OutputSizeHeightPercent", 50.0 } }, 64, 32,
+            10, 3, "mp3", "ftyp moov wide mdat" },
+        { "pixels",
+            { { "ScaleToPercents", false }, { "OutputSizeWidth", 80 }, { "OutputSizeHeight", 40 },
+                { "OutputSizeKeepAspectRatio", false } },
+            80, 48, 10, 3, "mp3", "ftyp moov wide mdat" },
+        { "half rate, key frame every 3", { { "FrameRateMode", 1 }, { "KeyFrame", 3 } }, 112, 64, 5, 5, "mp3",
+            "ftyp moov wide mdat" },
+        { "custom rate", { { "FrameRateMode", 3 }, { "FrameRateCustom", 4 } }, 112, 64, 4, 3, "mp3",
+            "ftyp moov wide mdat" },
+        { "aac, no streaming", { { "SoundCompressFormat", 1 }, { "FlattenMovie", false } }, 112, 64, 10, 3,
+            "aac", "ftyp wide mdat moov" },
+        { "no sound, average rate", { { "ExportSounds", false }, { "DateRateType", 1 }, { "DateRate", 20 } },
+            112, 64, 10, 3, "", "ftyp moov wide mdat" },
+    };
+    const bool gstreamer
+        = !FindProgram("gst-discoverer-1.0").empty() && !FindProgram("gst-launch-1.0").empty();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = ExportFromTerminal(c.keys, c.name);
+        const Probe probe = ProbeFile(path);
+        EXPECT_EQ(probe.container, "mov,mp4,m4a,3gp,3g2,mj2");
+        EXPECT_EQ(probe.videoCodec, "h264");
+        EXPECT_EQ(probe.width, c.width);
+        EXPECT_EQ(probe.height, c.height);
+        EXPECT_DOUBLE_EQ(probe.frameRate, c.rate);
+        EXPECT_GE(probe.keyFrames, c.minKeyFrames);
+        EXPECT_EQ(probe.audioCodec, c.sound);
+        EXPECT_EQ(TopLevelAtoms(path), c.atoms);
+        if (gstreamer) {
+            EXPECT_EQ(GStreamerProblem(path, "H.264", *c.sound != '\0'), "");
+        }
+    }
+    if (!gstreamer)
+        GTEST_SKIP()
+            << "GStreamer's gst-discoverer-1.0 or gst-launch-1.0 is missing: install gstreamer1.0-tools";
+}
+
+TEST_F(QuickTimeExportTest, TwoPassesGiveAnotherMovie)
+{
+    const std::map<std::string, SettingValue> single = { { "DateRateType", 1 }, { "DateRate", 10 } };
+    std::map<std::string, SettingValue> twice = single;
+    twice["Multipass"] = true;
+    const std::string one = ExportFromTerminal(single, "single");
+    const std::string two = ExportFromTerminal(twice, "multi");
+    EXPECT_EQ(ProbeFile(two).videoPackets, ProbeFile(one).videoPackets);
+    EXPECT_NE(vantor::test::ReadFile(one), vantor::test::ReadFile(two));
+    EXPECT_EQ(ProbeFile(two).videoCodec, "h264");
+    // The statistics of the first pass are gone.
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        EXPECT_EQ(entry.path().filename().string().rfind("vtqt-passes-", 0), std::string::npos)
+            << entry.path();
+}
+
+TEST_F(QuickTimeExportTest, FailureAndCancelLeaveNoFile)
+{
+    MovieSource movie(m_dir / "movie.vtr", TaskControl {});
+    const std::string library = (vantor::test::BinDir() / "libVTQTLibrary.so").string();
+    std::atomic<bool> cancel { true };
+    struct Case {
+        const char* name;
+        std::string library;
+        TaskControl control;
+        const char* reason; // "" for a cancel
+    };
+    const Case cases[] = {
+        { "no library", m_dir / "libVTQTLibrary.so", {}, "the QuickTime library is missing" },
+        { "cancelled", library, TaskControl { &cancel, {} }, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            ExportQuickTimeMovie(movie, {}, m_dir / "out.mov", c.control, c.library);
+            ADD_FAILURE() << "the export succeeded";
+        } catch (const Cancelled&) {
+            EXPECT_STREQ(c.reason, "");
+        } catch (const MovieError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(c.reason, 0), 0u) << error.what();
+        }
+        EXPECT_EQ(FolderContents(m_dir.Path().string()), (std::vector<std::string> { "movie.vtr" }));
+    }
+}
+
+TEST(QuickTimeCodecParamsTest, MapsDataRatesOntoX264)
+{
+    struct Case {
+        VTQTCodecParams params;
+        std::int64_t firstPass;
+        double crf;
+        std::int64_t bitRate, maxRate, bufferSize;
+        int gop;
+    };
+    const Case cases[] = {
+        { { 1024, 0, VTQT_DATA_RATE_AUTOMATIC, 600, 400, 800 }, 0, 15.0, 0, 0, 0, 25 },
+        { { 0, 10, VTQT_DATA_RATE_AUTOMATIC, 600, 400, 800 }, 0, 51.0, 0, 0, 0, 10 },
+        { { 512, 0, VTQT_DATA_RATE_AUTOMATIC, 600, 400, 800 }, 123456, -1, 123456, 0, 0, 25 },
+        { { 870, 0, VTQT_DATA_RATE_AVERAGE, 600, 400, 800 }, 0, -1, 4800000, 0, 0, 25 },
+        { { 870, 0, VTQT_DATA_RATE_MANUAL, 600, 400, 800 }, 0, -1, 4800000, 6400000, 6400000, 25 },
+        { { 870, 0, VTQT_DATA_RATE_MANUAL, 600, 900, 100 }, 0, -1, 4000000, 7200000, 7200000, 25 },
+    };
+    for (const Case& c : cases) {
+        const vtqt::RateControl rc = vtqt::MapCodecParams(c.params, AVRational { 25, 1 }, c.firstPass);
+        EXPECT_DOUBLE_EQ(rc.crf, c.crf);
+        EXPECT_EQ(rc.bitRate, c.bitRate);
+        EXPECT_EQ(rc.maxRate, c.maxRate);
+        EXPECT_EQ(rc.bufferSize, c.bufferSize);
+        EXPECT_EQ(rc.gopSize, c.gop);
+    }
+}
