@@ -1,0 +1,133 @@
+#pragma once
+
+// TBlockList: a list of untyped items (pointers the caller owns) kept in
+// blocks of at most 32768 items, so that inserting or deleting in the middle
+// of a long list moves one block's tail, not the whole list.
+//
+// Layout: a directory of blocks {capacity, count, first index, items}; the
+// directory starts with room for 1000 blocks and grows by 1000; a block's
+// item array grows by 8192 entries (new entries zeroed). Blocks are ordered,
+// each block's first index is the sum of the counts before it, and an empty
+// block leaves the directory at once.
+//
+// Stripes: a reader names a stripe (0..stripes-1); each stripe keeps the
+// position of its last read (index and block) so that a sequential read
+// finds its block without a search. Readers on different stripes do not
+// wait for each other. Every operation that changes the list's shape takes
+// the general lock and then every stripe lock, so readers always see a
+// whole list; it clears every stripe's position first.
+//
+// Memory: when an allocation fails, the user is asked "There is not enough
+// memory in the system..." with Retry and Cancel. Retry tries again. Cancel
+// stops the operation in an orderly way: it throws TBlockListOutOfMemory
+// and the list is left exactly as it was before the call (no item added,
+// moved or lost), so the caller can catch it and carry on with what it has.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <new>
+
+namespace vantor {
+
+// Thrown when the user cancels the out-of-memory question.
+class TBlockListOutOfMemory final : public std::bad_alloc {
+public:
+    const char* what() const noexcept override { return "TBlockList: out of memory"; }
+};
+
+class TBlockList {
+public:
+    using Item = void*;
+
+    static constexpr int kBlockCapacity = 32768; // items in a full block
+    static constexpr int kBlockGrowth = 8192; // items added to a block's array at a time
+    static constexpr int kDirectoryGrowth = 1000; // directory entries added at a time
+    static constexpr int kMaxStripes = 100;
+
+    // `stripes` is clamped to 1..100.
+    explicit TBlockList(int stripes = 1);
+    virtual ~TBlockList();
+    TBlockList(const TBlockList&) = delete;
+    TBlockList& operator=(const TBlockList&) = delete;
+
+    // The operations, in the order of the design's table of virtual calls.
+    virtual int Count() const;
+    // Appends; returns the new item's index.
+    virtual int Add(Item item);
+    // Appends `count` items of `source` from `start` on (clipped to its end).
+    virtual void AddList(const TBlockList& source, int start, int count);
+    virtual void Clear();
+    // Out-of-range indexes do nothing.
+    virtual void Delete(int index);
+    // Removes `count` items from `index` on, clipped to the end.
+    virtual void DeleteRange(int index, int count);
+    // Stripe 0. Out of range: null (reading) or nothing (writing).
+    virtual Item Get(int index);
+    virtual void Put(int index, Item item);
+    // `stripe` must be 0..Stripes()-1.
+    virtual Item GetStriped(int index, int stripe);
+    virtual void PutStriped(int index, Item item, int stripe);
+    // An index past the count does nothing; at the count it appends.
+    virtual void Insert(int index, Item item);
+    // Deletes the first occurrence; returns its former index or -1.
+    virtual int Remove(Item item);
+    // Inserts `count` items of `source` from `start` on at `index`.
+    virtual void InsertList(int index, const TBlockList& source, int start, int count);
+    virtual void Move(int from, int to);
+    // The first index holding `item`, or -1.
+    virtual int IndexOf(Item item) const;
+
+    int Stripes() const { return m_stripeCount; }
+
+    // What the layout looks like, for tests and diagnostics.
+    int BlockCount() const;
+    int BlockFirstIndex(int block) const;
+    int BlockItemCount(int block) const;
+    int BlockCapacity(int block) const;
+    int DirectoryCapacity() const;
+
+private:
+    struct Block {
+        int capacity = 0;
+        int count = 0;
+        int first = 0;
+        Item* items = nullptr;
+    };
+    // Spinning lock of one stripe: an uncontended read costs one atomic
+    // exchange, which keeps a sequential read close to a plain array's.
+    class StripeLock;
+    struct Stripe;
+    class ShapeLock;
+
+    int FindBlock(int index) const;
+    int LocateForStripe(Stripe& stripe, int index);
+    void InvalidateStripes();
+    void EnsureDirectoryRoom(int extra);
+    void GrowBlock(Block& block, int minimum);
+    void InsertDirectoryEntry(int position);
+    void RemoveDirectoryEntry(int position);
+    void RenumberFrom(int block, int delta);
+    void AddUnlocked(Item item);
+    void InsertUnlocked(int index, Item item);
+    void DeleteUnlocked(int index);
+    void DeleteRangeUnlocked(int index, int count);
+    void FreeAll();
+
+    Block* m_directory = nullptr;
+    int m_directoryCapacity = 0;
+    int m_blocks = 0;
+    int m_total = 0;
+    int m_stripeCount = 1;
+    std::unique_ptr<Stripe[]> m_stripes;
+    mutable std::mutex m_general;
+};
+
+// The allocator every TBlockList allocation goes through (realloc's
+// contract; a null result is a failed allocation). Tests replace it to make
+// allocations fail; returns the one it replaces. Null restores realloc.
+using BlockListRealloc = void* (*)(void* memory, std::size_t bytes);
+BlockListRealloc SetBlockListRealloc(BlockListRealloc realloc);
+
+} // namespace vantor
