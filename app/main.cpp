@@ -15,12 +15,15 @@
 #include "strings/StringIds.h"
 #include "support/HelpLauncher.h"
 #include "video/QtVideoCommands.h"
+#include "video/WMVExportForm.h"
+#include "video/WMVExportLibrary.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -83,11 +86,14 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     {
-        TMainForm mainForm;
+        // The WMV command is offered only while the export library is there.
+        TMainForm::Options options;
+        options.wmvExportAvailable = [] { return IsWMVExportAvailable(); };
+        TMainForm mainForm(std::move(options));
         video::CreateVideoForms(mainForm); // TOutputSizeForm and the AVI command
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
-        // Joins here: the WMV options dialog, TWMVExportForm.
+        video::CreateWmvExportForm(mainForm, TWMVExportForm::AvailableLibrary());
         // The Flash options dialog: one instance without owner, reused by
         // every run, gone before the main window.
         auto flashOptionsForm = std::make_unique<TFlashOptionsForm>();

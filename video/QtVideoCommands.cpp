@@ -5,6 +5,9 @@
 #include "video/CodecOptionsDlg.h"
 #include "video/OutputSizeForm.h"
 #include "video/QtAviExportDialogs.h"
+#include "video/QtWMVExportDialog.h"
+#include "video/WMVExportCommand.h"
+#include "video/WMVExportForm.h"
 
 #include <memory>
 
@@ -19,6 +22,16 @@ TOutputSizeForm* CreateVideoForms(TMainForm& mainForm)
     });
     InstallCompressorBoxes();
     return outputSizeForm;
+}
+
+TWMVExportForm* CreateWmvExportForm(TMainForm& mainForm, const WMVExportFunctions* library)
+{
+    auto* form = new TWMVExportForm(library, &mainForm);
+    auto dialog = std::make_shared<QtWMVExportDialog>(*form);
+    mainForm.SetExportCommand(ExportFormat::WMV, [&mainForm, dialog] {
+        RunWmvExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), dialog.get());
+    });
+    return form;
 }
 
 } // namespace vantor::video
