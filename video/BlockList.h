@@ -25,7 +25,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <new>
 
@@ -95,32 +94,31 @@ private:
         int first = 0;
         Item* items = nullptr;
     };
-    // Spinning lock of one stripe: an uncontended read costs one atomic
-    // exchange, which keeps a sequential read close to a plain array's.
-    class StripeLock;
     struct Stripe;
     class ShapeLock;
+    template <typename Change> void ChangeShape(const TBlockList* source, Change change);
 
     int FindBlock(int index) const;
-    int LocateForStripe(Stripe& stripe, int index);
+    Item* Locate(Stripe& stripe, int index);
     void InvalidateStripes();
-    void EnsureDirectoryRoom(int extra);
-    void GrowBlock(Block& block, int minimum);
-    void InsertDirectoryEntry(int position);
-    void RemoveDirectoryEntry(int position);
-    void RenumberFrom(int block, int delta);
-    void AddUnlocked(Item item);
-    void InsertUnlocked(int index, Item item);
-    void DeleteUnlocked(int index);
+    bool ReserveDirectory(int extra);
+    bool GrowBlock(Block& block, int items);
+    bool AddUnlocked(Item item);
+    bool InsertUnlocked(int index, Item item);
+    void InsertFrom(bool append, int index, const TBlockList& source, int start, int count);
+    bool InsertManyUnlocked(int index, const Item* items, int count);
     void DeleteRangeUnlocked(int index, int count);
-    void FreeAll();
+    int IndexOfUnlocked(Item item) const;
+    void CopyOut(int start, int count, Item* out) const;
+    void FreeBlocks();
 
     Block* m_directory = nullptr;
     int m_directoryCapacity = 0;
     int m_blocks = 0;
     int m_total = 0;
     int m_stripeCount = 1;
-    std::unique_ptr<Stripe[]> m_stripes;
+    Stripe* m_stripes = nullptr; // m_stripeCount of them, in m_stripeMemory
+    void* m_stripeMemory = nullptr;
     mutable std::mutex m_general;
 };
 
