@@ -377,6 +377,16 @@ int TBlockList::DirectoryCapacity() const
     return m_directoryCapacity;
 }
 
+int TBlockList::CachedIndex(int stripe) const
+{
+    if (stripe < 0 || stripe >= m_stripeCount)
+        return -1;
+    m_stripes[stripe].Lock();
+    const int index = m_stripes[stripe].lastIndex;
+    m_stripes[stripe].Unlock();
+    return index;
+}
+
 // The block holding `index`, or -1.
 int TBlockList::FindBlock(int index) const
 {

@@ -86,6 +86,8 @@ public:
     int BlockItemCount(int block) const;
     int BlockCapacity(int block) const;
     int DirectoryCapacity() const;
+    // The index a stripe's position cache holds, -1 when it holds none.
+    int CachedIndex(int stripe) const;
 
 private:
     struct Block {
