@@ -41,12 +41,12 @@ inline FakeCatalogueData& FakeCatalogue()
     return data;
 }
 
-inline const FakeCodec* FindFakeCodec(const std::vector<FakeCodec>& codecs, std::int32_t id)
+inline std::vector<FakeFormat> FakeFormats(const std::vector<FakeCodec>& codecs, std::int32_t id)
 {
     for (const FakeCodec& codec : codecs)
         if (codec.id == id)
-            return &codec;
-    return nullptr;
+            return codec.formats;
+    return {};
 }
 
 inline const WMVExportFunctions& FakeWMVExportLibrary()
@@ -63,18 +63,16 @@ inline const WMVExportFunctions& FakeWMVExportLibrary()
                 callback(codec.id, codec.name);
             return FakeCatalogue().defaultAudio;
         };
-        f.EnumAvailableWMVideoCodecFormats = [](std::int32_t id, WMVExportVideoFormatCallback callback) {
-            if (const FakeCodec* codec = FindFakeCodec(FakeCatalogue().video, id))
-                for (const FakeFormat& format : codec->formats)
-                    callback(format.id, format.vbr, format.passes);
+        f.EnumAvailableWMVideoCodecFormats = [](std::int32_t id, ::WMVExportVideoFormatCallback callback) {
+            for (const FakeFormat& format : FakeFormats(FakeCatalogue().video, id))
+                callback(format.id, format.vbr, format.passes);
         };
-        f.EnumAvailableWMAudioCodecFormats = [](std::int32_t id, WMVExportAudioFormatCallback callback) {
-            if (const FakeCodec* codec = FindFakeCodec(FakeCatalogue().audio, id))
-                for (const FakeFormat& format : codec->formats) {
-                    const WMVWaveFormat wave { static_cast<std::uint16_t>(id), format.channels,
-                        format.samplesPerSec, format.rate, 0, 16, 0 };
-                    callback(format.id, L"", &wave, format.vbr, format.passes, 0);
-                }
+        f.EnumAvailableWMAudioCodecFormats = [](std::int32_t id, ::WMVExportAudioFormatCallback callback) {
+            for (const FakeFormat& format : FakeFormats(FakeCatalogue().audio, id)) {
+                const WMVWaveFormat wave { static_cast<std::uint16_t>(id), format.channels,
+                    format.samplesPerSec, format.rate, 0, 16, 0 };
+                callback(format.id, L"", &wave, format.vbr, format.passes, 0);
+            }
         };
         return f;
     }();
