@@ -20,31 +20,7 @@
 
 namespace {
 
-using vantor::test::FakeCatalogue;
-
-constexpr int kWmv7 = 0x31564D57;
-constexpr int kWmv8 = 0x32564D57;
-constexpr int kWma1 = 0x160;
-constexpr int kWma2 = 0x161;
-
-class WMVExportFormTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        vantor::test::TestApplication();
-        FakeCatalogue() = {
-            { { kWmv7, L"Windows Media Video 7", { { 1, 0, 1 }, { 2, 0, 2 } } },
-                { kWmv8, L"Windows Media Video 8", { { 1, 0, 1 }, { 3, 1, 1 }, { 4, 1, 2 } } } },
-            { { kWma1, L"Windows Media Audio",
-                  { { 20, 0, 1, 44100, 2, 128000 }, { 21, 0, 1, 44100, 2, 64005 } } },
-                { kWma2, L"Windows Media Audio V2",
-                    { { 10, 0, 1, 44100, 2, 128000 }, { 11, 0, 1, 44100, 2, 64000 },
-                        { 12, 0, 1, 22050, 1, 3000 }, { 13, 1, 1, 44100, 2, 0x3062 } } } },
-            kWmv8,
-            kWma2,
-        };
-    }
-};
+using namespace vantor::test;
 
 std::vector<std::string> Items(const QComboBox* combo)
 {
@@ -61,13 +37,12 @@ void Pick(QComboBox* combo, int index)
     emit combo->activated(index);
 }
 
-TEST_F(WMVExportFormTest, VideoChoicesFollowTheCodecsFormats)
+TEST(WMVExportForm, VideoChoicesFollowTheCodecsFormats)
 {
     struct Case {
         const char* name;
         std::function<void(TWMVExportForm&)> act;
-        bool vbrChecked;
-        bool vbrEnabled;
+        bool vbrChecked, vbrEnabled;
         std::string vbrCaption;
         std::vector<std::string> passes;
         std::string passSelected;
@@ -99,10 +74,10 @@ TEST_F(WMVExportFormTest, VideoChoicesFollowTheCodecsFormats)
             },
             true, true, "Variable bitrate", twoPasses, "1 - pass", "Bitrate:", false },
     };
+    TestApplication();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TWMVExportForm form(&vantor::test::FakeWMVExportLibrary());
-        EXPECT_EQ(form.cbVideoCodec->currentText().toStdString(), "Windows Media Video 8");
+        TWMVExportForm form(&FakeWMVExportLibrary());
         c.act(form);
         EXPECT_EQ(form.cbxVideoVBR->isChecked(), c.vbrChecked);
         EXPECT_EQ(form.cbxVideoVBR->isEnabled(), c.vbrEnabled);
@@ -110,13 +85,13 @@ TEST_F(WMVExportFormTest, VideoChoicesFollowTheCodecsFormats)
         EXPECT_EQ(Items(form.cbVideoNumPasses), c.passes);
         EXPECT_EQ(form.cbVideoNumPasses->currentText().toStdString(), c.passSelected);
         EXPECT_EQ(form.lblVideoBitrate->text().toStdString(), c.bitrateLabel);
-        for (QWidget* control : { static_cast<QWidget*>(form.lblVideoBitrate),
-                 static_cast<QWidget*>(form.sbVideoBitrate), static_cast<QWidget*>(form.lblVideoBitrate2) })
-            EXPECT_EQ(!control->isHidden(), c.bitrateShown) << control->objectName().toStdString();
+        for (const QWidget* w : std::initializer_list<const QWidget*> {
+                 form.lblVideoBitrate, form.sbVideoBitrate, form.lblVideoBitrate2 })
+            EXPECT_EQ(!w->isHidden(), c.bitrateShown) << w->objectName().toStdString();
     }
 }
 
-TEST_F(WMVExportFormTest, AudioChoicesFollowTheCodecsFormats)
+TEST(WMVExportForm, AudioChoicesFollowTheCodecsFormats)
 {
     struct Case {
         const char* name;
@@ -149,9 +124,10 @@ TEST_F(WMVExportFormTest, AudioChoicesFollowTheCodecsFormats)
             },
             false, "Bitrate", { "44 kHz, stereo" }, "44 kHz, stereo", { "128 kbps", "64 kbps" }, "64 kbps" },
     };
+    TestApplication();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TWMVExportForm form(&vantor::test::FakeWMVExportLibrary());
+        TWMVExportForm form(&FakeWMVExportLibrary());
         form.cbSound->setChecked(true);
         c.act(form);
         EXPECT_EQ(form.cbxAudioVBR->isChecked(), c.vbrChecked);
@@ -164,7 +140,7 @@ TEST_F(WMVExportFormTest, AudioChoicesFollowTheCodecsFormats)
     }
 }
 
-TEST_F(WMVExportFormTest, StoredFormatsComeBackOrLeaveTheCascadesChoices)
+TEST(WMVExportForm, StoredFormatsComeBackOrLeaveTheCascadesChoices)
 {
     struct Case {
         const char* name;
@@ -180,8 +156,6 @@ TEST_F(WMVExportFormTest, StoredFormatsComeBackOrLeaveTheCascadesChoices)
         { "a codec no longer offered leaves the default", true,
             [](TWMVExportForm& f) { f.SetVideoFormat(0x33564D57, 0, 1, 1500000, 80); },
             { kWmv8, 0, 1, 1500000, 80 }, { kWma2, 13, 1, 1 }, "98" },
-        { "constant audio format", true, [](TWMVExportForm& f) { f.SetAudioFormat(kWma2, 11, 0, 1); },
-            { kWmv8, 1, 1, 600000, 100 }, { kWma2, 11, 0, 1 }, "64 kbps" },
         { "audio format of another codec", true, [](TWMVExportForm& f) { f.SetAudioFormat(kWma1, 21, 0, 1); },
             { kWmv8, 1, 1, 600000, 100 }, { kWma1, 21, 0, 1 }, "64 kbps" },
         { "an audio format no longer offered saves the cascade's", true,
@@ -190,9 +164,10 @@ TEST_F(WMVExportFormTest, StoredFormatsComeBackOrLeaveTheCascadesChoices)
         { "without the library nothing is listed and nothing matches", false, [](TWMVExportForm&) {},
             { 0, 0, 0, 600000, 100 }, { 0, 7, 7, 7 }, "" },
     };
+    TestApplication();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TWMVExportForm form(c.library ? &vantor::test::FakeWMVExportLibrary() : nullptr);
+        TWMVExportForm form(c.library ? &FakeWMVExportLibrary() : nullptr);
         c.set(form);
         std::vector<int> video(5);
         form.GetVideoFormat(&video[0], &video[1], &video[2], &video[3], &video[4]);
