@@ -133,7 +133,8 @@ template <typename Step> std::int32_t Run(WMVEncoderState& state, Step step)
         step();
         return WMV_OK;
     } catch (const Failure& failure) {
-        if (failure.code != WMV_E_INVALIDARG && failure.code != WMV_E_STATE)
+        // A refused argument or call leaves the encoder as it was.
+        if (failure.code != WMV_E_INVALIDARG && failure.code != WMV_E_STATE && failure.code != WMV_E_NOCODEC)
             state.stage = Stage::Failed;
         return failure.code;
     } catch (const std::bad_alloc&) {
