@@ -412,6 +412,7 @@ std::int32_t WMVEncoder::PreprocessVideo(const std::uint8_t* data, std::int32_t 
         Require(s.stage == Stage::Preprocessing, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastPreprocessPts);
         s.picture->pict_type = AV_PICTURE_TYPE_NONE;
+        s.picture->quality = s.firstPass->global_quality;
         s.Encode(s.firstPass.get(), nullptr, s.picture.get());
     });
 }
@@ -460,6 +461,8 @@ std::int32_t WMVEncoder::WriteVideo(const std::uint8_t* data, std::int32_t size,
         Require(s.stage == Stage::Encoding, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastVideoPts);
         s.picture->pict_type = AV_PICTURE_TYPE_NONE;
+        // A fixed quantiser is taken from each picture.
+        s.picture->quality = s.videoEncoder->global_quality;
         s.Encode(s.videoEncoder.get(), s.videoStream, s.picture.get());
     });
 }
