@@ -32,12 +32,12 @@ constexpr std::size_t kQueuedItems = 6;
 // library.
 struct Item {
     enum class Kind { Video, Audio, End } kind = Kind::End;
-    std::vector<std::uint8_t> data;
+    FramePtr picture; // I420 with packed rows, in one buffer
+    std::vector<std::uint8_t> sound; // interleaved 16-bit
     std::int64_t time = 0; // 100 ns
 };
 
-// A bounded queue between the decoding thread and the encoding one; spent
-// picture buffers go back to be refilled.
+// A bounded queue between the decoding thread and the encoding one.
 class ItemQueue final {
 public:
     // Blocks while the queue is full; false once stopped.
@@ -74,31 +74,11 @@ public:
         m_items.push_back(Item {});
         m_changed.notify_all();
     }
-    void Recycle(std::vector<std::uint8_t> buffer)
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_spare.size() < kQueuedItems + 2)
-            m_spare.push_back(std::move(buffer));
-    }
-    std::vector<std::uint8_t> Buffer(std::size_t size)
-    {
-        std::vector<std::uint8_t> buffer;
-        {
-            std::lock_guard lock(m_mutex);
-            if (!m_spare.empty()) {
-                buffer = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-        }
-        buffer.resize(size);
-        return buffer;
-    }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Item> m_items;
-    std::vector<std::vector<std::uint8_t>> m_spare;
     bool m_stopped = false;
 };
 
@@ -177,6 +157,9 @@ public:
         m_decoded = MakeFrame();
         m_view = MakeFrame();
     }
+    ~MovieReader() { av_buffer_pool_uninit(&m_pool); }
+    MovieReader(const MovieReader&) = delete;
+    MovieReader& operator=(const MovieReader&) = delete;
 
     // Queues every output picture and the sound, then the end. Throws
     // Cancelled when the queue was stopped.
@@ -214,6 +197,7 @@ private:
     std::int64_t m_decodedFrames = 0;
     std::int64_t m_nextOutput = 0;
     std::int64_t m_soundStart = AV_NOPTS_VALUE;
+    AVBufferPool* m_pool = nullptr; // freed when its last picture is
 };
 
 void MovieReader::SetUpSound()
@@ -341,14 +325,29 @@ void MovieReader::EmitPicture(std::int64_t index)
     }
     Item item;
     item.kind = Item::Kind::Video;
-    item.data = m_queue.Buffer(static_cast<std::size_t>(out.width) * out.height * 3 / 2);
     item.time = av_rescale(index, kTicksPerSecond * rate.den, rate.num);
-    std::uint8_t* planes[4] = {};
-    int strides[4] = {};
-    Check(
-        av_image_fill_arrays(planes, strides, item.data.data(), AV_PIX_FMT_YUV420P, out.width, out.height, 1),
+    // The rows packed as the library takes them, in a buffer of the pool
+    // (spent pictures come back to it).
+    if (m_pool == nullptr) {
+        m_pool = av_buffer_pool_init(
+            static_cast<size_t>(av_image_get_buffer_size(AV_PIX_FMT_YUV420P, out.width, out.height, 1)),
+            nullptr);
+        if (m_pool == nullptr)
+            throw MovieError("out of memory");
+    }
+    item.picture = MakeFrame();
+    AVFrame* picture = item.picture.get();
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = out.width;
+    picture->height = out.height;
+    picture->buf[0] = av_buffer_pool_get(m_pool);
+    if (picture->buf[0] == nullptr)
+        throw MovieError("out of memory");
+    Check(av_image_fill_arrays(picture->data, picture->linesize, picture->buf[0]->data, AV_PIX_FMT_YUV420P,
+              out.width, out.height, 1),
         "out of memory");
-    sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
+    // The frame interface converts on the scaler's threads.
+    Check(sws_scale_frame(m_scaler.get(), picture, source), "cannot convert the frames");
     if (m_layout.autoscrollMode != 0)
         av_frame_unref(m_view.get());
     Queue(std::move(item));
@@ -371,13 +370,13 @@ void MovieReader::TakeSound(const AVFrame* frame)
     Item item;
     item.kind = Item::Kind::Audio;
     item.time = m_soundStart;
-    item.data.resize(static_cast<std::size_t>(capacity) * 2 * m_soundChannels);
-    std::uint8_t* out[1] = { item.data.data() };
+    item.sound.resize(static_cast<std::size_t>(capacity) * 2 * m_soundChannels);
+    std::uint8_t* out[1] = { item.sound.data() };
     const int converted
         = Check(swr_convert(m_resampler.get(), out, capacity,
                     const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples),
             "sound conversion");
-    item.data.resize(static_cast<std::size_t>(converted) * 2 * m_soundChannels);
+    item.sound.resize(static_cast<std::size_t>(converted) * 2 * m_soundChannels);
     if (converted > 0)
         Queue(std::move(item));
 }
@@ -507,18 +506,18 @@ void WmvExporter::Run(const std::string& outputPath)
                  m_layout.outputRate.num, m_layout.outputRate.den, vbr ? 1 : 0, passes,
                  std::max(1000, s.videoBitrate), std::clamp(s.videoQuality, 1, 100), 0, WMV_PIXELS_I420),
         "the Windows Media video settings");
-    if (passes == 2) {
-        CheckWmv(library.beginVideoPreprocess(m_encoder), "the first pass");
-        RunPass(true, false);
-        CheckWmv(library.endVideoPreprocess(m_encoder), "the first pass");
-        m_movie.Rewind();
-    }
     if (withSound) {
         // The reader hands on the movie's own rate and channels.
         const AVCodecParameters* sound = m_movie.Format()->streams[m_movie.AudioStream()]->codecpar;
         CheckWmv(library.configureAudio(m_encoder, audioCodec, audioFormat.id, sound->sample_rate,
                      std::clamp(sound->ch_layout.nb_channels, 1, kMaxInputChannels)),
             "the Windows Media audio settings");
+    }
+    if (passes == 2) {
+        CheckWmv(library.beginVideoPreprocess(m_encoder), "the first pass");
+        RunPass(true, false);
+        CheckWmv(library.endVideoPreprocess(m_encoder), "the first pass");
+        m_movie.Rewind();
     }
     CheckWmv(library.start(m_encoder), ("cannot write \"" + outputPath + "\"").c_str());
     RunPass(false, withSound);
@@ -557,15 +556,17 @@ void WmvExporter::RunPass(bool firstPass, bool withSound)
         if (item.kind == Item::Kind::End)
             break;
         m_control.CheckCancel();
-        const auto size = static_cast<std::int32_t>(item.data.size());
         if (item.kind == Item::Kind::Video) {
-            CheckWmv(firstPass ? library.preprocessVideo(m_encoder, item.data.data(), size, item.time)
-                               : library.writeVideo(m_encoder, item.data.data(), size, item.time),
+            const std::uint8_t* data = item.picture->buf[0]->data;
+            const auto size
+                = static_cast<std::int32_t>(m_layout.output.width * m_layout.output.height * 3 / 2);
+            CheckWmv(firstPass ? library.preprocessVideo(m_encoder, data, size, item.time)
+                               : library.writeVideo(m_encoder, data, size, item.time),
                 firstPass ? "the first pass" : "the Windows Media encoder");
             m_control.Progress(std::min(++m_done, m_total), m_total);
-            queue.Recycle(std::move(item.data));
         } else {
-            CheckWmv(library.writeAudio(m_encoder, item.data.data(), size, item.time),
+            const auto size = static_cast<std::int32_t>(item.sound.size());
+            CheckWmv(library.writeAudio(m_encoder, item.sound.data(), size, item.time),
                 "the Windows Media encoder");
         }
     }

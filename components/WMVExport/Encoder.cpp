@@ -70,6 +70,33 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 
 enum class Stage { Configuring, Preprocessing, Preprocessed, Encoding, Stopped, Failed };
 
+// The bits the second pass needs at least: what the first pass spent on
+// each picture with its texture at the coarsest quantiser (31), the rate
+// control's own model. `frames` gets the number of pictures.
+double LeastSecondPassBits(const std::string& stats, int* frames)
+{
+    constexpr double kCoarsest = 31.0 * FF_QP2LAMBDA;
+    double bits = 0;
+    *frames = 0;
+    std::size_t start = 0;
+    while (start < stats.size()) {
+        std::size_t end = stats.find(';', start);
+        if (end == std::string::npos)
+            end = stats.size();
+        float q = 0;
+        int in = 0, type = 0, itex = 0, ptex = 0, mv = 0, misc = 0;
+        const std::string entry = stats.substr(start, end - start);
+        if (std::sscanf(entry.c_str(), " in:%d out:%*d type:%d q:%f itex:%d ptex:%d mv:%d misc:%d", &in,
+                &type, &q, &itex, &ptex, &mv, &misc)
+            == 7) {
+            bits += (itex + ptex + 1) * std::max(q, 0.1f) / kCoarsest + mv + misc;
+            ++*frames;
+        }
+        start = end + 1;
+    }
+    return bits;
+}
+
 } // namespace
 
 struct WMVEncoderState {
@@ -133,7 +160,8 @@ template <typename Step> std::int32_t Run(WMVEncoderState& state, Step step)
         step();
         return WMV_OK;
     } catch (const Failure& failure) {
-        if (failure.code != WMV_E_INVALIDARG && failure.code != WMV_E_STATE)
+        // A refused argument or call leaves the encoder as it was.
+        if (failure.code != WMV_E_INVALIDARG && failure.code != WMV_E_STATE && failure.code != WMV_E_NOCODEC)
             state.stage = Stage::Failed;
         return failure.code;
     } catch (const std::bad_alloc&) {
@@ -181,16 +209,17 @@ CodecContextPtr WMVEncoderState::OpenVideoEncoder(int pass)
     }
     if (output && (output->oformat->flags & AVFMT_GLOBALHEADER) != 0)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const int opened = avcodec_open2(c.get(), encoder, nullptr);
-    if (opened < 0 && pass == 2) {
+    if (pass == 2) {
         // The second pass refuses a bit rate below what the first pass
-        // found the pictures need; this libavcodec then frees its rate
-        // expression twice when the context is freed, so the context is
-        // left to leak instead.
-        c.release();
-        throw Failure { WMV_E_ENCODER };
+        // found the pictures need, and some libavcodec versions then free
+        // their rate expression twice: such a rate is refused here, with
+        // room for the rate control's other limits.
+        int frames = 0;
+        const double least = LeastSecondPassBits(firstPassStats, &frames);
+        const double available = static_cast<double>(video.bitrate) * frames * video.rateDen / video.rateNum;
+        Require(frames > 0 && available >= 1.5 * least, WMV_E_ENCODER);
     }
-    Check(opened, WMV_E_ENCODER);
+    Check(avcodec_open2(c.get(), encoder, nullptr), WMV_E_ENCODER);
     return c;
 }
 
@@ -383,6 +412,7 @@ std::int32_t WMVEncoder::PreprocessVideo(const std::uint8_t* data, std::int32_t 
         Require(s.stage == Stage::Preprocessing, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastPreprocessPts);
         s.picture->pict_type = AV_PICTURE_TYPE_NONE;
+        s.picture->quality = s.firstPass->global_quality;
         s.Encode(s.firstPass.get(), nullptr, s.picture.get());
     });
 }
@@ -431,6 +461,8 @@ std::int32_t WMVEncoder::WriteVideo(const std::uint8_t* data, std::int32_t size,
         Require(s.stage == Stage::Encoding, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastVideoPts);
         s.picture->pict_type = AV_PICTURE_TYPE_NONE;
+        // A fixed quantiser is taken from each picture.
+        s.picture->quality = s.videoEncoder->global_quality;
         s.Encode(s.videoEncoder.get(), s.videoStream, s.picture.get());
     });
 }

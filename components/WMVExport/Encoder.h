@@ -32,8 +32,9 @@ public:
         std::int32_t pixels = 0;
     };
 
-    // Each returns one of the WMV_ results; a failure ends the encoder:
-    // every later call but the destructor gives WMV_E_STATE.
+    // Each returns one of the WMV_ results. WMV_E_INVALIDARG, WMV_E_STATE
+    // and WMV_E_NOCODEC refuse the call and change nothing; any other
+    // failure ends the encoder: every later call gives WMV_E_STATE.
     std::int32_t ConfigureVideo(const VideoSettings& settings);
     std::int32_t ConfigureAudio(std::int32_t codecId, std::int32_t formatId, int sampleRate, int channels);
     std::int32_t BeginVideoPreprocess();
