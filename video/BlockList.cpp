@@ -8,7 +8,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <linux/membarrier.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 namespace vantor {
 
@@ -48,22 +51,36 @@ void* TryBlockListRealloc(void* memory, std::size_t bytes)
     return realloc != nullptr ? realloc(memory, bytes) : std::realloc(memory, bytes);
 }
 
-// The position cache of one stripe and its lock. The lock is a spinning
-// flag: an uncontended read pays one atomic exchange. A waiter spins
-// briefly, then yields, then sleeps, so a reader that waits for a long
-// change of shape does not burn a core.
-struct alignas(64) TBlockList::Stripe {
-    std::atomic<bool> locked { false };
-    int lastIndex = -1;
-    int lastBlock = 0;
+namespace {
 
-    void Lock()
-    {
-        if (!locked.exchange(true, std::memory_order_acquire))
-            return;
-        for (int attempt = 0;; ++attempt) {
-            if (!locked.load(std::memory_order_relaxed) && !locked.exchange(true, std::memory_order_acquire))
-                return;
+// The heavy half of the biased locks' barrier: every thread of the process
+// runs a full memory barrier before it returns. Registered once; false
+// when the kernel does not offer it, and then no lock is ever biased.
+bool HeavyBarrierAvailable()
+{
+    static const bool available
+        = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+    return available;
+}
+
+void HeavyBarrier()
+{
+    syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
+}
+
+// Takes of one stripe's flag in a row by one thread before the lock is
+// biased to it.
+constexpr int kBiasStreak = 64;
+
+} // namespace
+
+// A waiter spins briefly, then yields, then sleeps, so a reader that waits
+// for a long change of shape does not burn a core.
+void TBlockList::Stripe::Lock()
+{
+    int attempt = 0;
+    while (locked.exchange(true, std::memory_order_acquire)) {
+        for (; locked.load(std::memory_order_relaxed); ++attempt) {
             if (attempt < 100)
                 CpuRelax();
             else if (attempt < 200)
@@ -72,8 +89,24 @@ struct alignas(64) TBlockList::Stripe {
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
         }
     }
-    void Unlock() { locked.store(false, std::memory_order_release); }
-};
+    if (owner.load(std::memory_order_relaxed) != nullptr) {
+        owner.store(nullptr, std::memory_order_relaxed);
+        HeavyBarrier();
+        while (inside.load(std::memory_order_acquire))
+            CpuRelax();
+    }
+}
+
+void TBlockList::Stripe::NoteReader()
+{
+    const void* self = &t_blockListThread;
+    if (lastThread != self) {
+        lastThread = self;
+        streak = 0;
+    }
+    if (++streak >= kBiasStreak && HeavyBarrierAvailable())
+        owner.store(self, std::memory_order_release);
+}
 
 // Held by every change of shape: the general lock (and the source list's,
 // for AddList and InsertList from another list), then every stripe lock in
@@ -227,7 +260,7 @@ void TBlockList::Put(int index, Item item)
     PutStriped(index, item, 0);
 }
 
-TBlockList::Item TBlockList::GetStriped(int index, int stripe)
+TBlockList::Item TBlockList::GetStripedLocked(int index, int stripe)
 {
     if (stripe < 0 || stripe >= m_stripeCount)
         return nullptr;
@@ -235,11 +268,12 @@ TBlockList::Item TBlockList::GetStriped(int index, int stripe)
     s.Lock();
     Item* slot = Locate(s, index);
     Item item = slot != nullptr ? LoadItem(*slot) : nullptr;
+    s.NoteReader();
     s.Unlock();
     return item;
 }
 
-void TBlockList::PutStriped(int index, Item item, int stripe)
+void TBlockList::PutStripedLocked(int index, Item item, int stripe)
 {
     if (stripe < 0 || stripe >= m_stripeCount)
         return;
@@ -247,6 +281,7 @@ void TBlockList::PutStriped(int index, Item item, int stripe)
     s.Lock();
     if (Item* slot = Locate(s, index))
         StoreItem(*slot, item);
+    s.NoteReader();
     s.Unlock();
 }
 
@@ -374,6 +409,7 @@ TBlockList::Item* TBlockList::Locate(Stripe& stripe, int index)
 {
     if (index < 0 || index >= m_total) {
         stripe.lastIndex = -1;
+        stripe.lastEnd = 0;
         return nullptr;
     }
     int block;
@@ -386,16 +422,21 @@ TBlockList::Item* TBlockList::Locate(Stripe& stripe, int index)
     } else {
         block = FindBlock(index);
     }
+    Block& found = m_directory[block];
     stripe.lastBlock = block;
     stripe.lastIndex = index;
-    Block& found = m_directory[block];
+    stripe.lastItems = found.items;
+    stripe.lastFirst = found.first;
+    stripe.lastEnd = found.first + found.count;
     return &found.items[index - found.first];
 }
 
 void TBlockList::InvalidateStripes()
 {
-    for (int i = 0; i < m_stripeCount; ++i)
+    for (int i = 0; i < m_stripeCount; ++i) {
         m_stripes[i].lastIndex = -1;
+        m_stripes[i].lastEnd = 0;
+    }
 }
 
 } // namespace vantor
