@@ -19,6 +19,7 @@ ExportFormat CliFormatFromName(const std::string& name)
         { "convert", ExportFormat::Conversion },
         { "avi", ExportFormat::AVI },
         { "flash", ExportFormat::FlashSWF },
+        { "wmv", ExportFormat::WMV },
         { "qt", ExportFormat::QuickTime },
     };
     for (const auto& [formatName, format] : kFormats)

@@ -498,7 +498,7 @@ void TMainForm::btnExportAVIClick()
 
 void TMainForm::btnExportWMVClick()
 {
-    // Joins here: the WMV export command.
+    RunExportCommand(vantor::ExportFormat::WMV);
 }
 
 void TMainForm::btnExportQTClick()

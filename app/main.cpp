@@ -18,12 +18,15 @@
 #include "support/LogSysClient.h"
 #include "video/QtVideoCommands.h"
 #include "video/QuickTimeAPI.h"
+#include "video/WMVExportForm.h"
+#include "video/WMVExportLibrary.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,11 +95,13 @@ int main(int argc, char** argv)
     {
         TMainForm::Options options;
         options.createQuickTimeDetector = [] { return std::make_unique<video::TQuickTimeAPI>(); };
-        TMainForm mainForm(options);
+        // The WMV command is offered only while the export library is there.
+        options.wmvExportAvailable = [] { return IsWMVExportAvailable(); };
+        TMainForm mainForm(std::move(options));
         video::CreateVideoForms(mainForm); // TOutputSizeForm and the AVI command
         auto* initializeForm = new TInitializeForm(&mainForm); // owned by the main window
         mainForm.SetInitializeForm(initializeForm);
-        // Joins here: the WMV options dialog, TWMVExportForm.
+        video::CreateWmvExportForm(mainForm, TWMVExportForm::AvailableLibrary());
         // The Flash options dialog: one instance without owner, reused by
         // every run, gone before the main window.
         auto flashOptionsForm = std::make_unique<TFlashOptionsForm>();

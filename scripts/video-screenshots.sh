@@ -1,6 +1,6 @@
 #!/bin/bash
-# Pictures of every page of the AVI/QuickTime options dialog and of the codec
-# chooser, taken under Xvfb into docs/video/.
+# Pictures of every page of the AVI/QuickTime options dialog, of the codec
+# chooser and of the WMV options dialog, taken under Xvfb into docs/video/.
 #   bash scripts/video-screenshots.sh [BUILD_FOLDER]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -7,6 +7,9 @@
 #include "video/QtAviExportDialogs.h"
 #include "video/QtQuickTimeExportDialogs.h"
 #include "video/QuickTimeExportCommand.h"
+#include "video/QtWMVExportDialog.h"
+#include "video/WMVExportCommand.h"
+#include "video/WMVExportForm.h"
 
 #include <memory>
 
@@ -25,6 +28,16 @@ TOutputSizeForm* CreateVideoForms(TMainForm& mainForm)
     });
     InstallCompressorBoxes();
     return outputSizeForm;
+}
+
+TWMVExportForm* CreateWmvExportForm(TMainForm& mainForm, const WMVExportFunctions* library)
+{
+    auto* form = new TWMVExportForm(library, &mainForm);
+    auto dialog = std::make_shared<QtWMVExportDialog>(*form);
+    mainForm.SetExportCommand(ExportFormat::WMV, [&mainForm, dialog] {
+        RunWmvExportCommand(mainForm.Batch(), &mainForm, mainForm.Caption(), dialog.get());
+    });
+    return form;
 }
 
 } // namespace vantor::video

@@ -6,9 +6,20 @@
 
 class TMainForm;
 class TOutputSizeForm;
+class TWMVExportForm;
+
+namespace vantor {
+struct WMVExportFunctions;
+}
 
 namespace vantor::video {
 
 TOutputSizeForm* CreateVideoForms(TMainForm& mainForm);
+
+// The WMV options dialog (owned by the main window, filled from `library`'s
+// codec catalogue; null: WMV export is unavailable) and the window's WMV
+// command over it. Created after the splash, as the program's start-up
+// order has it.
+TWMVExportForm* CreateWmvExportForm(TMainForm& mainForm, const WMVExportFunctions* library);
 
 } // namespace vantor::video

@@ -1,11 +1,13 @@
 // Takes a picture of every page of the AVI options dialog and of the pages
-// its QuickTime mode changes, as the two commands fill them with the default
-// settings, of the codec chooser and of a codec's Configure box. Run under a display
+// its QuickTime mode changes, of the codec chooser, of a codec's Configure
+// box and of every page of the WMV options dialog, as the commands fill them
+// with the default settings. Run under a display
 // (scripts/video-screenshots.sh uses Xvfb); writes PNG files into the folder
 // given as the argument.
 
 #include "app/Language.h"
 #include "app/StringTable.h"
+#include "platform/ShellFolders.h"
 #include "video/AviExportSettings.h"
 #include "video/CVCustomICCompressorsDlg.h"
 #include "video/CodecOptionsDlg.h"
@@ -13,9 +15,13 @@
 #include "video/QtAviExportDialogs.h"
 #include "video/QtQuickTimeExportDialogs.h"
 #include "xml/XMLSettings.h"
+#include "video/QtWMVExportDialog.h"
+#include "video/WMVExportForm.h"
+#include "video/WMVExportLibrary.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
@@ -33,6 +39,28 @@ bool Save(QWidget& widget, const std::string& path)
     const bool saved = widget.grab().save(QString::fromStdString(path));
     std::printf("%s %s\n", saved ? "wrote" : "could not write", path.c_str());
     return saved;
+}
+
+// The WMV options dialog over the export library beside the program, as
+// the WMV command fills it for a first export.
+bool SaveWmvPages(const std::string& folder)
+{
+    // The tool sits in buildtools/, the export library in bin/.
+    vantor::WMVExportLibrarySources sources = vantor::TWMVExportLibrary::DefaultSources();
+    sources.exportLibrary = platform::ExecutableFolder() + "/../bin/libWMVExport.so";
+    vantor::TWMVExportLibrary library(sources);
+    TWMVExportForm form(library.IsAvailable() ? &library.Functions() : nullptr);
+    if (form.cbVideoCodec->count() == 0)
+        std::printf("no Windows Media export library: the codec lists are empty\n");
+    vantor::video::QtWMVExportDialog(form).Prepare(vantor::video::WmvExportSettings {});
+    const char* names[] = { "general", "video", "video-quality", "audio", "autoscroll" };
+    bool ok = true;
+    form.show();
+    for (int page = 0; page < 5; ++page) {
+        form.PageControl->setCurrentIndex(page);
+        ok &= Save(form, folder + "/wmv-options-" + names[page] + ".png");
+    }
+    return ok;
 }
 
 } // namespace
@@ -83,5 +111,6 @@ int main(int argc, char** argv)
         TCodecOptionsDlg configure(*h264, nullptr);
         ok &= Save(configure, folder + "/codec-configure-h264.png");
     }
+    ok &= SaveWmvPages(folder);
     return ok ? 0 : 1;
 }
