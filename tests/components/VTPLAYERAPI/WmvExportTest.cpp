@@ -60,7 +60,8 @@ SyntheticOptions Movie(int width, int height, int rate, int sampleRate, int chan
 
 TEST_F(WmvExportTest, WritesWhatTheSettingsAskAndGStreamerPlaysIt)
 {
-    const bool gstreamer = HasProgram("gst-discoverer-1.0") && HasProgram("gst-launch-1.0");
+    const bool gstreamer = HasProgram("gst-discoverer-1.0") && HasProgram("gst-launch-1.0")
+        && RunProgram({ "/bin/sh", "-c", "gst-inspect-1.0 asfdemux" }).status == 0;
     struct Case {
         const char* name;
         SyntheticOptions movie;
@@ -138,9 +139,9 @@ TEST_F(WmvExportTest, WritesWhatTheSettingsAskAndGStreamerPlaysIt)
         EXPECT_EQ(played.status, 0) << played.output;
     }
     if (!gstreamer)
-        GTEST_SKIP() << "gst-discoverer-1.0 or gst-launch-1.0 is missing (Debian: gstreamer1.0-tools, "
-                        "gstreamer1.0-plugins-base-apps, gstreamer1.0-plugins-ugly, gstreamer1.0-libav); "
-                        "only libavformat read the files";
+        GTEST_SKIP() << "gst-discoverer-1.0, gst-launch-1.0 or GStreamer's asfdemux is missing (Debian: "
+                        "gstreamer1.0-tools, gstreamer1.0-plugins-base-apps, gstreamer1.0-plugins-ugly, "
+                        "gstreamer1.0-libav); only libavformat read the files";
 }
 
 // A second pass that cannot reach the bit rate fails the export: the line
