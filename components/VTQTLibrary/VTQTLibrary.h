@@ -106,7 +106,8 @@ int CloseMovieFileQT(VTQTMovie* movie);
 /* Writes the movie flattened for streaming playback: the index (moov)
  * before the media data (mdat). Call before BeginMediaEditsQT. */
 int FlattenMovieQT(VTQTMovie* movie);
-/* Fixes the tracks and writes the file's header. */
+/* Fixes the tracks: none can be added afterwards. The file's header is
+ * written when the last pass begins (or here, for a movie without video). */
 int BeginMediaEditsQT(VTQTMovie* movie);
 /* Writes what is left of the sound track; call after the last pass. */
 int EndMediaEditsQT(VTQTMovie* movie);

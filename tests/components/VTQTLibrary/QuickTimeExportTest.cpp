@@ -152,15 +152,20 @@ TEST_F(QuickTimeExportTest, TerminalExportHonoursTheSettings)
 
 TEST_F(QuickTimeExportTest, TwoPassesGiveAnotherMovie)
 {
-    const std::map<std::string, SettingValue> single = { { "DateRateType", 1 }, { "DateRate", 10 } };
-    std::map<std::string, SettingValue> twice = single;
-    twice["Multipass"] = true;
-    const std::string one = ExportFromTerminal(single, "single");
-    const std::string two = ExportFromTerminal(twice, "multi");
-    EXPECT_EQ(ProbeFile(two).videoPackets, ProbeFile(one).videoPackets);
-    EXPECT_NE(vantor::test::ReadFile(one), vantor::test::ReadFile(two));
-    EXPECT_EQ(ProbeFile(two).videoCodec, "h264");
-    // The statistics of the first pass are gone.
+    const std::map<std::string, SettingValue> rates[]
+        = { { { "DateRateType", 0 }, { "Quality", 600 } }, { { "DateRateType", 1 }, { "DateRate", 10 } } };
+    for (const auto& single : rates) {
+        const std::string name = "rate type " + std::to_string(std::get<int>(single.at("DateRateType")));
+        SCOPED_TRACE(name);
+        std::map<std::string, SettingValue> twice = single;
+        twice["Multipass"] = true;
+        const std::string one = ExportFromTerminal(single, name + " single");
+        const std::string two = ExportFromTerminal(twice, name + " multi");
+        EXPECT_EQ(ProbeFile(two).videoPackets, ProbeFile(one).videoPackets);
+        EXPECT_EQ(ProbeFile(two).videoCodec, "h264");
+        EXPECT_NE(vantor::test::ReadFile(one), vantor::test::ReadFile(two));
+    }
+    // The statistics of the first passes are gone.
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
         EXPECT_EQ(entry.path().filename().string().rfind("vtqt-passes-", 0), std::string::npos)
             << entry.path();
@@ -171,6 +176,11 @@ TEST_F(QuickTimeExportTest, FailureAndCancelLeaveNoFile)
     MovieSource movie(m_dir / "movie.vtr", TaskControl {});
     const std::string library = (vantor::test::BinDir() / "libVTQTLibrary.so").string();
     std::atomic<bool> cancel { true };
+    std::atomic<bool> late { false };
+    const auto cancelAtFrame5 = [&late](std::int64_t done, std::int64_t) {
+        if (done >= 5)
+            late = true;
+    };
     struct Case {
         const char* name;
         std::string library;
@@ -180,6 +190,7 @@ TEST_F(QuickTimeExportTest, FailureAndCancelLeaveNoFile)
     const Case cases[] = {
         { "no library", m_dir / "libVTQTLibrary.so", {}, "the QuickTime library is missing" },
         { "cancelled", library, TaskControl { &cancel, {} }, "" },
+        { "cancelled while encoding", library, TaskControl { &late, cancelAtFrame5 }, "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
