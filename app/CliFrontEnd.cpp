@@ -19,6 +19,8 @@
 #include "platform/WindowMessages.h"
 #include "strings/StringIds.h"
 #include "video/AviExportCommand.h"
+#include "video/QuickTimeExportCommand.h"
+#include "video/WMVExportCommand.h"
 #include "xml/XMLSettings.h"
 
 #include <chrono>
@@ -149,6 +151,10 @@ bool RunExportCommand(BatchRun& run, ExportFormat format, const std::string& cap
         return video::RunAviExportCommand(run, nullptr, caption, nullptr);
     if (format == ExportFormat::FlashSWF)
         return RunFlashExportCommand(run, nullptr, caption, nullptr);
+    if (format == ExportFormat::WMV)
+        return video::RunWmvExportCommand(run, nullptr, caption, nullptr);
+    if (format == ExportFormat::QuickTime)
+        return video::RunQuickTimeExportCommand(run, nullptr, caption, nullptr);
     if (!PrepareExportOutputs(run, format, nullptr, caption))
         return false;
     run.Start(format);

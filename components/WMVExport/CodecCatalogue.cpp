@@ -188,7 +188,9 @@ WMVWaveFormat AudioFormat::WaveFormat(std::int32_t codecId) const
     wave.formatTag = static_cast<std::uint16_t>(codecId);
     wave.channels = static_cast<std::uint16_t>(channels);
     wave.samplesPerSec = static_cast<std::uint32_t>(sampleRate);
-    wave.avgBytesPerSec = static_cast<std::uint32_t>(bitrate / 8);
+    // The rate field carries the bit rate: the program shows it as one
+    // ("128 kbps"), and the encoder is chosen by the format's id.
+    wave.avgBytesPerSec = static_cast<std::uint32_t>(bitrate);
     wave.blockAlign = static_cast<std::uint16_t>(blockAlign);
     wave.bitsPerSample = 16;
     wave.extraSize = static_cast<std::uint16_t>(extraSize);

@@ -59,7 +59,8 @@ extern "C" {
 /*
  * The 18 bytes of a WAVEFORMATEX, little-endian and packed as Windows
  * stores them. For the Windows Media audio formats: format tag = codec id,
- * average bytes per second = bit rate / 8, block align = the size of one
+ * the average-bytes-per-second field holds the bit rate in bits per second
+ * (the rate the options dialog lists), block align = the size of one
  * encoded packet, bits per sample = 16, extra size = the size of the
  * codec's private data. For a one-pass variable-bit-rate format the low
  * byte of the average-bytes-per-second field is the format's quality level
