@@ -1,8 +1,12 @@
 #include "support/LogMutexLock.h"
 
+#include "platform/ShellFolders.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -43,7 +47,24 @@ template <typename Done> bool WaitBriefly(Done done)
 
 std::string SharedObjectName(const std::string& name, bool global)
 {
-    return global ? "/Global." + name : "/" + name + "." + std::to_string(getuid());
+    if (global)
+        return "/Global." + name;
+    // The buffer belongs with the server's socket, which lives in the
+    // runtime folder: sessions (and tests) with runtime folders of their own
+    // get buffers of their own, and a server never drains another's clients.
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (const unsigned char c : platform::RuntimeFolder())
+        hash = (hash ^ c) * 16777619u;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", hash);
+    return "/" + name + "." + std::to_string(getuid()) + suffix;
+}
+
+void UnlinkSharedObjects(const std::string& nameSuffix)
+{
+    for (const char* name :
+        { "CVLogSysRegMutex_V6", "CVLogSysRegMMF_V6", "CVLogSysReadAccMutex_V6", "CVLogSysWriteAccMutex_V6" })
+        shm_unlink(SharedObjectName(name + nameSuffix, false).c_str());
 }
 
 SharedMemory::~SharedMemory()

@@ -16,8 +16,12 @@
 
 namespace vantor::trace {
 
-// The POSIX shared-memory name of the shared object `name`.
+// The POSIX shared-memory name of the shared object `name`: "/Global.<name>"
+// system-wide, else "/<name>.<uid>.<hash of the runtime folder>".
 std::string SharedObjectName(const std::string& name, bool global);
+// Removes the names of this user's four log objects (with `nameSuffix`);
+// processes that have them open keep them until they let go.
+void UnlinkSharedObjects(const std::string& nameSuffix);
 
 // A mapped shared-memory object: system-wide name first, then per user.
 class SharedMemory final {

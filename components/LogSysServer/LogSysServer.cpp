@@ -243,6 +243,10 @@ int LogSysServer::Run()
             break;
     }
     m_buffer.Drain([&](const RecordView& record) { WriteRecord(record); });
+    // With no client left the buffer is over: its names go, so that nothing
+    // stays behind in /dev/shm, and the next client makes a fresh one.
+    if (m_buffer.LiveClients() == 0)
+        vantor::trace::UnlinkSharedObjects(m_suffix);
     return 0;
 }
 

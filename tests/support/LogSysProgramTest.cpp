@@ -21,6 +21,8 @@ std::string LogAfterServerEnds(const std::filesystem::path& state, const std::st
     for (int i = 0; i < 1000 && std::filesystem::exists(ServerSocketPath()); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(std::filesystem::exists(ServerSocketPath()));
+    // The server took the buffer's names with it.
+    EXPECT_FALSE(std::filesystem::exists("/dev/shm" + SharedObjectName("CVLogSysRegMMF_V6", false)));
     return test::ReadFile(state / "LogSys" / (program + ".log"));
 }
 
