@@ -11,7 +11,8 @@
 //
 // Notification sequences:
 //   OpenMovie     MovieOpened | OperationFailed | OperationCancelled
-//   ExportAVI     ExportProgress* then ExportFinished | OperationFailed | OperationCancelled
+//   ExportAVI, ExportFlash
+//                 ExportProgress* then ExportFinished | OperationFailed | OperationCancelled
 //   CloseMovie    ExportSucceeded when the last export of the movie succeeded, else nothing
 //   ConvertMovie  ExportProgress* then ConvertSucceeded | ConvertSkipped | OperationFailed |
 //   OperationCancelled
@@ -60,8 +61,8 @@ public:
     int Reserved8() override { return vantor::kEngineFailed; }
     int OpenMovie(const char* moviePath) override;
     int CloseMovie() override;
-    // Flash, Windows Media and QuickTime exports are not part of this
-    // engine yet: they answer 1.
+    // Windows Media and QuickTime exports are not part of this engine
+    // yet: they answer 1.
     int ExportFlash(const char* outputPath, const char* settingsFile) override;
     int Reserved12() override { return vantor::kEngineFailed; }
     int Reserved13() override { return vantor::kEngineFailed; }
