@@ -58,8 +58,8 @@ void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::
             settings.htmlTemplateFileName.c_str());
 }
 
-std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& settings, const std::string& outputPath,
-    const std::string& barFolder, const TaskControl& control)
+std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& settings,
+    const std::string& outputPath, const std::string& barFolder, const TaskControl& control)
 {
     const SwfPictureLayout layout = PlanSwfPictures(movie, settings);
     const double fps = av_q2d(layout.rate);
@@ -68,11 +68,12 @@ std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& sett
     std::unique_ptr<ControlBarMovie> bar;
     if (!barFile.empty())
         bar = std::make_unique<ControlBarMovie>(barFile);
-    const SwfStage stage = PlanStage(settings, layout.picture.width, layout.picture.height, bar ? bar->Width() : 0,
-        bar ? bar->Height() : 0);
+    const SwfStage stage = PlanStage(settings, layout.picture.width, layout.picture.height,
+        bar ? bar->Width() : 0, bar ? bar->Height() : 0);
     // With separate files the movie is the picture only; the toolbar
     // movie holds the bar and the room for it.
-    const SwfStage movieStage = single ? stage : PlanStage(settings, layout.picture.width, layout.picture.height, 0, 0);
+    const SwfStage movieStage
+        = single ? stage : PlanStage(settings, layout.picture.width, layout.picture.height, 0, 0);
 
     FlashOutputs outputs;
     SwfMovieWriter writer(kSwfVersion, movieStage.width, movieStage.height, fps);
@@ -103,8 +104,8 @@ std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& sett
         outputs.Write(embedded, toolbar.data(), toolbar.size());
     }
     if (settings.previewMode == 2) {
-        const std::vector<std::uint8_t> preview
-            = BuildPreviewMovie(settings, layout.picture.width, layout.picture.height, encoder.FirstPicture());
+        const std::vector<std::uint8_t> preview = BuildPreviewMovie(
+            settings, layout.picture.width, layout.picture.height, encoder.FirstPicture());
         outputs.Write(previewPath, preview.data(), preview.size());
     }
     const std::vector<std::string> files = outputs.FinalPaths();
@@ -169,8 +170,8 @@ std::vector<std::uint8_t> ReadWhole(const std::string& path)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
-std::vector<std::string> ExportFlv(MovieSource& movie, const FlashSettings& settings, const std::string& outputPath,
-    const std::string& barFolder, const TaskControl& control)
+std::vector<std::string> ExportFlv(MovieSource& movie, const FlashSettings& settings,
+    const std::string& outputPath, const std::string& barFolder, const TaskControl& control)
 {
     // Flash video always has separate files: the player movie carries the bar.
     const std::string barFile = ControlBarFile(settings, barFolder, false);
@@ -208,12 +209,14 @@ std::vector<std::uint8_t> PlainSwf(const std::vector<std::uint8_t>& bytes)
         throw MovieError("not a SWF file");
     if (bytes[0] == 'F')
         return bytes;
-    const std::uint32_t length = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | static_cast<std::uint32_t>(bytes[7]) << 24;
+    const std::uint32_t length
+        = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | static_cast<std::uint32_t>(bytes[7]) << 24;
     std::vector<std::uint8_t> plain(length);
     std::memcpy(plain.data(), bytes.data(), 8);
     plain[0] = 'F';
     uLongf size = length - 8;
-    if (length < 8 || uncompress(plain.data() + 8, &size, bytes.data() + 8, static_cast<uLong>(bytes.size() - 8)) != Z_OK
+    if (length < 8
+        || uncompress(plain.data() + 8, &size, bytes.data() + 8, static_cast<uLong>(bytes.size() - 8)) != Z_OK
         || size != length - 8)
         throw MovieError("a damaged compressed SWF file");
     return plain;

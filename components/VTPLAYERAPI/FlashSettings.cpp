@@ -92,7 +92,8 @@ AviSettings CommonVideoSettings(const FlashSettings& settings, FrameSize movie)
     common.autoscrollMode = settings.autoscrollMode;
     // Flash keeps the autoscroll window in percent of the movie, at least 10.
     const auto pixels = [](int percent, int size) {
-        return static_cast<int>(static_cast<std::int64_t>(size) * std::max(vantor::kAutoscrollMinimumPercent, percent) / 100);
+        return static_cast<int>(
+            static_cast<std::int64_t>(size) * std::max(vantor::kAutoscrollMinimumPercent, percent) / 100);
     };
     common.autoscrollWidth = pixels(settings.autoscrollWidth, movie.width);
     common.autoscrollHeight = pixels(settings.autoscrollHeight, movie.height);

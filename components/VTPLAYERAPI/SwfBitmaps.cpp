@@ -77,7 +77,8 @@ BitmapTag Lossless16(std::uint16_t id, ArgbView frame, const PixelRect& r, int l
 
 // The colours of a region when there are at most 256 of them, in order of
 // appearance; empty otherwise.
-std::vector<std::uint32_t> Palette(ArgbView frame, const PixelRect& r, std::unordered_map<std::uint32_t, int>& index)
+std::vector<std::uint32_t> Palette(
+    ArgbView frame, const PixelRect& r, std::unordered_map<std::uint32_t, int>& index)
 {
     std::vector<std::uint32_t> colours;
     std::uint32_t last = 0xffffffffu;
@@ -98,7 +99,8 @@ std::vector<std::uint32_t> Palette(ArgbView frame, const PixelRect& r, std::unor
     return colours;
 }
 
-BitmapTag Lossless8(std::uint16_t id, ArgbView frame, const PixelRect& r, int level, bool exactOnly, bool* exact)
+BitmapTag Lossless8(
+    std::uint16_t id, ArgbView frame, const PixelRect& r, int level, bool exactOnly, bool* exact)
 {
     std::unordered_map<std::uint32_t, int> index;
     std::vector<std::uint32_t> colours = Palette(frame, r, index);
@@ -107,7 +109,8 @@ BitmapTag Lossless8(std::uint16_t id, ArgbView frame, const PixelRect& r, int le
         return {};
     if (!*exact) {
         for (int c = 0; c < 216; ++c)
-            colours.push_back(static_cast<std::uint32_t>((c / 36) * 51 << 16 | (c / 6 % 6) * 51 << 8 | (c % 6) * 51));
+            colours.push_back(
+                static_cast<std::uint32_t>((c / 36) * 51 << 16 | (c / 6 % 6) * 51 << 8 | (c % 6) * 51));
     }
     const std::size_t row = Padded(static_cast<std::size_t>(r.width));
     std::vector<std::uint8_t> data(colours.size() * 3 + row * r.height);
@@ -122,7 +125,8 @@ BitmapTag Lossless8(std::uint16_t id, ArgbView frame, const PixelRect& r, int le
         std::uint8_t* out = indices + row * y;
         for (int x = 0; x < r.width; ++x, in += 4) {
             if (*exact) {
-                out[x] = static_cast<std::uint8_t>(index[static_cast<std::uint32_t>(in[1] << 16 | in[2] << 8 | in[3])]);
+                out[x] = static_cast<std::uint8_t>(
+                    index[static_cast<std::uint32_t>(in[1] << 16 | in[2] << 8 | in[3])]);
             } else {
                 const auto level6 = [](std::uint8_t v) { return (v + 25) / 51; };
                 out[x] = static_cast<std::uint8_t>(level6(in[1]) * 36 + level6(in[2]) * 6 + level6(in[3]));
@@ -167,8 +171,8 @@ BitmapTag Jpeg(std::uint16_t id, ArgbView frame, const PixelRect& r, int quality
 
 } // namespace
 
-BitmapTag EncodeBitmap(
-    std::uint16_t id, ArgbView frame, const PixelRect& rect, BitmapCoding coding, int jpegQuality, int zlibLevel)
+BitmapTag EncodeBitmap(std::uint16_t id, ArgbView frame, const PixelRect& rect, BitmapCoding coding,
+    int jpegQuality, int zlibLevel)
 {
     bool exact = false;
     switch (coding) {

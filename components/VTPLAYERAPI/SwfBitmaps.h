@@ -21,7 +21,10 @@ struct PixelRect {
 struct ArgbView {
     const std::uint8_t* pixels = nullptr;
     int stride = 0;
-    const std::uint8_t* At(int x, int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride + x * 4; }
+    const std::uint8_t* At(int x, int y) const
+    {
+        return pixels + static_cast<std::ptrdiff_t>(y) * stride + x * 4;
+    }
 };
 
 enum class BitmapCoding {
@@ -39,8 +42,8 @@ struct BitmapTag {
 };
 
 // The definition of bitmap `id` holding `rect` of `frame`.
-BitmapTag EncodeBitmap(
-    std::uint16_t id, ArgbView frame, const PixelRect& rect, BitmapCoding coding, int jpegQuality, int zlibLevel);
+BitmapTag EncodeBitmap(std::uint16_t id, ArgbView frame, const PixelRect& rect, BitmapCoding coding,
+    int jpegQuality, int zlibLevel);
 
 // Finds what changed between frames on a grid of square tiles and joins
 // changed tiles into few rectangles: runs along a tile row, then runs of

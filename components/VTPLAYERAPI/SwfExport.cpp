@@ -114,7 +114,8 @@ SwfPictureLayout PlanSwfPictures(const MovieSource& movie, const FlashSettings& 
     layout.rate = SwfFrameRate(settings, movie.FrameRate(), movie.Duration());
     const std::int64_t duration = movie.Duration() > 0
         ? movie.Duration()
-        : av_rescale_q(std::max<std::int64_t>(1, movie.FrameCount()), av_inv_q(movie.FrameRate()), AV_TIME_BASE_Q);
+        : av_rescale_q(
+            std::max<std::int64_t>(1, movie.FrameCount()), av_inv_q(movie.FrameRate()), AV_TIME_BASE_Q);
     layout.frames = std::clamp<std::int64_t>(
         av_rescale_q_rnd(duration, AV_TIME_BASE_Q, av_inv_q(layout.rate), AV_ROUND_UP), 1, kSwfFrameLimit);
     return layout;
@@ -130,11 +131,11 @@ BitmapCoding ChooseBitmapCoding(const FlashSettings& settings)
     if (settings.colorBitsCount == 8)
         return BitmapCoding::JpegGrey;
     return settings.colorFormat == vantor::kColorFormatJpegOptimised ? BitmapCoding::JpegOrPalette
-                                                                    : BitmapCoding::Jpeg;
+                                                                     : BitmapCoding::Jpeg;
 }
 
-SwfPictureEncoder::SwfPictureEncoder(
-    MovieSource& movie, const FlashSettings& settings, const SwfPictureLayout& layout, const TaskControl& control)
+SwfPictureEncoder::SwfPictureEncoder(MovieSource& movie, const FlashSettings& settings,
+    const SwfPictureLayout& layout, const TaskControl& control)
     : m_movie(movie)
     , m_settings(settings)
     , m_layout(layout)
@@ -159,7 +160,8 @@ void SwfPictureEncoder::PrepareSound()
     const AVStream* stream = m_movie.Format()->streams[m_movie.AudioStream()];
     CodecContextPtr decoder = OpenDecoder(stream);
     const AviSettings common = CommonVideoSettings(m_settings, m_layout.movie);
-    const SoundFormat format = ChooseSoundFormat(common, decoder->sample_rate, decoder->ch_layout.nb_channels);
+    const SoundFormat format
+        = ChooseSoundFormat(common, decoder->sample_rate, decoder->ch_layout.nb_channels);
     const int rate = SwfSoundRate(format.sampleRate);
     s.channels = std::clamp(format.channels, 1, 2);
     s.soundFormat = format.mp3 ? SwfSoundFormat::Mp3 : SwfSoundFormat::Pcm16;
@@ -183,22 +185,25 @@ void SwfPictureEncoder::PrepareSound()
     AVChannelLayout layout {};
     av_channel_layout_default(&layout, s.channels);
     SwrContext* raw = nullptr;
-    Check(swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout, decoder->sample_fmt,
-              decoder->sample_rate, 0, nullptr),
+    Check(swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, rate, &decoder->ch_layout,
+              decoder->sample_fmt, decoder->sample_rate, 0, nullptr),
         "sound conversion");
     SwrPtr resampler(raw);
     Check(swr_init(resampler.get()), "sound conversion");
 
     std::vector<std::int16_t> chunk;
     const auto convert = [&](const AVFrame* frame) {
-        const int capacity = swr_get_out_samples(resampler.get(), frame != nullptr ? frame->nb_samples : 0) + 16;
+        const int capacity
+            = swr_get_out_samples(resampler.get(), frame != nullptr ? frame->nb_samples : 0) + 16;
         chunk.resize(static_cast<std::size_t>(capacity) * s.channels);
         auto* out = reinterpret_cast<std::uint8_t*>(chunk.data());
-        const int count = Check(swr_convert(resampler.get(), &out, capacity,
-                                    frame != nullptr ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr,
-                                    frame != nullptr ? frame->nb_samples : 0),
-            "sound conversion");
-        s.pcm.insert(s.pcm.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count) * s.channels);
+        const int count
+            = Check(swr_convert(resampler.get(), &out, capacity,
+                        frame != nullptr ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr,
+                        frame != nullptr ? frame->nb_samples : 0),
+                "sound conversion");
+        s.pcm.insert(
+            s.pcm.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count) * s.channels);
     };
     const auto decode = [&](const AVPacket* packet) {
         Check(avcodec_send_packet(decoder.get(), packet), "damaged movie \"" + m_movie.Path() + "\"");
@@ -265,8 +270,8 @@ void SwfPictureEncoder::PrepareSound()
     m_soundRate = rate;
 }
 
-void SwfPictureEncoder::Encode(SwfMovieWriter& movie, int pictureY,
-    const std::function<void(SwfTimeline&, std::int64_t)>& frameHook)
+void SwfPictureEncoder::Encode(
+    SwfMovieWriter& movie, int pictureY, const std::function<void(SwfTimeline&, std::int64_t)>& frameHook)
 {
     State& s = *m_state;
     SwfTimeline& timeline = movie.Timeline();
@@ -277,7 +282,8 @@ void SwfPictureEncoder::Encode(SwfMovieWriter& movie, int pictureY,
     if (m_soundRate > 0) {
         const auto perFrame = static_cast<std::uint16_t>(std::min<std::int64_t>(
             65535, av_rescale_q(1, av_inv_q(m_layout.rate), AVRational { 1, m_soundRate })));
-        timeline.Tag(SwfTagCode::SoundStreamHead2, SwfSoundStreamHead2(s.soundFormat, m_soundRate, s.channels == 2, perFrame));
+        timeline.Tag(SwfTagCode::SoundStreamHead2,
+            SwfSoundStreamHead2(s.soundFormat, m_soundRate, s.channels == 2, perFrame));
     }
 
     const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
@@ -288,8 +294,10 @@ void SwfPictureEncoder::Encode(SwfMovieWriter& movie, int pictureY,
     // n / rate plus half a frame of the faster rate (time stamps are
     // rounded to the stream's time base).
     const auto framesBefore = [&](std::int64_t pts) {
-        const double seconds = static_cast<double>(pts - s.firstPts) * av_q2d(stream->time_base) - 0.5 / av_q2d(faster);
-        return std::max<std::int64_t>(0, static_cast<std::int64_t>(std::ceil(seconds * av_q2d(m_layout.rate) - 1e-9)));
+        const double seconds
+            = static_cast<double>(pts - s.firstPts) * av_q2d(stream->time_base) - 0.5 / av_q2d(faster);
+        return std::max<std::int64_t>(
+            0, static_cast<std::int64_t>(std::ceil(seconds * av_q2d(m_layout.rate) - 1e-9)));
     };
     const auto emitUpTo = [&](std::int64_t limit) {
         limit = std::min(limit, m_layout.frames);
@@ -343,7 +351,8 @@ void SwfPictureEncoder::Encode(SwfMovieWriter& movie, int pictureY,
     emitUpTo(m_layout.frames);
 }
 
-void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::int64_t index, const AVFrame* source)
+void SwfPictureEncoder::EmitPicture(
+    SwfMovieWriter& movie, int pictureY, std::int64_t index, const AVFrame* source)
 {
     State& s = *m_state;
     SwfTimeline& timeline = movie.Timeline();
@@ -367,8 +376,9 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
     const int width = m_layout.picture.width;
     const int height = m_layout.picture.height;
     if (!s.scaler) {
-        s.scaler.reset(sws_getContext(source->width, source->height, static_cast<AVPixelFormat>(source->format),
-            width, height, AV_PIX_FMT_ARGB, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        s.scaler.reset(
+            sws_getContext(source->width, source->height, static_cast<AVPixelFormat>(source->format), width,
+                height, AV_PIX_FMT_ARGB, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!s.scaler)
             throw MovieError("cannot convert the frames");
     }
@@ -389,7 +399,8 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
     std::vector<BitmapTag> tags(rects.size());
     const auto code = [&](std::size_t first, std::size_t step) {
         for (std::size_t i = first; i < rects.size(); i += step)
-            tags[i] = EncodeBitmap(ids[i], frame, rects[i], s.coding, m_settings.jpegQuality, m_settings.zlibCompressLevel);
+            tags[i] = EncodeBitmap(
+                ids[i], frame, rects[i], s.coding, m_settings.jpegQuality, m_settings.zlibCompressLevel);
     };
     if (rects.size() > 1) {
         auto other = std::async(std::launch::async, code, 1, 2);
@@ -405,7 +416,8 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
         for (Patch& patch : s.patches) {
             if (patch.depth != depth) {
                 timeline.RemoveObject2(patch.depth);
-                timeline.PlaceObject2(depth, patch.shapeId, patch.rect.x * kTwipsPerPixel, (patch.rect.y + pictureY) * kTwipsPerPixel);
+                timeline.PlaceObject2(depth, patch.shapeId, patch.rect.x * kTwipsPerPixel,
+                    (patch.rect.y + pictureY) * kTwipsPerPixel);
                 patch.depth = depth;
             }
             ++depth;
@@ -458,7 +470,8 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
         const int inX = cursorX - left;
         const int inY = cursorY - top;
         if (hasCursor && inX >= 0 && inY >= 0 && inX < m_layout.view.width && inY < m_layout.view.height) {
-            x = static_cast<std::int32_t>(static_cast<std::int64_t>(inX) * width * kTwipsPerPixel / m_layout.view.width);
+            x = static_cast<std::int32_t>(
+                static_cast<std::int64_t>(inX) * width * kTwipsPerPixel / m_layout.view.width);
             y = static_cast<std::int32_t>(
                 (static_cast<std::int64_t>(inY) * height / m_layout.view.height + pictureY) * kTwipsPerPixel);
         }
@@ -471,13 +484,15 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
     }
 
     if (m_soundRate > 0) {
-        const auto end = static_cast<std::size_t>(av_rescale_q(index + 1, av_inv_q(m_layout.rate), AVRational { 1, m_soundRate }));
+        const auto end = static_cast<std::size_t>(
+            av_rescale_q(index + 1, av_inv_q(m_layout.rate), AVRational { 1, m_soundRate }));
         std::vector<std::uint8_t> data;
         int samples = 0;
         if (s.soundFormat == SwfSoundFormat::Pcm16) {
             const std::size_t last = std::min(end, s.pcm.size() / s.channels);
             if (last > s.soundDone) {
-                const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.pcm.data() + s.soundDone * s.channels);
+                const auto* bytes
+                    = reinterpret_cast<const std::uint8_t*>(s.pcm.data() + s.soundDone * s.channels);
                 data.assign(bytes, bytes + (last - s.soundDone) * s.channels * 2);
                 samples = static_cast<int>(last - s.soundDone);
                 s.soundDone = last;
@@ -492,7 +507,8 @@ void SwfPictureEncoder::EmitPicture(SwfMovieWriter& movie, int pictureY, std::in
         }
         if (samples > 0)
             timeline.Tag(SwfTagCode::SoundStreamBlock,
-                SwfSoundStreamBlock(s.soundFormat, data, static_cast<std::uint16_t>(std::min(samples, 65535))));
+                SwfSoundStreamBlock(
+                    s.soundFormat, data, static_cast<std::uint16_t>(std::min(samples, 65535))));
     }
 }
 

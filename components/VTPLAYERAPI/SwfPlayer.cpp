@@ -149,8 +149,8 @@ void PlaceScaled(SwfTimeline& timeline, std::uint16_t depth, std::uint16_t id, d
 // list control of its own timeline, its scripts and header tags.
 bool IsTimelineTag(std::uint16_t code)
 {
-    static const std::set<std::uint16_t> kCodes = { 0, 1, 4, 5, 9, 12, 15, 18, 19, 24, 26, 28, 43, 45, 58, 64,
-        65, 69, 70, 76, 77, 82, 86, 87 };
+    static const std::set<std::uint16_t> kCodes
+        = { 0, 1, 4, 5, 9, 12, 15, 18, 19, 24, 26, 28, 43, 45, 58, 64, 65, 69, 70, 76, 77, 82, 86, 87 };
     return kCodes.contains(code);
 }
 
@@ -214,7 +214,8 @@ void EmitSecurityCheck(Script& s, const FlashSettings& settings)
         s.Set("host", [](Script& s) { s.Call("host", "toLowerCase", {}); });
         s.Set("hostOk", false);
         for (const std::string& domain : Domains(settings.secureDomainName)) {
-            s.If(Same(Path("host"), Value(std::string_view(domain))), [](Script& s) { s.Set("hostOk", true); });
+            s.If(Same(Path("host"), Value(std::string_view(domain))),
+                [](Script& s) { s.Set("hostOk", true); });
             const int tail = static_cast<int>(domain.size()) + 1;
             s.If(Same(
                      [tail](Script& s) {
@@ -230,7 +231,8 @@ void EmitSecurityCheck(Script& s, const FlashSettings& settings)
         s.If(Not(Path("hostOk")), [](Script& s) { s.Set("allowed", false); });
     }
     if (settings.useSecureCode) {
-        s.If(Not(Same(Path(std::string("_level0.") + "securecode"), Value(std::string_view(settings.secureCode)))),
+        s.If(Not(Same(
+                 Path(std::string("_level0.") + "securecode"), Value(std::string_view(settings.secureCode)))),
             [](Script& s) { s.Set("allowed", false); });
     }
 }
@@ -269,7 +271,8 @@ std::string ControlBarFile(const FlashSettings& settings, const std::string& bar
         if (end == std::string::npos)
             continue;
         std::string name = line.substr(start + 1, end - start - 1);
-        if (!name.empty() && name.find('/') == std::string::npos && std::filesystem::exists(barFolder + "/" + name))
+        if (!name.empty() && name.find('/') == std::string::npos
+            && std::filesystem::exists(barFolder + "/" + name))
             files.push_back(name);
     }
     if (files.empty())
@@ -321,7 +324,8 @@ std::uint16_t ControlBarMovie::CopyInto(SwfMovieWriter& movie)
     return controls;
 }
 
-SwfStage PlanStage(const FlashSettings& settings, int pictureWidth, int pictureHeight, int barWidth, int barHeight)
+SwfStage PlanStage(
+    const FlashSettings& settings, int pictureWidth, int pictureHeight, int barWidth, int barHeight)
 {
     SwfStage stage { pictureWidth, pictureHeight, 0, pictureWidth, pictureHeight, 0, 0, 1.0 };
     if (barWidth <= 0 || barHeight <= 0 || settings.controlBarPositionMode == 0)
@@ -344,12 +348,12 @@ SwfStage PlanStage(const FlashSettings& settings, int pictureWidth, int pictureH
 
 void PlaceControls(SwfTimeline& timeline, std::uint16_t controlsId, const SwfStage& stage)
 {
-    PlaceScaled(timeline, kControlsDepth, controlsId, stage.barScale, stage.barX * kTwips, stage.barY * kTwips,
-        kControlBarInstanceName);
+    PlaceScaled(timeline, kControlsDepth, controlsId, stage.barScale, stage.barX * kTwips,
+        stage.barY * kTwips, kControlBarInstanceName);
 }
 
-void AddMovieFrameOne(
-    SwfMovieWriter& movie, const FlashSettings& settings, const SwfStage& stage, double fps, std::int64_t frames)
+void AddMovieFrameOne(SwfMovieWriter& movie, const FlashSettings& settings, const SwfStage& stage, double fps,
+    std::int64_t frames)
 {
     SwfTimeline& main = movie.Timeline();
     const int w = stage.pictureWidth;
@@ -362,9 +366,11 @@ void AddMovieFrameOne(
         const std::uint16_t areaId = DefineShape(movie, main, area);
         Script toggle;
         FindBar(toggle, "this");
-        toggle.If(Path("waitLoad"), [](Script&) {},
+        toggle.If(
+            Path("waitLoad"), [](Script&) {},
             [](Script& s) {
-                s.If(Path("paused"),
+                s.If(
+                    Path("paused"),
                     [](Script& s) {
                         s.Code().Play();
                         s.Set("paused", false);
@@ -425,7 +431,9 @@ void AddMovieFrameOne(
     });
     update.If(Not(Same(Path("bar"), Value(SwfActions::Value::Undefined()))), [](Script& s) {
         // Whichever side changed last wins: the bar's buttons or the movie.
-        s.If(Not(Same(Path("bar.playing"), Path("lastBar"))), [](Script& s) { s.Set("m.paused", Not(Path("bar.playing"))); },
+        s.If(
+            Not(Same(Path("bar.playing"), Path("lastBar"))),
+            [](Script& s) { s.Set("m.paused", Not(Path("bar.playing"))); },
             [](Script& s) {
                 s.If(Same(Path("m.paused"), Path("bar.playing")),
                     [](Script& s) { s.Set("bar.playing", Not(Path("m.paused"))); });
@@ -478,7 +486,8 @@ void AddMovieFrameOne(
     EmitSecurityCheck(s, settings);
     const bool startPaused = settings.startingPlaybackMode == 1;
     const int preload = std::clamp(settings.preloadPercent, 0, 100);
-    s.If(Path("allowed"),
+    s.If(
+        Path("allowed"),
         [&](Script& s) {
             if (secure)
                 s.Set("cover._visible", false);
@@ -489,11 +498,12 @@ void AddMovieFrameOne(
             if (preload > 0) {
                 const auto need = static_cast<int>((frames * preload + 99) / 100);
                 s.Set("needFrames", need);
-                s.If(Not([](Script& s) {
-                    s.Get("_framesloaded");
-                    s.Get("needFrames");
-                    s.Code().Less();
-                }),
+                s.If(
+                    Not([](Script& s) {
+                        s.Get("_framesloaded");
+                        s.Get("needFrames");
+                        s.Code().Less();
+                    }),
                     [](Script&) {},
                     [](Script& s) {
                         s.Code().Stop();
@@ -529,10 +539,11 @@ std::uint16_t PreviewSprite(SwfMovieWriter& movie, const FlashSettings& settings
     SwfTimeline sprite;
     if (!preview.empty()) {
         const std::uint16_t bitmapId = movie.NewCharacterId();
-        const BitmapCoding coding = settings.colorFormat == vantor::kColorFormatLossless ? BitmapCoding::Lossless32
-                                                                                       : BitmapCoding::Jpeg;
-        const BitmapTag tag = EncodeBitmap(bitmapId, { preview.data(), width * 4 }, { 0, 0, width, height }, coding,
-            settings.jpegQuality, settings.zlibCompressLevel);
+        const BitmapCoding coding = settings.colorFormat == vantor::kColorFormatLossless
+            ? BitmapCoding::Lossless32
+            : BitmapCoding::Jpeg;
+        const BitmapTag tag = EncodeBitmap(bitmapId, { preview.data(), width * 4 }, { 0, 0, width, height },
+            coding, settings.jpegQuality, settings.zlibCompressLevel);
         main.Tag(tag.code, tag.body);
         SwfShape shape;
         shape.Rectangle(0, 0, width, height, shape.BitmapFill(bitmapId, 0, 0));
@@ -569,7 +580,8 @@ std::vector<std::uint8_t> BuildToolbarMovie(const FlashSettings& settings, const
     const bool waitForClick = settings.startingPlaybackMode == 0;
     if (waitForClick) {
         if (settings.previewMode == 1) {
-            main.PlaceObject2(20, PreviewSprite(movie, settings, w, h, preview), 0, stage.pictureY * kTwips, "preview");
+            main.PlaceObject2(
+                20, PreviewSprite(movie, settings, w, h, preview), 0, stage.pictureY * kTwips, "preview");
         } else if (settings.previewMode == 2) {
             const std::uint16_t frameId = movie.NewCharacterId();
             main.DefineSprite(frameId, empty);
@@ -582,7 +594,8 @@ std::vector<std::uint8_t> BuildToolbarMovie(const FlashSettings& settings, const
         const double cx = w / 2.0;
         const double cy = h / 2.0;
         area.Circle(cx, cy, size / 2, area.SolidFill(0x000000a0));
-        area.Polygon({ cx - size * 0.15, cy - size * 0.22, cx + size * 0.25, cy, cx - size * 0.15, cy + size * 0.22 },
+        area.Polygon(
+            { cx - size * 0.15, cy - size * 0.22, cx + size * 0.25, cy, cx - size * 0.15, cy + size * 0.22 },
             area.SolidFill(0xffffffff));
         const std::uint16_t areaId = DefineShape(movie, main, area);
         Script start;
@@ -614,11 +627,12 @@ std::vector<std::uint8_t> BuildToolbarMovie(const FlashSettings& settings, const
     s.Code().BeginFunction("", {});
     s.Set("Controls.t", Path("holder"));
     s.If(Same(Path("soundFor"), Value(SwfActions::Value::Undefined())), [](Script& s) {
-        s.If([](Script& s) {
-            s.Get("holder._totalframes");
-            s.Code().Push(1);
-            s.Code().Greater();
-        },
+        s.If(
+            [](Script& s) {
+                s.Get("holder._totalframes");
+                s.Code().Push(1);
+                s.Code().Greater();
+            },
             [](Script& s) {
                 s.Set("soundFor", true);
                 s.Set("Controls.sound", [](Script& s) {

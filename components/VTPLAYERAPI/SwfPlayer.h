@@ -68,7 +68,8 @@ struct SwfStage {
 
 // The stage of a picture of `pictureWidth` x `pictureHeight` with a bar of
 // `barWidth` x `barHeight` (0 x 0: none) placed as the settings say.
-SwfStage PlanStage(const FlashSettings& settings, int pictureWidth, int pictureHeight, int barWidth, int barHeight);
+SwfStage PlanStage(
+    const FlashSettings& settings, int pictureWidth, int pictureHeight, int barWidth, int barHeight);
 
 // Places "Controls" as the stage says.
 void PlaceControls(SwfTimeline& timeline, std::uint16_t controlsId, const SwfStage& stage);
