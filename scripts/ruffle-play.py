@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Plays an SWF movie in Ruffle inside headless Chromium and records it.
 
-    ruffle-play.py MOVIE.swf WIDTH HEIGHT [--param NAME=VALUE ...] STEP...
+    ruffle-play.py MOVIE.swf WIDTH HEIGHT [--param NAME=VALUE ...] [--folder DIR] STEP...
 
 Steps run in order once the movie has loaded:
     wait:MS            let the movie play for MS milliseconds
@@ -9,7 +9,8 @@ Steps run in order once the movie has loaded:
     click:X,Y          press and release the left button at page pixel X,Y
     move:X,Y           move the mouse there
 
-The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
+--folder serves the files of DIR beside the movie, for movies that load
+others by relative name. The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
 server on 127.0.0.1 serves the page, Ruffle and the movie; Chromium is
 driven through the DevTools protocol on a pipe. Ruffle is looked up in
 $RUFFLE_DIR, else build-tools/ruffle/node_modules/@ruffle-rs/ruffle (where
@@ -128,7 +129,7 @@ class DevTools:
         return self.call("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
 
 
-def run(movie, width, height, params, steps):
+def run(movie, width, height, params, steps, folder=None):
     chromium = find_chromium()
     ruffle = find_ruffle()
     site = tempfile.mkdtemp(prefix="ruffle-play-")
@@ -136,6 +137,10 @@ def run(movie, width, height, params, steps):
     server = None
     try:
         shutil.copytree(ruffle, os.path.join(site, "ruffle"))
+        if folder:
+            for name in os.listdir(folder):
+                if os.path.isfile(os.path.join(folder, name)):
+                    shutil.copyfile(os.path.join(folder, name), os.path.join(site, name))
         shutil.copyfile(movie, os.path.join(site, "movie.swf"))
         with open(os.path.join(site, "index.html"), "w") as page:
             page.write(PAGE % {"w": width, "h": height, "params": json.dumps(params),
@@ -218,6 +223,7 @@ def main(argv):
         return 2
     movie, width, height = argv[1], int(argv[2]), int(argv[3])
     params = {}
+    folder = None
     steps = []
     rest = argv[4:]
     while rest:
@@ -225,11 +231,14 @@ def main(argv):
             name, _, value = rest[1].partition("=")
             params[name] = value
             rest = rest[2:]
+        elif rest[0] == "--folder" and len(rest) > 1:
+            folder = rest[1]
+            rest = rest[2:]
         else:
             steps.append(rest[0])
             rest = rest[1:]
     try:
-        run(movie, width, height, params, steps)
+        run(movie, width, height, params, steps, folder)
     except (RuntimeError, OSError, StopIteration) as error:
         print("ruffle-play: " + str(error), file=sys.stderr)
         return 1

@@ -1,0 +1,109 @@
+#include "../../flash/swf/RufflePlayer.h"
+#include "FlashExport.h"
+#include "MovieTestSupport.h"
+#include "TestEnvironment.h"
+#include "flash/swf/JpegImage.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vtapi;
+using namespace vtapi::test;
+using vantor::test::TempDir;
+
+namespace {
+
+RgbImage Screenshot(const std::string& path)
+{
+    const std::string bytes = vantor::test::ReadFile(path);
+    RgbImage image;
+    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
+    return image;
+}
+
+// Pixels of the picture area (the top 360 rows) that differ clearly.
+int ChangedPixels(const RgbImage& a, const RgbImage& b)
+{
+    int changed = 0;
+    for (int y = 0; y < 360 && y < a.height && y < b.height; ++y) {
+        for (int x = 0; x < a.width && x < b.width; ++x) {
+            const std::size_t i = (static_cast<std::size_t>(y) * a.width + x) * 3;
+            const int d = std::abs(a.rgb[i] - b.rgb[i]) + std::abs(a.rgb[i + 1] - b.rgb[i + 1])
+                + std::abs(a.rgb[i + 2] - b.rgb[i + 2]);
+            changed += d > 60 ? 1 : 0;
+        }
+    }
+    return changed;
+}
+
+bool Near(const RgbImage& image, int x, int y, std::uint32_t rgb)
+{
+    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+    return std::abs(p[0] - static_cast<int>(rgb >> 16)) < 16
+        && std::abs(p[1] - static_cast<int>(rgb >> 8 & 0xff)) < 16
+        && std::abs(p[2] - static_cast<int>(rgb & 0xff)) < 16;
+}
+
+} // namespace
+
+// A 480 x 360 recording exported with the bar below the picture, played in
+// Ruffle from a folder: as one file, and as the toolbar movie that loads
+// the movie file. The task bar of the recording shows at the bottom of the
+// picture, the picture changes while it plays, the bar's pause button
+// stops it and its play button starts it again.
+TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
+{
+    struct Case {
+        const char* name;
+        bool single;
+        const char* embedded;
+    };
+    const Case cases[] = {
+        { "one file", true, "m.swf" },
+        { "toolbar loading the movie", false, "m_toolbar.swf" },
+    };
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(6.0);
+    options.width = 480;
+    options.height = 360;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const char* keep = std::getenv("VANTOR_KEEP_SHOTS");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir out;
+        FlashSettings settings;
+        settings.colorFormat = 0;
+        settings.singleSwf = c.single;
+        settings.controlBarPositionMode = 2;
+        MovieSource movie(dir / "m.vtr", TaskControl {});
+        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
+            TaskControl {});
+        TempDir shots;
+        // The pause and play buttons share the bar's first place, 17, 16
+        // pixels into the 32-pixel bar below the picture.
+        const std::vector<std::string> steps = { "--folder", out.Path().string(), "wait:1500",
+            "shot:" + shots / "1.jpg", "wait:600", "shot:" + shots / "2.jpg", "click:17,376", "move:240,200",
+            "wait:300", "shot:" + shots / "3.jpg", "wait:700", "shot:" + shots / "4.jpg", "click:17,376",
+            "move:240,200", "wait:800", "shot:" + shots / "5.jpg" };
+        const RuffleRun run = PlayInRuffle(out / c.embedded, 480, 392, steps);
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        if (keep != nullptr)
+            for (const char* shot : { "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg" })
+                std::filesystem::copy_file(shots / shot,
+                    std::filesystem::path(keep) / (std::string(c.single ? "single-" : "toolbar-") + shot),
+                    std::filesystem::copy_options::overwrite_existing);
+        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg"),
+                       three = Screenshot(shots / "3.jpg"), four = Screenshot(shots / "4.jpg"),
+                       five = Screenshot(shots / "5.jpg");
+        ASSERT_EQ(one.width, 480);
+        // The task bar: 18 rows of 0x303038 at the bottom of the picture.
+        EXPECT_TRUE(Near(one, 240, 350, 0x303038));
+        EXPECT_TRUE(Near(one, 240, 341, 0x303038) == false) << "the task bar starts at row 342";
+        EXPECT_GT(ChangedPixels(one, two), 2000) << "the movie plays";
+        EXPECT_LT(ChangedPixels(three, four), 50) << "pause stopped it";
+        EXPECT_GT(ChangedPixels(four, five), 2000) << "play started it again";
+    }
+}
