@@ -36,7 +36,7 @@ std::string Title(const std::string& moviePath)
 
 void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::string& outputPath,
     const std::string& embedded, SwfPixelSize size, const std::vector<std::string>& files,
-    const std::string& moviePath)
+    const std::string& moviePath, const std::string& codeParameter = {})
 {
     vantor::page::FlashPageRequest request;
     request.templateName = settings.htmlTemplateFileName;
@@ -44,8 +44,11 @@ void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::
     request.movieFile = FileName(embedded);
     request.width = size.width;
     request.height = size.height;
-    if (settings.useSecureCode)
+    if (settings.useSecureCode) {
         request.secureCode = settings.secureCode;
+        if (!codeParameter.empty())
+            request.flashVars.emplace_back(codeParameter, settings.secureCode);
+    }
     for (const std::string& file : files)
         request.files.push_back(FileName(file));
     const std::string pagePath = SiblingOutput(outputPath, ".html");
@@ -185,8 +188,9 @@ std::vector<std::string> ExportFlv(MovieSource& movie, const FlashSettings& sett
     if (player.ReadBytes(PlainSwf(ReadWhole(playerTemporary))) != SwfReadResult::Ok)
         throw MovieError("the player movie \"" + playerPath + "\" cannot be read back");
     const std::vector<std::string> files = outputs.FinalPaths();
+    // The player movie reads the secure code from the parameter "code".
     WritePage(outputs, settings, outputPath, playerPath,
-        { player.Header().widthPixels, player.Header().heightPixels }, files, movie.Path());
+        { player.Header().widthPixels, player.Header().heightPixels }, files, movie.Path(), "code");
     control.CheckCancel();
     outputs.Commit();
     return outputs.FinalPaths();
