@@ -107,3 +107,51 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
         EXPECT_GT(ChangedPixels(four, five), 2000) << "play started it again";
     }
 }
+
+// The secure code hides and stops the movie unless the page passes it; a
+// movie set to load without playing waits, paused, on its first frame.
+TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
+{
+    struct Case {
+        const char* name;
+        const char* code; // passed by the page, "" for none
+        int startingMode;
+        bool covered;
+        bool plays;
+    };
+    const Case cases[] = {
+        { "right code", "s3cret", 2, false, true },
+        { "wrong code", "guess", 2, true, false },
+        { "loaded, not playing", "", 1, false, false },
+    };
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(4.0);
+    options.width = 480;
+    options.height = 360;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir out;
+        FlashSettings settings;
+        settings.addControlBar = false;
+        settings.useSecureCode = *c.code != '\0';
+        settings.secureCode = "s3cret";
+        settings.startingPlaybackMode = c.startingMode;
+        MovieSource movie(dir / "m.vtr", TaskControl {});
+        ExportFlashMovie(movie, settings, out / "m.swf", "", TaskControl {});
+        TempDir shots;
+        std::vector<std::string> steps
+            = { "wait:1200", "shot:" + shots / "1.jpg", "wait:800", "shot:" + shots / "2.jpg" };
+        if (*c.code != '\0')
+            steps.insert(steps.begin(), { "--param", std::string("securecode=") + c.code });
+        const RuffleRun run = PlayInRuffle(out / "m.swf", 480, 360, steps);
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg");
+        ASSERT_EQ(one.width, 480);
+        EXPECT_EQ(Near(one, 240, 350, 0x404040), c.covered);
+        EXPECT_EQ(Near(one, 240, 350, 0x303038), !c.covered) << "the task bar of the recording";
+        EXPECT_EQ(ChangedPixels(one, two) > 2000, c.plays);
+    }
+}
