@@ -78,6 +78,14 @@ TEST(SwfExportTest, WritesTheMovieTheOptionsDescribe)
                 s.colorBitsCount = 16;
             },
             64, 48, 0x0400, 4, 0x2a0a1589, true, { "m.html", "m.swf" } },
+        { "autoscroll window of 50 % by 25 %, no bar",
+            [](FlashSettings& s) {
+                s.autoscrollMode = 1;
+                s.autoscrollWidth = 50;
+                s.autoscrollHeight = 25;
+                s.addControlBar = false;
+            },
+            32, 12, 0x0a00, 10, 0x2a0a089d, false, { "m.html", "m.swf" } },
     };
     TempDir dir;
     MakeMovie(dir / "m.vtr", MovieKind::Current, TinyOptions(1.0));
@@ -179,4 +187,36 @@ TEST(SwfExportTest, CancelOrFailureLeavesNoFile)
             EXPECT_THROW(ExportFlashMovie(movie, settings, out / "m.swf", Bars(), control), MovieError);
         EXPECT_EQ(FolderContents(out.Path().string()), std::vector<std::string> {});
     }
+}
+
+// The frame rate the settings give, lowered when the movie would need more
+// than 16000 frames; and the sound rates a SWF stream can carry.
+TEST(SwfExportTest, FrameRateFitsTheFrameLimitAndSoundRatesAreSwfRates)
+{
+    struct Case {
+        int mode;
+        int custom;
+        AVRational movie;
+        std::int64_t seconds;
+        AVRational expected;
+    };
+    const Case cases[] = {
+        { 0, 24, { 25, 1 }, 60, { 25, 1 } }, { 1, 24, { 15, 1 }, 60, { 15, 2 } },
+        { 2, 24, { 30, 1 }, 60, { 15, 2 } }, { 3, 7, { 30, 1 }, 60, { 7, 1 } },
+        { 3, 500, { 30, 1 }, 60, { 100, 1 } }, // the custom rate stops at 100
+        { 0, 24, { 25, 1 }, 640, { 25, 1 } }, // exactly 16000 frames
+        { 0, 24, { 25, 1 }, 1200, { 1333, 100 } }, // 20 minutes: 13.33 fps
+    };
+    for (const Case& c : cases) {
+        FlashSettings settings;
+        settings.frameRateMode = c.mode;
+        settings.frameRateCustom = c.custom;
+        const AVRational rate = SwfFrameRate(settings, c.movie, c.seconds * AV_TIME_BASE);
+        EXPECT_EQ(av_cmp_q(rate, c.expected), 0)
+            << c.mode << " " << c.seconds << ": " << rate.num << "/" << rate.den;
+    }
+    const std::pair<int, int> rates[] = { { 8000, 11025 }, { 11025, 11025 }, { 16000, 11025 },
+        { 22050, 22050 }, { 32000, 22050 }, { 44100, 44100 }, { 48000, 44100 } };
+    for (const auto& [rate, expected] : rates)
+        EXPECT_EQ(SwfSoundRate(rate), expected) << rate;
 }

@@ -155,3 +155,41 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         EXPECT_EQ(ChangedPixels(one, two) > 2000, c.plays);
     }
 }
+
+// Separate files waiting for a click: the toolbar shows the first picture,
+// its own or from "_preview.swf", and loads and plays the movie when the
+// picture is clicked.
+TEST(SwfRuffleTest, ToolbarShowsThePreviewUntilClicked)
+{
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(4.0);
+    options.width = 480;
+    options.height = 360;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    for (const int previewMode : { 1, 2 }) {
+        SCOPED_TRACE(previewMode);
+        TempDir out;
+        FlashSettings settings;
+        settings.singleSwf = false;
+        settings.startingPlaybackMode = 0;
+        settings.previewMode = previewMode;
+        settings.controlBarPositionMode = 2;
+        MovieSource movie(dir / "m.vtr", TaskControl {});
+        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
+            TaskControl {});
+        TempDir shots;
+        const std::vector<std::string> steps = { "--folder", out.Path().string(), "wait:1200",
+            "shot:" + shots / "1.jpg", "wait:600", "shot:" + shots / "2.jpg", "click:240,180", "move:470,10",
+            "wait:1500", "shot:" + shots / "3.jpg", "wait:600", "shot:" + shots / "4.jpg" };
+        const RuffleRun run = PlayInRuffle(out / "m_toolbar.swf", 480, 392, steps);
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg"),
+                       three = Screenshot(shots / "3.jpg"), four = Screenshot(shots / "4.jpg");
+        ASSERT_EQ(one.width, 480);
+        EXPECT_TRUE(Near(one, 240, 350, 0x303038)) << "the preview shows the recording's task bar";
+        EXPECT_LT(ChangedPixels(one, two), 50) << "nothing plays before the click";
+        EXPECT_GT(ChangedPixels(three, four), 2000) << "the movie plays after it";
+    }
+}
