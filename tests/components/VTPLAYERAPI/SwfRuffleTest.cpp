@@ -193,3 +193,43 @@ TEST(SwfRuffleTest, ToolbarShowsThePreviewUntilClicked)
         EXPECT_GT(ChangedPixels(three, four), 2000) << "the movie plays after it";
     }
 }
+
+// The page of the export, opened as it is with Ruffle added: its markup
+// embeds the movie (or the toolbar that loads it), which shows the
+// recording and plays.
+TEST(SwfRuffleTest, ExportedPageShowsThePlayingMovie)
+{
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(4.0);
+    options.width = 320;
+    options.height = 240;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const char* keep = std::getenv("VANTOR_KEEP_SHOTS");
+    for (const bool single : { true, false }) {
+        SCOPED_TRACE(single ? "one file" : "separate files");
+        TempDir out;
+        FlashSettings settings;
+        settings.singleSwf = single;
+        MovieSource movie(dir / "m.vtr", TaskControl {});
+        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
+            TaskControl {});
+        TempDir shots;
+        const RuffleRun run = PlayInRuffle(out / "m.html", 640, 480,
+            { "wait:1500", "shot:" + shots / "1.jpg", "wait:800", "shot:" + shots / "2.jpg" });
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        if (keep != nullptr)
+            std::filesystem::copy_file(shots / "2.jpg",
+                std::filesystem::path(keep) / (std::string(single ? "page-single" : "page-toolbar") + ".jpg"),
+                std::filesystem::copy_options::overwrite_existing);
+        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg");
+        int taskBar = 0;
+        for (int y = 0; y < one.height; ++y)
+            for (int x = 0; x < one.width; ++x)
+                taskBar += Near(one, x, y, 0x303038) ? 1 : 0;
+        // 320 x 12 pixels of the recording's task bar, the bar's own dark parts aside.
+        EXPECT_GT(taskBar, 3000);
+        EXPECT_GT(ChangedPixels(one, two), 1000) << "the movie plays";
+    }
+}
