@@ -108,21 +108,26 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
     }
 }
 
-// The secure code hides and stops the movie unless the page passes it; a
-// movie set to load without playing waits, paused, on its first frame.
+// The secure code hides and stops the movie unless the page passes it, and
+// so do secure domains unless the movie comes from one of them (the test
+// pages come from 127.0.0.1); a movie set to load without playing waits,
+// paused, on its first frame.
 TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
 {
     struct Case {
         const char* name;
         const char* code; // passed by the page, "" for none
+        const char* domains; // "" for none
         int startingMode;
         bool covered;
         bool plays;
     };
     const Case cases[] = {
-        { "right code", "s3cret", 2, false, true },
-        { "wrong code", "guess", 2, true, false },
-        { "loaded, not playing", "", 1, false, false },
+        { "right code", "s3cret", "", 2, false, true },
+        { "wrong code", "guess", "", 2, true, false },
+        { "listed domain", "", "www.example.com, 127.0.0.1", 2, false, true },
+        { "other domain", "", "www.example.com", 2, true, false },
+        { "loaded, not playing", "", "", 1, false, false },
     };
     TempDir dir;
     SyntheticOptions options = TinyOptions(4.0);
@@ -136,6 +141,8 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         settings.addControlBar = false;
         settings.useSecureCode = *c.code != '\0';
         settings.secureCode = "s3cret";
+        settings.useSecureDomain = *c.domains != '\0';
+        settings.secureDomainName = c.domains;
         settings.startingPlaybackMode = c.startingMode;
         MovieSource movie(dir / "m.vtr", TaskControl {});
         ExportFlashMovie(movie, settings, out / "m.swf", "", TaskControl {});
