@@ -5,9 +5,11 @@
 #include "SwfExport.h"
 #include "SwfPlayer.h"
 #include "flash/page/FlashPage.h"
+#include "flash/swf/SwfBitWriter.h"
 #include "flash/swf/SwfMovieReader.h"
 #include "support/Trace.h"
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -61,6 +63,53 @@ void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::
             settings.htmlTemplateFileName.c_str());
 }
 
+// Writes the movie as SwfMovieWriter::Finish would, straight from the
+// timeline: a long movie is not copied twice more in memory.
+void WriteMovieFile(
+    OutputFile& file, const SwfStage& stage, double fps, const SwfTimeline& timeline, bool compressed)
+{
+    SwfBitWriter head;
+    head.Rect({ 0, stage.width * kTwipsPerPixel, 0, stage.height * kTwipsPerPixel });
+    head.U16(static_cast<std::uint16_t>(std::lround(fps * 256.0)));
+    head.U16(timeline.FrameCount());
+    static const std::uint8_t kEnd[2] = { 0, 0 };
+    const std::span<const std::uint8_t> parts[] = { head.Data(),
+        std::span<const std::uint8_t>(timeline.Bytes()), std::span<const std::uint8_t>(kEnd) };
+    std::size_t length = 8;
+    for (const auto& part : parts)
+        length += part.size();
+    SwfBitWriter signature;
+    signature.Bytes(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(compressed ? "CWS" : "FWS"), 3));
+    signature.U8(kSwfVersion);
+    signature.U32(static_cast<std::uint32_t>(length));
+    file.Write(signature.Data().data(), signature.Size());
+    if (!compressed) {
+        for (const auto& part : parts)
+            file.Write(part.data(), part.size());
+        return;
+    }
+    z_stream zs {};
+    if (deflateInit(&zs, kMovieDeflateLevel) != Z_OK)
+        throw MovieError("zlib could not start");
+    std::unique_ptr<z_stream, int (*)(z_stream*)> owner(&zs, &deflateEnd);
+    std::vector<std::uint8_t> out(1 << 18);
+    for (std::size_t i = 0; i < std::size(parts); ++i) {
+        const bool last = i + 1 == std::size(parts);
+        zs.next_in = const_cast<std::uint8_t*>(parts[i].data());
+        zs.avail_in = static_cast<uInt>(parts[i].size());
+        int status = Z_OK;
+        do {
+            zs.next_out = out.data();
+            zs.avail_out = static_cast<uInt>(out.size());
+            status = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+            if (status == Z_STREAM_ERROR)
+                throw MovieError("zlib could not compress the movie");
+            file.Write(out.data(), out.size() - zs.avail_out);
+        } while (zs.avail_out == 0 || (last && status != Z_STREAM_END));
+    }
+}
+
 std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& settings,
     const std::string& outputPath, const std::string& barFolder, const TaskControl& control)
 {
@@ -95,8 +144,8 @@ std::vector<std::string> ExportSwf(MovieSource& movie, const FlashSettings& sett
             AddMovieLastFrame(timeline, settings);
     });
     control.CheckCancel();
-    const std::vector<std::uint8_t> bytes = writer.Finish(settings.mxCompression, kMovieDeflateLevel);
-    outputs.Write(outputPath, bytes.data(), bytes.size());
+    OutputFile file(outputs.Add(outputPath), outputPath);
+    WriteMovieFile(file, movieStage, fps, writer.Timeline(), settings.mxCompression);
 
     std::string embedded = outputPath;
     const std::string previewPath = SiblingOutput(outputPath, "_preview.swf");

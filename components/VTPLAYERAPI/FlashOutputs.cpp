@@ -16,22 +16,31 @@ const std::string& FlashOutputs::Add(const std::string& finalPath)
     return m_files.back()->TemporaryPath();
 }
 
-void FlashOutputs::Write(const std::string& finalPath, const void* bytes, std::size_t size)
+OutputFile::OutputFile(const std::string& path, const std::string& finalPath)
+    : m_fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC))
+    , m_finalPath(finalPath)
 {
-    const std::string& path = Add(finalPath);
-    const FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.Get() < 0)
+    if (m_fd.Get() < 0)
         throw MovieError("cannot write \"" + finalPath + "\": " + std::strerror(errno));
+}
+
+void OutputFile::Write(const void* bytes, std::size_t size)
+{
     const auto* data = static_cast<const char*>(bytes);
     while (size > 0) {
-        const ssize_t written = ::write(fd.Get(), data, size);
+        const ssize_t written = ::write(m_fd.Get(), data, size);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw MovieError("cannot write \"" + finalPath + "\": " + std::strerror(errno));
+            throw MovieError("cannot write \"" + m_finalPath + "\": " + std::strerror(errno));
         data += written;
         size -= static_cast<std::size_t>(written);
     }
+}
+
+void FlashOutputs::Write(const std::string& finalPath, const void* bytes, std::size_t size)
+{
+    OutputFile(Add(finalPath), finalPath).Write(bytes, size);
 }
 
 void FlashOutputs::Commit()

@@ -14,6 +14,18 @@
 
 namespace vtapi {
 
+// Writes a file of the set through the path Add gave.
+class OutputFile final {
+public:
+    // `finalPath` names the file in errors.
+    OutputFile(const std::string& path, const std::string& finalPath);
+    void Write(const void* bytes, std::size_t size);
+
+private:
+    FileDescriptor m_fd;
+    std::string m_finalPath;
+};
+
 class FlashOutputs final {
 public:
     FlashOutputs() = default;
