@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <unistd.h>
 #include <filesystem>
@@ -68,14 +69,16 @@ int main(int argc, char** argv)
             std::filesystem::create_directories(out);
             MovieSource movie(moviePath, TaskControl {});
             const auto start = std::chrono::steady_clock::now();
+            const std::clock_t cpuStart = std::clock();
             ExportFlashMovie(movie, video ? flv : swf, (out / (video ? "screen.flv" : "screen.swf")).string(), bars,
                 TaskControl {});
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
             const std::uintmax_t size = std::filesystem::file_size(out / (video ? "screen.flv" : "screen.swf"));
             (video ? flvShares : swfShares).push_back(seconds / duration);
             (video ? flvSize : swfSize) = size;
-            std::printf("run %d %-4s %6.2f s = %.3f of the duration, %10ju bytes\n", run + 1, video ? "FLV" : "SWF",
-                seconds, seconds / duration, size);
+            std::printf("run %d %-4s %6.2f s = %.3f of the duration (CPU %.2f s), %10ju bytes\n", run + 1,
+                video ? "FLV" : "SWF", seconds, seconds / duration, cpu, size);
             std::fflush(stdout);
         }
     }

@@ -205,6 +205,11 @@ ChangeFinder::ChangeFinder(int width, int height, int tile)
 {
 }
 
+namespace {
+// The tallest rectangle, in tile rows.
+constexpr int kBandRows = 6;
+} // namespace
+
 std::vector<PixelRect> ChangeFinder::Changes(ArgbView frame)
 {
     const std::size_t rowBytes = static_cast<std::size_t>(m_width) * 4;
@@ -255,12 +260,19 @@ std::vector<PixelRect> ChangeFinder::Changes(ArgbView frame)
         open = std::move(next);
     }
     done.insert(done.end(), open.begin(), open.end());
-    for (PixelRect& r : done) {
-        r = { r.x * m_tile, r.y * m_tile, r.width * m_tile, r.height * m_tile };
-        r.width = std::min(r.width, m_width - r.x);
-        r.height = std::min(r.height, m_height - r.y);
+    // Tall rectangles are cut into bands, so that a frame with one large
+    // change still gives the coder threads something each.
+    std::vector<PixelRect> rects;
+    for (const PixelRect& r : done) {
+        for (int row = r.y; row < r.y + r.height; row += kBandRows) {
+            PixelRect band { r.x * m_tile, row * m_tile, r.width * m_tile,
+                std::min(kBandRows, r.y + r.height - row) * m_tile };
+            band.width = std::min(band.width, m_width - band.x);
+            band.height = std::min(band.height, m_height - band.y);
+            rects.push_back(band);
+        }
     }
-    return done;
+    return rects;
 }
 
 } // namespace vtapi
