@@ -111,7 +111,8 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
 // The secure code hides and stops the movie unless the page passes it, and
 // so do secure domains unless the movie comes from one of them (the test
 // pages come from 127.0.0.1); a movie set to load without playing waits,
-// paused, on its first frame.
+// paused, on its first frame; one that waits for all of it plays once it
+// has arrived.
 TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
 {
     struct Case {
@@ -119,15 +120,17 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         const char* code; // passed by the page, "" for none
         const char* domains; // "" for none
         int startingMode;
+        int preload;
         bool covered;
         bool plays;
     };
     const Case cases[] = {
-        { "right code", "s3cret", "", 2, false, true },
-        { "wrong code", "guess", "", 2, true, false },
-        { "listed domain", "", "www.example.com, 127.0.0.1", 2, false, true },
-        { "other domain", "", "www.example.com", 2, true, false },
-        { "loaded, not playing", "", "", 1, false, false },
+        { "right code", "s3cret", "", 2, 0, false, true },
+        { "wrong code", "guess", "", 2, 0, true, false },
+        { "listed domain", "", "www.example.com, 127.0.0.1", 2, 0, false, true },
+        { "other domain", "", "www.example.com", 2, 0, true, false },
+        { "loaded, not playing", "", "", 1, 0, false, false },
+        { "all of it preloaded", "", "", 2, 100, false, true },
     };
     TempDir dir;
     SyntheticOptions options = TinyOptions(4.0);
@@ -144,6 +147,7 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         settings.useSecureDomain = *c.domains != '\0';
         settings.secureDomainName = c.domains;
         settings.startingPlaybackMode = c.startingMode;
+        settings.preloadPercent = c.preload;
         MovieSource movie(dir / "m.vtr", TaskControl {});
         ExportFlashMovie(movie, settings, out / "m.swf", "", TaskControl {});
         TempDir shots;
