@@ -120,13 +120,20 @@ BitmapTag Lossless8(
         data[c * 3 + 2] = static_cast<std::uint8_t>(colours[c]);
     }
     std::uint8_t* indices = data.data() + colours.size() * 3;
+    // Screen pictures repeat colours along a row: look up only changes.
+    std::uint32_t lastColour = 0xffffffffu;
+    std::uint8_t lastIndex = 0;
     for (int y = 0; y < r.height; ++y) {
         const std::uint8_t* in = frame.At(r.x, r.y + y);
         std::uint8_t* out = indices + row * y;
         for (int x = 0; x < r.width; ++x, in += 4) {
             if (*exact) {
-                out[x] = static_cast<std::uint8_t>(
-                    index[static_cast<std::uint32_t>(in[1] << 16 | in[2] << 8 | in[3])]);
+                const auto rgb = static_cast<std::uint32_t>(in[1] << 16 | in[2] << 8 | in[3]);
+                if (rgb != lastColour) {
+                    lastColour = rgb;
+                    lastIndex = static_cast<std::uint8_t>(index.find(rgb)->second);
+                }
+                out[x] = lastIndex;
             } else {
                 const auto level6 = [](std::uint8_t v) { return (v + 25) / 51; };
                 out[x] = static_cast<std::uint8_t>(level6(in[1]) * 36 + level6(in[2]) * 6 + level6(in[3]));
