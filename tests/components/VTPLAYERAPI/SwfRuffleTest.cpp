@@ -244,3 +244,39 @@ TEST(SwfRuffleTest, ExportedPageShowsThePlayingMovie)
         EXPECT_GT(ChangedPixels(one, two), 1000) << "the movie plays";
     }
 }
+
+// The Show* options reach the bar: without ShowTimeline the track (dark
+// grey, 200 pixels in, right of the played part) gives way to the bar's
+// body colour.
+TEST(SwfRuffleTest, ShowOptionsHideTheBarsControls)
+{
+    struct Case {
+        bool showTimeline;
+        std::uint32_t at200; // the colour 200 pixels in, mid-bar
+    };
+    const Case cases[] = { { true, 0x5a5e64 }, { false, 0x8c9096 } };
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(4.0);
+    options.width = 480;
+    options.height = 360;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.showTimeline);
+        TempDir out;
+        FlashSettings settings;
+        settings.controlBarPositionMode = 2;
+        settings.showTimeline = c.showTimeline;
+        MovieSource movie(dir / "m.vtr", TaskControl {});
+        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
+            TaskControl {});
+        TempDir shots;
+        const RuffleRun run
+            = PlayInRuffle(out / "m.swf", 480, 392, { "wait:1000", "shot:" + shots / "1.jpg" });
+        if (run.missing)
+            GTEST_SKIP() << run.message;
+        ASSERT_TRUE(run.ok) << run.message;
+        const RgbImage shot = Screenshot(shots / "1.jpg");
+        ASSERT_EQ(shot.width, 480);
+        EXPECT_TRUE(Near(shot, 200, 376, c.at200));
+    }
+}
