@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Plays an SWF movie in Ruffle inside headless Chromium and records it.
 
-    ruffle-play.py MOVIE.swf WIDTH HEIGHT [--param NAME=VALUE ...] [--file PATH ...] STEP...
+    ruffle-play.py MOVIE.swf|PAGE.html WIDTH HEIGHT [--param NAME=VALUE ...] [--file PATH ...] [--folder DIR] STEP...
 
 Steps run in order once the movie has loaded:
     wait:MS            let the movie play for MS milliseconds
@@ -11,7 +11,11 @@ Steps run in order once the movie has loaded:
     move:X,Y           move the mouse there
 
 Each --file is served beside the movie under its own name (the FLV that a
-player movie streams). The movie fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
+player movie streams); --folder serves the files of DIR beside the movie,
+for movies that load others by relative name. With MOVIE ending in .html the
+page itself is opened from its own folder, with Ruffle added to its head, so
+that Ruffle plays the movies its <object>/<embed> markup names. The movie
+fills a WIDTH x HEIGHT page at pixel scale. A throwaway HTTP
 server on 127.0.0.1 serves the page, Ruffle and the movie; Chromium is
 driven through the DevTools protocol on a pipe. Ruffle is looked up in
 $RUFFLE_DIR, else build-tools/ruffle/node_modules/@ruffle-rs/ruffle (where
@@ -34,6 +38,27 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Added to the head of a page opened as it is: Ruffle replaces its Flash
+# markup, and the first player that loads a movie marks the page loaded.
+INJECT = """<script>
+window.RufflePlayer = window.RufflePlayer || {};
+window.RufflePlayer.config = { autoplay: "on", unmuteOverlay: "hidden", splashScreen: false,
+  contextMenu: "off", warnOnUnsupportedContent: false, logLevel: "warn", allowScriptAccess: false,
+  preferredRenderer: "%(renderer)s" };
+window.movieState = "loading";
+const watch = setInterval(() => {
+  for (const player of document.querySelectorAll("ruffle-object, ruffle-embed, ruffle-player")) {
+    if (player.dataset.watched) continue;
+    player.dataset.watched = "1";
+    const loaded = () => { window.movieState = "loaded"; clearInterval(watch); };
+    player.addEventListener("loadedmetadata", loaded);
+    player.addEventListener("loadeddata", loaded);
+  }
+}, 50);
+</script>
+<script src="ruffle/ruffle.js"></script>
+"""
 
 PAGE = """<!DOCTYPE html>
 <html><head><meta charset="utf-8"><style>
@@ -131,7 +156,7 @@ class DevTools:
         return self.call("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
 
 
-def run(movie, width, height, params, steps, files=()):
+def run(movie, width, height, params, steps, files=(), folder=None):
     chromium = find_chromium()
     ruffle = find_ruffle()
     site = tempfile.mkdtemp(prefix="ruffle-play-")
@@ -139,13 +164,29 @@ def run(movie, width, height, params, steps, files=()):
     server = None
     try:
         shutil.copytree(ruffle, os.path.join(site, "ruffle"))
-        shutil.copyfile(movie, os.path.join(site, "movie.swf"))
-        for extra in files:
-            shutil.copyfile(extra, os.path.join(site, os.path.basename(extra)))
-        with open(os.path.join(site, "index.html"), "w") as page:
-            page.write(PAGE % {"w": width, "h": height, "params": json.dumps(params),
-                               "renderer": os.environ.get("RUFFLE_RENDERER", "webgl"),
-                               "loglevel": "info" if os.environ.get("RUFFLE_PLAY_CONSOLE") == "1" else "warn"})
+        if folder:
+            for name in os.listdir(folder):
+                if os.path.isfile(os.path.join(folder, name)):
+                    shutil.copyfile(os.path.join(folder, name), os.path.join(site, name))
+        renderer = os.environ.get("RUFFLE_RENDERER", "webgl")
+        if movie.lower().endswith((".html", ".htm")):
+            for name in os.listdir(os.path.dirname(os.path.abspath(movie))):
+                path = os.path.join(os.path.dirname(os.path.abspath(movie)), name)
+                if os.path.isfile(path):
+                    shutil.copyfile(path, os.path.join(site, name))
+            with open(movie, encoding="utf-8", errors="replace") as original:
+                text = original.read()
+            head = text.lower().find("<head>")
+            at = head + len("<head>") if head >= 0 else 0
+            with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as page:
+                page.write(text[:at] + INJECT % {"renderer": renderer} + text[at:])
+        else:
+            shutil.copyfile(movie, os.path.join(site, "movie.swf"))
+            for extra in files:
+                shutil.copyfile(extra, os.path.join(site, os.path.basename(extra)))
+            with open(os.path.join(site, "index.html"), "w") as page:
+                page.write(PAGE % {"w": width, "h": height, "params": json.dumps(params), "renderer": renderer,
+                                   "loglevel": "info" if os.environ.get("RUFFLE_PLAY_CONSOLE") == "1" else "warn"})
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=site))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         url = "http://127.0.0.1:%d/index.html" % server.server_address[1]
@@ -234,6 +275,7 @@ def main(argv):
     movie, width, height = argv[1], int(argv[2]), int(argv[3])
     params = {}
     files = []
+    folder = None
     steps = []
     rest = argv[4:]
     while rest:
@@ -244,11 +286,14 @@ def main(argv):
         elif rest[0] == "--file" and len(rest) > 1:
             files.append(rest[1])
             rest = rest[2:]
+        elif rest[0] == "--folder" and len(rest) > 1:
+            folder = rest[1]
+            rest = rest[2:]
         else:
             steps.append(rest[0])
             rest = rest[1:]
     try:
-        run(movie, width, height, params, steps, files)
+        run(movie, width, height, params, steps, files, folder)
     except (RuntimeError, OSError, StopIteration) as error:
         print("ruffle-play: " + str(error), file=sys.stderr)
         return 1

@@ -1,6 +1,8 @@
 #include "PlayerEngine.h"
 
 #include "AviExport.h"
+#include "FlashExport.h"
+#include "SwfPlayer.h"
 #include "MovieConverter.h"
 #include "QuickTimeExport.h"
 #include "support/CrashFilter.h"
@@ -318,14 +320,6 @@ int TPlayerEngine::ConvertMovie(const char* sourcePath, const char* outputPath)
         });
 }
 
-int TPlayerEngine::Unavailable()
-{
-    std::lock_guard lock(m_mutex);
-    if (!m_initialized)
-        return vantor::kEngineNotRunning;
-    return m_busy ? vantor::kEngineBusy : vantor::kEngineFailed;
-}
-
 int TPlayerEngine::Cancel()
 {
     TraceLog("TPlayerEngine::Cancel");
@@ -338,10 +332,26 @@ int TPlayerEngine::Cancel()
     return vantor::kEngineOk;
 }
 
-int TPlayerEngine::ExportFlash(const char*, const char*)
+int TPlayerEngine::ExportFlash(const char* outputPath, const char* settingsFile)
 {
-    TraceWarning("TPlayerEngine::ExportFlash is not available in this engine");
-    return Unavailable();
+    TraceLog("TPlayerEngine::ExportFlash %s with %s", Text(outputPath).c_str(), Text(settingsFile).c_str());
+    return Submit("ExportFlash",
+        [this, output = Text(outputPath),
+            settingsPath = Text(settingsFile)]() -> std::vector<platform::UINT> {
+            m_exportSucceeded = false;
+            if (!m_movie)
+                return Failed("ExportFlash", "no movie is open");
+            try {
+                const FlashSettings settings = ReadFlashSettings(settingsPath);
+                ExportFlashMovie(*m_movie, settings, output, EngineControlBarFolder(), MakeControl());
+                m_exportSucceeded = true;
+                return { vantor::ExportFinished };
+            } catch (const Cancelled&) {
+                return { vantor::OperationCancelled };
+            } catch (const std::exception& error) {
+                return Failed("ExportFlash", error.what());
+            }
+        });
 }
 
 int TPlayerEngine::ExportWMV(const char* outputPath, const char* settingsFile)

@@ -11,8 +11,8 @@
 //
 // Notification sequences:
 //   OpenMovie     MovieOpened | OperationFailed | OperationCancelled
-//   ExportAVI     ExportProgress* then ExportFinished | OperationFailed | OperationCancelled
-//   ExportQuickTime  as ExportAVI
+//   ExportAVI, ExportFlash, ExportWMV, ExportQuickTime
+//                 ExportProgress* then ExportFinished | OperationFailed | OperationCancelled
 //   CloseMovie    ExportSucceeded when the last export of the movie succeeded, else nothing
 //   ConvertMovie  ExportProgress* then ConvertSucceeded | ConvertSkipped | OperationFailed |
 //   OperationCancelled
@@ -61,7 +61,6 @@ public:
     int Reserved8() override { return vantor::kEngineFailed; }
     int OpenMovie(const char* moviePath) override;
     int CloseMovie() override;
-    // Flash exports are not part of this engine yet: they answer 1.
     int ExportFlash(const char* outputPath, const char* settingsFile) override;
     int Reserved12() override { return vantor::kEngineFailed; }
     int Reserved13() override { return vantor::kEngineFailed; }
@@ -85,8 +84,6 @@ private:
     using Command = std::function<std::vector<platform::UINT>()>;
 
     int Submit(const char* name, Command command);
-    // The answer of an export this engine does not have: 104, 103 or 1.
-    int Unavailable();
     void WorkerLoop();
     void Post(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0);
     TaskControl MakeControl();
