@@ -38,7 +38,7 @@ std::string Title(const std::string& moviePath)
 
 void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::string& outputPath,
     const std::string& embedded, SwfPixelSize size, const std::vector<std::string>& files,
-    const std::string& moviePath, const std::string& codeParameter = {})
+    const std::string& moviePath)
 {
     vantor::page::FlashPageRequest request;
     request.templateName = settings.htmlTemplateFileName;
@@ -46,11 +46,8 @@ void WritePage(FlashOutputs& outputs, const FlashSettings& settings, const std::
     request.movieFile = FileName(embedded);
     request.width = size.width;
     request.height = size.height;
-    if (settings.useSecureCode) {
+    if (settings.useSecureCode)
         request.secureCode = settings.secureCode;
-        if (!codeParameter.empty())
-            request.flashVars.emplace_back(codeParameter, settings.secureCode);
-    }
     for (const std::string& file : files)
         request.files.push_back(FileName(file));
     const std::string pagePath = SiblingOutput(outputPath, ".html");
@@ -237,9 +234,8 @@ std::vector<std::string> ExportFlv(MovieSource& movie, const FlashSettings& sett
     if (player.ReadBytes(PlainSwf(ReadWhole(playerTemporary))) != SwfReadResult::Ok)
         throw MovieError("the player movie \"" + playerPath + "\" cannot be read back");
     const std::vector<std::string> files = outputs.FinalPaths();
-    // The player movie reads the secure code from the parameter "code".
     WritePage(outputs, settings, outputPath, playerPath,
-        { player.Header().widthPixels, player.Header().heightPixels }, files, movie.Path(), "code");
+        { player.Header().widthPixels, player.Header().heightPixels }, files, movie.Path());
     control.CheckCancel();
     outputs.Commit();
     return outputs.FinalPaths();

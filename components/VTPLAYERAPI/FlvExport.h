@@ -73,7 +73,7 @@ struct FlvExportOptions {
     bool useSecureDomain = false; // UseSecureDomain
     std::string secureDomainName; // SecureDomainName, comma-separated
     bool useSecureCode = false; // UseSecureCode
-    std::string secureCode; // SecureCode: the page passes it as the parameter "code"
+    std::string secureCode; // SecureCode: the page passes it as the parameter "securecode", as to a SWF movie
     int scaleMode = 0; // ScaleMode: 1 scales the movie in full-screen mode
 };
 

@@ -186,7 +186,7 @@ std::vector<std::uint8_t> FlvPlayerFirstFrameScript(const FlvExportOptions& o, c
     s.Set("allowed", true);
     if (o.useSecureCode)
         s.Set("allowed", [&o](Script& s) {
-            s.Get("code");
+            s.Get("securecode");
             s.Code().Push(std::string_view(o.secureCode));
             s.Code().Equals();
         });

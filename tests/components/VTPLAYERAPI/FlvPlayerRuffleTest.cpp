@@ -153,7 +153,7 @@ TEST(FlvPlayerRuffleTest, StartsOnClickAndOnlyWithTheSecureCodeOrDomain)
         }
         std::vector<std::string> steps = { "--file", dir / "demo.flv" };
         if (*c.codeParameter != 0)
-            steps.insert(steps.end(), { "--param", std::string("code=") + c.codeParameter });
+            steps.insert(steps.end(), { "--param", std::string("securecode=") + c.codeParameter });
         steps.insert(steps.end(),
             { "wait:1500", "shot:" + dir / "before.jpg", "click:160,200", "move:0,0", "wait:1500",
                 "shot:" + dir / "after.jpg" });
