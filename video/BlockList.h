@@ -94,7 +94,6 @@ public:
     int BlockFirstIndex(int block) const;
     int BlockItemCount(int block) const;
     int BlockCapacity(int block) const;
-    int DirectoryCapacity() const;
     // The index a stripe's position cache holds, -1 when it holds none.
     int CachedIndex(int stripe) const;
 
