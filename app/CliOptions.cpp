@@ -17,6 +17,7 @@ ExportFormat CliFormatFromName(const std::string& name)
     static const std::pair<const char*, ExportFormat> kFormats[] = {
         { "convert", ExportFormat::Conversion },
         { "avi", ExportFormat::AVI },
+        { "wmv", ExportFormat::WMV },
     };
     for (const auto& [formatName, format] : kFormats)
         if (name == formatName)

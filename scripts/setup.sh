@@ -18,6 +18,8 @@ packages=(
   ffmpeg xvfb xauth xdg-utils procps
   # a second reader of the written video files
   gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # GStreamer's own ASF demuxer, for the written Windows Media files
+  gstreamer1.0-plugins-ugly
   # icons, the Debian package and its checks
   librsvg2-bin desktop-file-utils appstream lintian shared-mime-info util-linux
   # the Flash player the SWF tests use: Ruffle (npm) in headless Chromium

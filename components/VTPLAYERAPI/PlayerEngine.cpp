@@ -2,6 +2,7 @@
 
 #include "AviExport.h"
 #include "MovieConverter.h"
+#include "WmvExport.h"
 #include "support/Trace.h"
 
 #include <algorithm>
@@ -340,10 +341,28 @@ int TPlayerEngine::ExportFlash(const char*, const char*)
     return Unavailable();
 }
 
-int TPlayerEngine::ExportWMV(const char*, const char*)
+int TPlayerEngine::ExportWMV(const char* outputPath, const char* settingsFile)
 {
-    TraceWarning("TPlayerEngine::ExportWMV is not available in this engine");
-    return Unavailable();
+    TraceLog("TPlayerEngine::ExportWMV %s with %s", Text(outputPath).c_str(), Text(settingsFile).c_str());
+    return Submit("ExportWMV",
+        [this, output = Text(outputPath),
+            settingsPath = Text(settingsFile)]() -> std::vector<platform::UINT> {
+            m_exportSucceeded = false;
+            if (!m_movie) {
+                return Failed("ExportWMV", "no movie is open");
+            }
+            try {
+                const WmvSettings settings = ReadWmvSettings(settingsPath);
+                m_movie->Rewind();
+                ExportWmv(*m_movie, settings, output, MakeControl());
+                m_exportSucceeded = true;
+                return { vantor::ExportFinished };
+            } catch (const Cancelled&) {
+                return { vantor::OperationCancelled };
+            } catch (const std::exception& error) {
+                return Failed("ExportWMV", error.what());
+            }
+        });
 }
 
 int TPlayerEngine::ExportQuickTime(const char*, const char*)

@@ -60,8 +60,8 @@ public:
     int Reserved8() override { return vantor::kEngineFailed; }
     int OpenMovie(const char* moviePath) override;
     int CloseMovie() override;
-    // Flash, Windows Media and QuickTime exports are not part of this
-    // engine yet: they answer 1.
+    // Flash and QuickTime exports are not part of this engine yet: they
+    // answer 1.
     int ExportFlash(const char* outputPath, const char* settingsFile) override;
     int Reserved12() override { return vantor::kEngineFailed; }
     int Reserved13() override { return vantor::kEngineFailed; }

@@ -127,8 +127,10 @@ typedef void (*EnumAvailableWMAudioCodecFormatsFn)(int32_t codecId, WMVExportAud
  *   StartWMVEncode
  *   WriteWMVVideoSample / WriteWMVAudioSample, in any interleaving
  *   StopWMVEncode
- *   ReleaseWMVEncode (always, also after a failure; it is the only call
- *   allowed after one)
+ *   ReleaseWMVEncode (always, also after a failure)
+ * WMV_E_INVALIDARG, WMV_E_NOCODEC and WMV_E_STATE refuse one call and change
+ * nothing; any other failure ends the encoder, and every later call but
+ * ReleaseWMVEncode gives WMV_E_STATE.
  * A file whose StopWMVEncode did not succeed is deleted by ReleaseWMVEncode.
  * The encoder is not thread-safe: one thread drives one handle at a time;
  * separate handles are independent.

@@ -62,7 +62,7 @@ TEST_F(CliEndToEndTest, ExitsWithTwoOnARefusedStartZeroOnSuccessAndOneOnAFailure
         { { "--format", "avi", "--dest", out, movies },
             "The destination folder contains files of the same file name which\n\r"
             "will be overwritten during export. Are you sure you want to proceed?\n" },
-        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert or avi): mp4\n" },
+        { { "--format", "mp4", "--dest", out, movies }, "Unknown format (use convert, avi or wmv): mp4\n" },
         { { "--format", "avi", "--dest", out, temp / "file" }, "No movies to process\n" },
         { { "--format", "avi", "--dest", out, "--settings", temp / "no.xml", movies },
             "No such settings file: " + temp / "no.xml" + "\n" },

@@ -92,6 +92,7 @@ Probe ProbeFile(const std::string& path)
         if (packet->stream_index == videoIndex) {
             probe.videoEnd = std::max(probe.videoEnd, end);
             ++probe.videoPackets;
+            probe.videoBytes += packet->size;
             if (packet->flags & AV_PKT_FLAG_KEY)
                 ++probe.keyFrames;
         }

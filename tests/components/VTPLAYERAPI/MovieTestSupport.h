@@ -31,6 +31,7 @@ struct Probe {
     double videoEnd = 0; // seconds: the end of the last video packet
     double audioEnd = 0; // seconds: the end of the last sound packet
     int videoPackets = 0;
+    std::int64_t videoBytes = 0; // of all video packets
     int keyFrames = 0;
     bool hasAudio = false;
     std::string audioCodec;
