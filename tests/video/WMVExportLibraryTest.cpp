@@ -60,7 +60,7 @@ struct RecordingSink final : IWMVCatalogueSink {
 // Each source set is asked twice. The export library is loaded once at
 // most; a rejected one is unloaded; the runtime's libraries are always
 // unloaded again; nothing is loaded past a failed runtime probe.
-TEST(WMVExportLibraryTest, LoadsOnlyACompleteLibraryAndOnlyOnce)
+TEST(WMVExportProbeTest, LoadsOnlyACompleteLibraryAndOnlyOnce)
 {
     const WMVExportLibrarySources real = TWMVExportLibrary::DefaultSources();
     const struct {
@@ -97,7 +97,7 @@ TEST(WMVExportLibraryTest, LoadsOnlyACompleteLibraryAndOnlyOnce)
 
 // Through the library's C code: codec names arrive as UTF-8 with their ids,
 // formats as records, each callback traced on entry and on exit.
-TEST(WMVExportLibraryTest, CallbacksFillTheDialogsListsAndTraceThemselves)
+TEST(WMVExportProbeTest, CallbacksFillTheDialogsListsAndTraceThemselves)
 {
     const WMVExportLibrarySources real = TWMVExportLibrary::DefaultSources();
     TWMVExportLibrary library({ real.formatLibrary, real.codecLibrary, WMVFAKE_COMPLETE });
