@@ -388,12 +388,6 @@ int TBlockList::BlockCapacity(int block) const
     return block >= 0 && block < m_blocks ? m_directory[block].capacity : -1;
 }
 
-int TBlockList::DirectoryCapacity() const
-{
-    std::lock_guard lock(m_general);
-    return m_directoryCapacity;
-}
-
 int TBlockList::CachedIndex(int stripe) const
 {
     if (stripe < 0 || stripe >= m_stripeCount)

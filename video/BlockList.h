@@ -25,10 +25,11 @@
 // read in progress. Where the kernel lacks that barrier, no lock is biased.
 //
 // Memory: when an allocation fails, the user is asked "There is not enough
-// memory in the system..." with Retry and Cancel. Retry tries again. Cancel
-// stops the operation in an orderly way: it throws TBlockListOutOfMemory
-// and the list is left exactly as it was before the call (no item added,
-// moved or lost), so the caller can catch it and carry on with what it has.
+// memory in the system..." with Retry and Cancel, with no lock held. Retry
+// runs the whole operation again. Cancel stops it in an orderly way: it
+// throws TBlockListOutOfMemory and the list is left exactly as it was
+// before the call (no item added, moved or lost), so the caller can catch
+// it and carry on with what it has.
 
 #include <atomic>
 #include <cstddef>
@@ -59,7 +60,7 @@ public:
     TBlockList(const TBlockList&) = delete;
     TBlockList& operator=(const TBlockList&) = delete;
 
-    // The operations, in the order of the design's table of virtual calls.
+    // The virtual operations, in their fixed table order.
     virtual int Count() const;
     // Appends; returns the new item's index.
     virtual int Add(Item item);
@@ -83,6 +84,8 @@ public:
     virtual int Remove(Item item);
     // Inserts `count` items of `source` from `start` on at `index`.
     virtual void InsertList(int index, const TBlockList& source, int start, int count);
+    // Takes the item at `from` out and puts it in at `to`; either index out
+    // of range does nothing.
     virtual void Move(int from, int to);
     // The first index holding `item`, or -1.
     virtual int IndexOf(Item item) const;
@@ -94,7 +97,6 @@ public:
     int BlockFirstIndex(int block) const;
     int BlockItemCount(int block) const;
     int BlockCapacity(int block) const;
-    int DirectoryCapacity() const;
     // The index a stripe's position cache holds, -1 when it holds none.
     int CachedIndex(int stripe) const;
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <type_traits>
@@ -42,22 +43,36 @@ void SetStopped(const TBlockList& list, bool stopped)
         g_stopped.erase(found);
 }
 
-// Appends a record that the list then owns. Called from the library's C
-// code, so nothing may be thrown through it: a cancelled out-of-memory
+// Appends a record that the list then owns. A cancelled out-of-memory
 // question drops the record and the rest of this enumeration.
-template <typename Record> void AppendRecord(TBlockList& list, const Record& record, const char* caller)
+template <typename Record> void AppendRecord(TBlockList& list, const Record& record)
 {
     if (IsStopped(list))
         return;
-    void* memory = nullptr;
+    void* memory = ::operator new(sizeof(Record));
+    new (memory) Record(record);
     try {
-        memory = ::operator new(sizeof(Record));
-        new (memory) Record(record);
         list.Add(memory);
-    } catch (const std::bad_alloc&) {
+    } catch (const TBlockListOutOfMemory&) {
         ::operator delete(memory);
         SetStopped(list, true);
-        TraceError("%s: out of memory, the remaining formats are left out", caller);
+        throw;
+    }
+}
+
+// Runs one callback for the sink, traced. The callbacks are called from the
+// library's C code, so nothing may be thrown through them: a failure is
+// traced and the entry left out.
+template <typename F> void CallBack(const char* name, F body)
+{
+    TraceMethod trace(name);
+    IWMVCatalogueSink* sink = WMVCatalogueSink();
+    if (sink == nullptr)
+        return;
+    try {
+        body(*sink);
+    } catch (const std::exception& e) {
+        TraceError("%s: %s; the entry is left out", name, e.what());
     }
 }
 
@@ -107,37 +122,32 @@ std::string WideToUtf8(const wchar_t* text)
 
 void WMVExportVideoCallback(std::int32_t id, const wchar_t* name)
 {
-    TraceMethod trace("WMVExportVideoCallback");
-    if (IWMVCatalogueSink* sink = WMVCatalogueSink())
-        sink->AddVideoCodec(WideToUtf8(name), id);
+    CallBack(
+        "WMVExportVideoCallback", [&](IWMVCatalogueSink& sink) { sink.AddVideoCodec(WideToUtf8(name), id); });
 }
 
 void WMVExportAudioCallback(std::int32_t id, const wchar_t* name)
 {
-    TraceMethod trace("WMVExportAudioCallback");
-    if (IWMVCatalogueSink* sink = WMVCatalogueSink())
-        sink->AddAudioCodec(WideToUtf8(name), id);
+    CallBack(
+        "WMVExportAudioCallback", [&](IWMVCatalogueSink& sink) { sink.AddAudioCodec(WideToUtf8(name), id); });
 }
 
 void WMVExportVideoFormatCallback(std::int32_t formatId, std::int32_t vbr, std::uint32_t passes)
 {
-    TraceMethod trace("WMVExportVideoFormatCallback");
-    if (IWMVCatalogueSink* sink = WMVCatalogueSink())
-        AppendRecord(sink->VideoFormatList(), VideoFormatRecord { formatId, vbr, passes },
-            "WMVExportVideoFormatCallback");
+    CallBack("WMVExportVideoFormatCallback", [&](IWMVCatalogueSink& sink) {
+        AppendRecord(sink.VideoFormatList(), VideoFormatRecord { formatId, vbr, passes });
+    });
 }
 
 void WMVExportAudioFormatCallback(std::int32_t formatId, const wchar_t*, const WMVWaveFormat* waveFormat,
     std::int32_t vbr, std::uint32_t passes, std::int32_t)
 {
-    TraceMethod trace("WMVExportAudioFormatCallback");
-    IWMVCatalogueSink* sink = WMVCatalogueSink();
-    if (sink == nullptr)
-        return;
-    AudioFormatRecord record { formatId, vbr, passes, {} };
-    if (waveFormat != nullptr)
-        std::memcpy(&record.waveFormat, waveFormat, sizeof(WMVWaveFormat));
-    AppendRecord(sink->AudioFormatList(), record, "WMVExportAudioFormatCallback");
+    CallBack("WMVExportAudioFormatCallback", [&](IWMVCatalogueSink& sink) {
+        AudioFormatRecord record { formatId, vbr, passes, {} };
+        if (waveFormat != nullptr)
+            std::memcpy(&record.waveFormat, waveFormat, sizeof(WMVWaveFormat));
+        AppendRecord(sink.AudioFormatList(), record);
+    });
 }
 
 void ClearList(TBlockList& list)
