@@ -6,8 +6,8 @@
 #include "video/OutputSizeForm.h"
 #include "video/QtAviExportDialogs.h"
 #include "video/QtQuickTimeExportDialogs.h"
-#include "video/QuickTimeExportCommand.h"
 #include "video/QtWMVExportDialog.h"
+#include "video/QuickTimeExportCommand.h"
 #include "video/WMVExportCommand.h"
 #include "video/WMVExportForm.h"
 

@@ -9,17 +9,17 @@
 // duration, and its file is no larger than the Screen Video FLV.
 
 #include "FlashExport.h"
-#include "SyntheticRecording.h"
 #include "SwfPlayer.h"
+#include "SyntheticRecording.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
-#include <unistd.h>
+#include <ctime>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace vtapi;
@@ -38,7 +38,8 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const std::filesystem::path work = std::filesystem::temp_directory_path() / ("flash-bench-" + std::to_string(::getpid()));
+    const std::filesystem::path work
+        = std::filesystem::temp_directory_path() / ("flash-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(work);
     const std::string moviePath = (work / "screen.vtr").string();
     SyntheticOptions options;
@@ -70,11 +71,13 @@ int main(int argc, char** argv)
             MovieSource movie(moviePath, TaskControl {});
             const auto start = std::chrono::steady_clock::now();
             const std::clock_t cpuStart = std::clock();
-            ExportFlashMovie(movie, video ? flv : swf, (out / (video ? "screen.flv" : "screen.swf")).string(), bars,
-                TaskControl {});
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            ExportFlashMovie(movie, video ? flv : swf, (out / (video ? "screen.flv" : "screen.swf")).string(),
+                bars, TaskControl {});
+            const double seconds
+                = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-            const std::uintmax_t size = std::filesystem::file_size(out / (video ? "screen.flv" : "screen.swf"));
+            const std::uintmax_t size
+                = std::filesystem::file_size(out / (video ? "screen.flv" : "screen.swf"));
             (video ? flvShares : swfShares).push_back(seconds / duration);
             (video ? flvSize : swfSize) = size;
             std::printf("run %d %-4s %6.2f s = %.3f of the duration (CPU %.2f s), %10ju bytes\n", run + 1,
@@ -86,7 +89,7 @@ int main(int argc, char** argv)
     const double swfMedian = Median(swfShares);
     std::printf("median SWF %.3f of the duration (target 0.25 or less), FLV Screen Video %.3f\n", swfMedian,
         Median(flvShares));
-    std::printf("size SWF %ju bytes, FLV Screen Video %ju bytes, ratio %.3f (target 1.0 or less)\n", swfSize, flvSize,
-        static_cast<double>(swfSize) / static_cast<double>(flvSize));
+    std::printf("size SWF %ju bytes, FLV Screen Video %ju bytes, ratio %.3f (target 1.0 or less)\n", swfSize,
+        flvSize, static_cast<double>(swfSize) / static_cast<double>(flvSize));
     return 0;
 }

@@ -2,11 +2,11 @@
 
 #include "AviExport.h"
 #include "FlashExport.h"
-#include "SwfPlayer.h"
 #include "MovieConverter.h"
 #include "QuickTimeExport.h"
-#include "support/CrashFilter.h"
+#include "SwfPlayer.h"
 #include "WmvExport.h"
+#include "support/CrashFilter.h"
 #include "support/Trace.h"
 
 #include <algorithm>

@@ -14,10 +14,10 @@
 #include "video/OutputSizeForm.h"
 #include "video/QtAviExportDialogs.h"
 #include "video/QtQuickTimeExportDialogs.h"
-#include "xml/XMLSettings.h"
 #include "video/QtWMVExportDialog.h"
 #include "video/WMVExportForm.h"
 #include "video/WMVExportLibrary.h"
+#include "xml/XMLSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>

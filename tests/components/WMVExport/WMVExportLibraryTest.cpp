@@ -132,7 +132,8 @@ TEST_F(WMVExportLibraryTest, CatalogueReportsTheCodecsAndFormatsTheEncodersAccep
         { 0x161, 21, true, L"24 kbps, 8 kHz, stereo CBR", { 0x161, 2, 8000, 24000, 192, 16, 10 }, 24000 },
         { 0x161, 210, true, L"192 kbps, 48 kHz, stereo CBR", { 0x161, 2, 48000, 192000, 1024, 16, 10 },
             192000 },
-        { 0x160, 178, true, L"128 kbps, 44 kHz, stereo CBR", { 0x160, 2, 44100, 128000, 743, 16, 4 }, 128000 },
+        { 0x160, 178, true, L"128 kbps, 44 kHz, stereo CBR", { 0x160, 2, 44100, 128000, 743, 16, 4 },
+            128000 },
         { 0x160, 66, true, L"24 kbps, 16 kHz, mono CBR", { 0x160, 1, 16000, 24000, 96, 16, 4 }, 24000 },
         { 0x161, 1, false, L"", {}, 0 }, // 5 kbit/s, 8 kHz mono
         { 0x161, 165, false, L"", {}, 0 }, // 192 kbit/s, 44.1 kHz mono
