@@ -34,15 +34,47 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace vantor;
 
 namespace {
+
+// The movie list lays every item out at one size (uniform item sizes), so
+// that a run over thousands of movies does not measure every path each time
+// a state icon changes. That size is the widest path's, so no path is cut.
+class WidestPathDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void Measure(const QListWidget& list, const QString& path)
+    {
+        m_widest = std::max(m_widest, list.fontMetrics().horizontalAdvance(path));
+    }
+    void Reset() { m_widest = 0; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const int own = option.fontMetrics.horizontalAdvance(index.data().toString());
+        size.setWidth(size.width() + std::max(m_widest - own, 0));
+        return size;
+    }
+
+private:
+    int m_widest = 0;
+};
+
+WidestPathDelegate& PathDelegate(const QListWidget& list)
+{
+    return *static_cast<WidestPathDelegate*>(list.itemDelegate());
+}
 
 QString Text(int id)
 {
@@ -162,6 +194,7 @@ void TMainForm::BuildForm()
     // changed icon does not lay out the whole list again, which a run over
     // thousands of movies would do once per movie.
     lbxFiles->setUniformItemSizes(true);
+    lbxFiles->setItemDelegate(new WidestPathDelegate(lbxFiles));
     btnAddMovie = MakeButton(gbFiles, "btnAddMovie", str::kAddMovieButton);
     btnAddMovie->setEnabled(true);
     btnRemoveMovie = MakeButton(gbFiles, "btnRemoveMovie", str::kRemoveMovieButton);
@@ -358,8 +391,10 @@ void TMainForm::RefillList()
 {
     lbxFiles->setUpdatesEnabled(false);
     lbxFiles->clear();
+    PathDelegate(*lbxFiles).Reset();
     for (const std::string& path : m_movies.Paths()) {
         auto* item = new QListWidgetItem(QString::fromStdString(path), lbxFiles);
+        PathDelegate(*lbxFiles).Measure(*lbxFiles, item->text());
         m_runReport->Decorate(item);
     }
     lbxFiles->setUpdatesEnabled(true);
@@ -369,8 +404,11 @@ void TMainForm::AddMovie(const std::string& path)
 {
     TraceMethod trace("TMainForm::AddMovie");
     lbxFiles->setUpdatesEnabled(false);
-    if (m_movies.Add(path))
-        m_runReport->Decorate(new QListWidgetItem(QString::fromStdString(path), lbxFiles));
+    if (m_movies.Add(path)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(path), lbxFiles);
+        PathDelegate(*lbxFiles).Measure(*lbxFiles, item->text());
+        m_runReport->Decorate(item);
+    }
     lbxFiles->setUpdatesEnabled(true);
     UpdateControls();
 }
@@ -483,6 +521,8 @@ void TMainForm::btnExportFlashClick()
 void TMainForm::SetExportCommand(vantor::ExportFormat format, std::function<void()> command)
 {
     m_exportCommands[format] = std::move(command);
+    // A button whose command has just arrived may now be enabled.
+    UpdateControls();
 }
 
 void TMainForm::RunExportCommand(vantor::ExportFormat format)

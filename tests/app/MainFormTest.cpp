@@ -344,6 +344,29 @@ std::pair<std::string, std::string> Enabled(const TMainForm& f)
             f.btnCancelCurrent->isEnabled() }) };
 }
 
+// Items share one size, which is the widest path's: a shorter path listed
+// last does not cut the longer ones, before or after the list is rebuilt.
+TEST_F(MainFormMovieListTest, EveryPathShowsWholeWhateverItsPlace)
+{
+    auto form = MakeForm();
+    form->show();
+    const std::string longest = Movie("a movie with a much longer name than the others.vtr");
+    for (const std::string& path : { Movie("b.vtr"), longest, Movie("c.vtr") })
+        form->AddMovie(path);
+    for (const bool rebuilt : { false, true }) {
+        if (rebuilt) {
+            form->lbxFiles->item(2)->setSelected(true);
+            form->btnRemoveMovieClick();
+        }
+        QApplication::processEvents();
+        const QListWidgetItem* item = form->lbxFiles->item(1);
+        ASSERT_EQ(item->text().toStdString(), longest);
+        EXPECT_GE(form->lbxFiles->visualItemRect(item).width(),
+            form->lbxFiles->fontMetrics().horizontalAdvance(item->text()))
+            << rebuilt;
+    }
+}
+
 TEST_F(MainFormMovieListTest, UpdateControlsFollowsTheListAndTheRunState)
 {
     enum class Step { Empty, Movies, Selected, Running, CancelAll, CancelCurrent };
@@ -390,6 +413,11 @@ TEST_F(MainFormMovieListTest, UpdateControlsFollowsTheListAndTheRunState)
         // The runtime checks are asked on every call, only with movies at rest.
         const bool asks = c.step == Step::Movies || c.step == Step::Selected;
         EXPECT_EQ(wmvAsked - asked, asks ? 1 : 0) << c.name;
+        if (!withFlashCommand) {
+            // The command's arrival enables its button at once.
+            form->SetExportCommand(ExportFormat::FlashSWF, [] {});
+            EXPECT_EQ(Enabled(*form).first, "1101100110");
+        }
         form.reset();
     }
 }
