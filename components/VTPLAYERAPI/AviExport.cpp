@@ -1,5 +1,6 @@
 #include "AviExport.h"
 
+#include "AviExportPicture.h"
 #include "EncoderOptions.h"
 
 #include <algorithm>
@@ -53,25 +54,6 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, const platform::Compressor
     if (codec->pix_fmts == nullptr)
         throw MovieError(std::string("the encoder ") + codec->name + " names no pixel format");
     return codec->pix_fmts[0];
-}
-
-// A scaler that converts on several threads, as FFmpeg's own scale filter does.
-SwsPtr MakeScaler(const AVFrame* source, const AVCodecContext* encoder)
-{
-    SwsPtr scaler(sws_alloc_context());
-    if (!scaler)
-        throw MovieError("out of memory");
-    SwsContext* s = scaler.get();
-    av_opt_set_int(s, "srcw", source->width, 0);
-    av_opt_set_int(s, "srch", source->height, 0);
-    av_opt_set_int(s, "src_format", source->format, 0);
-    av_opt_set_int(s, "dstw", encoder->width, 0);
-    av_opt_set_int(s, "dsth", encoder->height, 0);
-    av_opt_set_int(s, "dst_format", encoder->pix_fmt, 0);
-    av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-    av_opt_set_int(s, "threads", 0, 0); // one per processor
-    Check(sws_init_context(s, nullptr, nullptr), "cannot convert the frames");
-    return scaler;
 }
 
 // Output frame n shows the last movie frame stamped at or before n / rate
@@ -130,6 +112,7 @@ private:
     void EmitFrame(std::int64_t index);
     void TakeAudioFrame(const AVFrame* frame);
     void DrainAudio(bool final);
+    void EncodePicture(std::int64_t index);
     void Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
 
     MovieSource& m_movie;
@@ -153,8 +136,12 @@ private:
     AutoscrollWindow m_autoscroll;
     FramePtr m_held; // the last decoded frame, shown until the next one
     FramePtr m_view;
-    FramePtr m_picture;
-    SwsPtr m_scaler;
+    std::unique_ptr<PictureConverter> m_pictures;
+    // Frames equal to the one before are left out of the stream when the
+    // encoder sends every packet out at once: the AVI writer fills the gap
+    // with null frames, empty chunks that players show as the frame before.
+    bool m_nullFrames = false;
+    std::int64_t m_repeats = 0; // null frames since the last picture
     std::int64_t m_firstPts = AV_NOPTS_VALUE;
     std::int64_t m_lastPts = AV_NOPTS_VALUE;
     std::int64_t m_nextOutput = 0;
@@ -216,6 +203,10 @@ void AviExporter::Run(const std::string& outputPath)
             + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), stream->time_base));
         EmitUpTo(OutputFramesBefore(end - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     }
+    // Null frames at the end would make the file shorter: the last one
+    // becomes a picture again.
+    if (m_repeats > 0)
+        EncodePicture(m_nextOutput - 1);
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
         Decode(m_audioDecoder.get(), nullptr, false);
@@ -292,11 +283,11 @@ void AviExporter::SetUpVideo()
         = m_compressor->fourcc == platform::kFourCCUncompressed ? 0 : m_compressor->fourcc;
 
     m_view = MakeFrame();
-    m_picture = MakeFrame();
-    m_picture->format = c->pix_fmt;
-    m_picture->width = c->width;
-    m_picture->height = c->height;
-    Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
+    m_pictures = std::make_unique<PictureConverter>(
+        c->pix_fmt, c->width, c->height, m_compressor->fourcc == platform::kFourCCUncompressed);
+    // An encoder that holds frames back (B-frames) stamps its packets in
+    // another order than its pictures: it gets every picture.
+    m_nullFrames = c->has_b_frames == 0;
 }
 
 void AviExporter::SetUpAudio()
@@ -373,6 +364,7 @@ void AviExporter::TakeVideoFrame(AVFrame* frame)
         EmitUpTo(OutputFramesBefore(pts - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     else
         m_held = MakeFrame();
+    m_pictures->Replace(m_held->data[0] != nullptr ? m_held.get() : nullptr, frame);
     av_frame_unref(m_held.get());
     av_frame_move_ref(m_held.get(), frame);
     m_lastPts = pts;
@@ -390,14 +382,28 @@ void AviExporter::EmitUpTo(std::int64_t limit)
 void AviExporter::EmitFrame(std::int64_t index)
 {
     const AVFrame* source = m_held.get();
+    int left = 0;
+    int top = 0;
     if (m_settings.autoscrollMode != 0) {
         int x = m_movieSize.width / 2;
         int y = m_movieSize.height / 2;
         const std::int64_t timeMs = av_rescale_q(index, av_inv_q(m_outputRate), AVRational { 1, 1000 });
         CursorAt(m_movie.Cursor(), timeMs, &x, &y);
-        int left = 0;
-        int top = 0;
         m_autoscroll.Follow(x, y, &left, &top);
+    }
+    if (!m_pictures->Changed(left, top)) {
+        // AVI players cope with any run of null frames; the writer takes
+        // gaps of up to 60000, so a long still stretch gets a picture now
+        // and then.
+        constexpr std::int64_t kMaxRepeats = 1000;
+        if (m_nullFrames && m_repeats < kMaxRepeats) {
+            ++m_repeats;
+            return;
+        }
+        EncodePicture(index);
+        return;
+    }
+    if (m_settings.autoscrollMode != 0) {
         av_frame_unref(m_view.get());
         Check(av_frame_ref(m_view.get(), source), "out of memory");
         m_view->crop_left = static_cast<size_t>(left);
@@ -407,34 +413,21 @@ void AviExporter::EmitFrame(std::int64_t index)
         Check(av_frame_apply_cropping(m_view.get(), AV_FRAME_CROP_UNALIGNED), "autoscroll");
         source = m_view.get();
     }
-    AVCodecContext* c = m_videoEncoder.get();
-    if (!m_scaler)
-        m_scaler = MakeScaler(source, c);
-    if (!av_frame_is_writable(m_picture.get())) {
-        // The encoder still holds the last picture: take a new buffer
-        // rather than copying one that is overwritten anyway.
-        av_frame_unref(m_picture.get());
-        m_picture->format = c->pix_fmt;
-        m_picture->width = c->width;
-        m_picture->height = c->height;
-        Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
-    }
-    if (m_compressor->fourcc == platform::kFourCCUncompressed) {
-        // AVI keeps uncompressed RGB bottom-up: write the rows upwards.
-        uint8_t* planes[4]
-            = { m_picture->data[0] + static_cast<ptrdiff_t>(c->height - 1) * m_picture->linesize[0], nullptr,
-                  nullptr, nullptr };
-        int strides[4] = { -m_picture->linesize[0], 0, 0, 0 };
-        sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
-    } else {
-        Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source), "cannot convert the frames");
-    }
-    m_picture->pts = index;
-    // Fixed-quantiser encoders take the quantiser from each frame.
-    m_picture->quality = c->global_quality;
-    Encode(c, m_videoOut, m_picture.get());
+    m_pictures->Convert(source, left, top);
     if (m_settings.autoscrollMode != 0)
         av_frame_unref(m_view.get());
+    EncodePicture(index);
+}
+
+void AviExporter::EncodePicture(std::int64_t index)
+{
+    AVCodecContext* c = m_videoEncoder.get();
+    AVFrame* picture = m_pictures->Picture();
+    picture->pts = index;
+    // Fixed-quantiser encoders take the quantiser from each frame.
+    picture->quality = c->global_quality;
+    Encode(c, m_videoOut, picture);
+    m_repeats = 0;
 }
 
 void AviExporter::TakeAudioFrame(const AVFrame* frame)
