@@ -1,6 +1,7 @@
 #include "AviExport.h"
 
 #include "AviExportPicture.h"
+#include "AviExportReader.h"
 #include "EncoderOptions.h"
 
 #include <algorithm>
@@ -106,7 +107,6 @@ public:
 private:
     void SetUpVideo();
     void SetUpAudio();
-    void Decode(AVCodecContext* decoder, const AVPacket* packet, bool video);
     void TakeVideoFrame(AVFrame* frame);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
@@ -121,9 +121,7 @@ private:
 
     const platform::CompressorEntry* m_compressor = nullptr;
     OutputFormatPtr m_output;
-    PacketPtr m_packet;
     PacketPtr m_encoded;
-    FramePtr m_decoded;
 
     // Video.
     CodecContextPtr m_videoDecoder;
@@ -168,9 +166,7 @@ void AviExporter::Run(const std::string& outputPath)
 
     PartialFile file(outputPath);
     m_output = OpenOutput(file.TemporaryPath(), "avi");
-    m_packet = MakePacket();
     m_encoded = MakePacket();
-    m_decoded = MakeFrame();
     SetUpVideo();
     if (m_settings.exportSounds && m_movie.AudioStream() >= 0)
         SetUpAudio();
@@ -185,17 +181,18 @@ void AviExporter::Run(const std::string& outputPath)
     Check(header, "cannot write \"" + outputPath + "\"");
 
     AVFormatContext* input = m_movie.Format();
-    while (true) {
-        m_control.CheckCancel();
-        if (!m_movie.ReadPacket(m_packet.get()))
-            break;
-        if (m_packet->stream_index == m_movie.VideoStream())
-            Decode(m_videoDecoder.get(), m_packet.get(), true);
-        else if (m_audioDecoder && m_packet->stream_index == m_movie.AudioStream())
-            Decode(m_audioDecoder.get(), m_packet.get(), false);
-        av_packet_unref(m_packet.get());
+    {
+        // Decoding runs ahead on its own thread; the reader is gone (and
+        // its thread stopped) before the decoders, also when this throws.
+        MovieReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
+        for (DecodedFrame decoded; reader.Next(&decoded);) {
+            m_control.CheckCancel();
+            if (decoded.video)
+                TakeVideoFrame(decoded.frame.get());
+            else
+                TakeAudioFrame(decoded.frame.get());
+        }
     }
-    Decode(m_videoDecoder.get(), nullptr, true);
     if (m_held) {
         // The last frame lasts one frame of the movie's own rate.
         const AVStream* stream = input->streams[m_movie.VideoStream()];
@@ -209,7 +206,6 @@ void AviExporter::Run(const std::string& outputPath)
         EncodePicture(m_nextOutput - 1);
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
-        Decode(m_audioDecoder.get(), nullptr, false);
         DrainAudio(true);
         Encode(m_audioEncoder.get(), m_audioOut, nullptr);
     }
@@ -331,22 +327,6 @@ void AviExporter::SetUpAudio()
     if (!m_fifo)
         throw MovieError("out of memory");
     m_audioFrame = MakeFrame();
-}
-
-void AviExporter::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
-{
-    Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
-    while (true) {
-        const int result = avcodec_receive_frame(decoder, m_decoded.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return;
-        Check(result, "damaged movie \"" + m_movie.Path() + "\"");
-        if (video)
-            TakeVideoFrame(m_decoded.get());
-        else
-            TakeAudioFrame(m_decoded.get());
-        av_frame_unref(m_decoded.get());
-    }
 }
 
 void AviExporter::TakeVideoFrame(AVFrame* frame)
