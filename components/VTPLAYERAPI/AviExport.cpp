@@ -134,7 +134,7 @@ private:
     AutoscrollWindow m_autoscroll;
     FramePtr m_held; // the last decoded frame, shown until the next one
     FramePtr m_view;
-    std::unique_ptr<PictureConverter> m_pictures;
+    std::unique_ptr<AviExportPicture> m_pictures;
     // Frames equal to the one before are left out of the stream when the
     // encoder sends every packet out at once: the AVI writer fills the gap
     // with null frames, empty chunks that players show as the frame before.
@@ -184,7 +184,7 @@ void AviExporter::Run(const std::string& outputPath)
     {
         // Decoding runs ahead on its own thread; the reader is gone (and
         // its thread stopped) before the decoders, also when this throws.
-        MovieReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
+        AviExportReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
         for (DecodedFrame decoded; reader.Next(&decoded);) {
             m_control.CheckCancel();
             if (decoded.video)
@@ -279,7 +279,7 @@ void AviExporter::SetUpVideo()
         = m_compressor->fourcc == platform::kFourCCUncompressed ? 0 : m_compressor->fourcc;
 
     m_view = MakeFrame();
-    m_pictures = std::make_unique<PictureConverter>(
+    m_pictures = std::make_unique<AviExportPicture>(
         c->pix_fmt, c->width, c->height, m_compressor->fourcc == platform::kFourCCUncompressed);
     // An encoder that holds frames back (B-frames) stamps its packets in
     // another order than its pictures: it gets every picture.

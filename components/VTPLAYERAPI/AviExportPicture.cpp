@@ -74,7 +74,7 @@ bool RowsDiffer(const AVFrame* a, const AVFrame* b, int top, int bottom)
 
 } // namespace
 
-PictureConverter::PictureConverter(AVPixelFormat format, int width, int height, bool bottomUp)
+AviExportPicture::AviExportPicture(AVPixelFormat format, int width, int height, bool bottomUp)
     : m_picture(MakeFrame())
     , m_bottomUp(bottomUp)
 {
@@ -84,7 +84,7 @@ PictureConverter::PictureConverter(AVPixelFormat format, int width, int height, 
     Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
 }
 
-void PictureConverter::Replace(const AVFrame* previous, const AVFrame* next)
+void AviExportPicture::Replace(const AVFrame* previous, const AVFrame* next)
 {
     const size_t bands = static_cast<size_t>((next->height + kBandRows - 1) / kBandRows);
     if (m_allChanged || previous == nullptr || !Comparable(previous, next)
@@ -101,21 +101,21 @@ void PictureConverter::Replace(const AVFrame* previous, const AVFrame* next)
     }
 }
 
-bool PictureConverter::Changed(int left, int top) const
+bool AviExportPicture::Changed(int left, int top) const
 {
     if (!m_made || m_allChanged || left != m_left || top != m_top)
         return true;
     return std::any_of(m_changedBands.begin(), m_changedBands.end(), [](std::uint8_t c) { return c != 0; });
 }
 
-bool PictureConverter::Partial(const AVFrame* view, int left, int top) const
+bool AviExportPicture::Partial(const AVFrame* view, int left, int top) const
 {
     return m_made && !m_allChanged && !m_bottomUp && left == m_left && top == m_top && left == 0 && top == 0
         && view->width == m_picture->width && view->height == m_picture->height
         && m_changedBands.size() == static_cast<size_t>((view->height + kBandRows - 1) / kBandRows);
 }
 
-void PictureConverter::Convert(const AVFrame* view, int left, int top)
+void AviExportPicture::Convert(const AVFrame* view, int left, int top)
 {
     if (!m_scaler)
         m_scaler = MakeScaler(view, m_picture.get());
@@ -130,7 +130,7 @@ void PictureConverter::Convert(const AVFrame* view, int left, int top)
     m_changedBands.assign(static_cast<size_t>((view->height + kBandRows - 1) / kBandRows), 0);
 }
 
-void PictureConverter::ConvertAll(const AVFrame* view)
+void AviExportPicture::ConvertAll(const AVFrame* view)
 {
     AVFrame* picture = m_picture.get();
     if (!av_frame_is_writable(picture)) {
@@ -156,7 +156,7 @@ void PictureConverter::ConvertAll(const AVFrame* view)
     m_rowsConverted += picture->height;
 }
 
-void PictureConverter::ConvertChangedRows(const AVFrame* view)
+void AviExportPicture::ConvertChangedRows(const AVFrame* view)
 {
     AVFrame* picture = m_picture.get();
     // The rows that stay are the last picture's: keep them, copying only

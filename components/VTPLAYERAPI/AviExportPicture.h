@@ -13,11 +13,11 @@
 
 namespace vtapi {
 
-class PictureConverter final {
+class AviExportPicture final {
 public:
     // Pictures of `width` x `height` in `format`; `bottomUp` writes the rows
     // upwards, as AVI keeps uncompressed RGB.
-    PictureConverter(AVPixelFormat format, int width, int height, bool bottomUp);
+    AviExportPicture(AVPixelFormat format, int width, int height, bool bottomUp);
 
     // Notes that the frame shown next is `next`, which replaces `previous`
     // (nullptr for the first frame). Both stay the caller's.

@@ -14,7 +14,7 @@ struct Stopping { };
 
 } // namespace
 
-MovieReader::MovieReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio)
+AviExportReader::AviExportReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio)
     : m_movie(movie)
     , m_video(video)
     , m_audio(audio)
@@ -22,7 +22,7 @@ MovieReader::MovieReader(MovieSource& movie, AVCodecContext* video, AVCodecConte
 {
 }
 
-MovieReader::~MovieReader()
+AviExportReader::~AviExportReader()
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -32,7 +32,7 @@ MovieReader::~MovieReader()
     m_thread.join();
 }
 
-bool MovieReader::Next(DecodedFrame* out)
+bool AviExportReader::Next(DecodedFrame* out)
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_frames.empty() || m_done; });
@@ -48,7 +48,7 @@ bool MovieReader::Next(DecodedFrame* out)
     return true;
 }
 
-bool MovieReader::Put(DecodedFrame frame)
+bool AviExportReader::Put(DecodedFrame frame)
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_frames.size() < kAhead || m_stop; });
@@ -60,7 +60,7 @@ bool MovieReader::Put(DecodedFrame frame)
     return true;
 }
 
-void MovieReader::Run()
+void AviExportReader::Run()
 {
     std::exception_ptr error;
     try {
@@ -87,7 +87,7 @@ void MovieReader::Run()
     m_changed.notify_all();
 }
 
-void MovieReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
+void AviExportReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
 {
     Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
     while (true) {

@@ -19,16 +19,16 @@ struct DecodedFrame {
     bool video = false;
 };
 
-class MovieReader final {
+class AviExportReader final {
 public:
     // Starts reading `movie` from where it stands. `video` decodes the
     // movie's video stream; `audio` (or nullptr) its sound stream. Both are
     // the reader's until Next returns false or the reader is destroyed.
-    MovieReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio);
+    AviExportReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio);
     // Stops the thread, dropping what it has not handed over.
-    ~MovieReader();
-    MovieReader(const MovieReader&) = delete;
-    MovieReader& operator=(const MovieReader&) = delete;
+    ~AviExportReader();
+    AviExportReader(const AviExportReader&) = delete;
+    AviExportReader& operator=(const AviExportReader&) = delete;
 
     // The next frame in decoding order, after every frame both decoders
     // keep back at the end; false after the last. Throws what the thread

@@ -8,7 +8,7 @@ using namespace vtapi;
 
 // Converting only the rows near the changed ones gives, frame after frame,
 // the same 4:2:0 picture as converting the whole frame.
-TEST(PictureConverter, ChangedRowsGiveTheWholeConversion)
+TEST(AviExportPicture, ChangedRowsGiveTheWholeConversion)
 {
     struct Case {
         bool still;
@@ -20,7 +20,7 @@ TEST(PictureConverter, ChangedRowsGiveTheWholeConversion)
         SCOPED_TRACE(c.still);
         SyntheticOptions options { .width = 160, .height = 120, .frameRate = { 10, 1 }, .still = c.still };
         const SyntheticRecording recording(options);
-        PictureConverter changed(AV_PIX_FMT_YUV420P, 160, 120, false);
+        AviExportPicture changed(AV_PIX_FMT_YUV420P, 160, 120, false);
         FramePtr frames[2] = { MakeFrame(), MakeFrame() };
         int unchanged = 0;
         for (int i = 0; i < 20; ++i) {
@@ -37,7 +37,7 @@ TEST(PictureConverter, ChangedRowsGiveTheWholeConversion)
                 continue;
             }
             changed.Convert(frame, 0, 0);
-            PictureConverter whole(AV_PIX_FMT_YUV420P, 160, 120, false);
+            AviExportPicture whole(AV_PIX_FMT_YUV420P, 160, 120, false);
             whole.Convert(frame, 0, 0);
             for (int plane = 0; plane < 3; ++plane)
                 for (int y = 0; y < (plane == 0 ? 120 : 60); ++y)
