@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 extern "C" {
@@ -107,7 +108,7 @@ public:
 private:
     void SetUpVideo();
     void SetUpAudio();
-    void TakeVideoFrame(AVFrame* frame);
+    void TakeVideoFrame(AVFrame* frame, const FrameChanges& changes);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
     void TakeAudioFrame(const AVFrame* frame);
@@ -140,6 +141,7 @@ private:
     // with null frames, empty chunks that players show as the frame before.
     bool m_nullFrames = false;
     std::int64_t m_repeats = 0; // null frames since the last picture
+    std::optional<FrameChanges> m_skippedChanges; // of frames dropped since the held one
     std::int64_t m_firstPts = AV_NOPTS_VALUE;
     std::int64_t m_lastPts = AV_NOPTS_VALUE;
     std::int64_t m_nextOutput = 0;
@@ -188,7 +190,7 @@ void AviExporter::Run(const std::string& outputPath)
         for (DecodedFrame decoded; reader.Next(&decoded);) {
             m_control.CheckCancel();
             if (decoded.video)
-                TakeVideoFrame(decoded.frame.get());
+                TakeVideoFrame(decoded.frame.get(), decoded.changes);
             else
                 TakeAudioFrame(decoded.frame.get());
         }
@@ -329,7 +331,7 @@ void AviExporter::SetUpAudio()
     m_audioFrame = MakeFrame();
 }
 
-void AviExporter::TakeVideoFrame(AVFrame* frame)
+void AviExporter::TakeVideoFrame(AVFrame* frame, const FrameChanges& changes)
 {
     const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
     std::int64_t pts = frame->best_effort_timestamp;
@@ -338,13 +340,26 @@ void AviExporter::TakeVideoFrame(AVFrame* frame)
     ++m_decodedFrames;
     if (m_firstPts == AV_NOPTS_VALUE)
         m_firstPts = pts;
-    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts)
-        return; // a repeated time stamp: the first frame of that time wins
+    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts) {
+        // A repeated time stamp: the first frame of that time wins. What
+        // this frame changed still lies between the held frame and the next.
+        if (m_skippedChanges)
+            m_skippedChanges->Add(changes);
+        else
+            m_skippedChanges = changes;
+        return;
+    }
     if (m_held)
         EmitUpTo(OutputFramesBefore(pts - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     else
         m_held = MakeFrame();
-    m_pictures->Replace(m_held->data[0] != nullptr ? m_held.get() : nullptr, frame);
+    if (m_skippedChanges) {
+        m_skippedChanges->Add(changes);
+        m_pictures->AddChanges(*m_skippedChanges);
+        m_skippedChanges.reset();
+    } else {
+        m_pictures->AddChanges(changes);
+    }
     av_frame_unref(m_held.get());
     av_frame_move_ref(m_held.get(), frame);
     m_lastPts = pts;

@@ -84,21 +84,40 @@ AviExportPicture::AviExportPicture(AVPixelFormat format, int width, int height, 
     Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
 }
 
-void AviExportPicture::Replace(const AVFrame* previous, const AVFrame* next)
+void FrameChanges::Add(const FrameChanges& later)
 {
-    const size_t bands = static_cast<size_t>((next->height + kBandRows - 1) / kBandRows);
-    if (m_allChanged || previous == nullptr || !Comparable(previous, next)
-        || m_changedBands.size() != bands) {
+    if (all || later.all || bands.size() != later.bands.size()) {
+        all = true;
+        bands.clear();
+        return;
+    }
+    for (size_t band = 0; band < bands.size(); ++band)
+        bands[band] |= later.bands[band];
+}
+
+FrameChanges CompareFrames(const AVFrame* previous, const AVFrame* next)
+{
+    FrameChanges changes;
+    if (previous == nullptr || !Comparable(previous, next))
+        return changes;
+    changes.all = false;
+    changes.bands.assign(static_cast<size_t>((next->height + kBandRows - 1) / kBandRows), 0);
+    for (size_t band = 0; band < changes.bands.size(); ++band) {
+        const int top = static_cast<int>(band) * kBandRows;
+        changes.bands[band]
+            = RowsDiffer(previous, next, top, std::min(next->height, top + kBandRows)) ? 1 : 0;
+    }
+    return changes;
+}
+
+void AviExportPicture::AddChanges(const FrameChanges& changes)
+{
+    if (m_allChanged || changes.all || changes.bands.size() != m_changedBands.size()) {
         m_allChanged = true;
         return;
     }
-    for (size_t band = 0; band < bands; ++band) {
-        if (m_changedBands[band] != 0)
-            continue;
-        const int top = static_cast<int>(band) * kBandRows;
-        if (RowsDiffer(previous, next, top, std::min(next->height, top + kBandRows)))
-            m_changedBands[band] = 1;
-    }
+    for (size_t band = 0; band < m_changedBands.size(); ++band)
+        m_changedBands[band] |= changes.bands[band];
 }
 
 bool AviExportPicture::Changed(int left, int top) const

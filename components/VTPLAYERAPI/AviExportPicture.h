@@ -13,15 +13,26 @@
 
 namespace vtapi {
 
+// Which bands of rows differ between a decoded frame and the one before it.
+struct FrameChanges {
+    bool all = true; // nothing to compare with: every row counts as changed
+    std::vector<std::uint8_t> bands; // 1 for a band with a row that differs
+
+    // Adds what a later frame changed after this one.
+    void Add(const FrameChanges& later);
+};
+
+// Compares `next` with `previous` (nullptr for the first frame).
+FrameChanges CompareFrames(const AVFrame* previous, const AVFrame* next);
+
 class AviExportPicture final {
 public:
     // Pictures of `width` x `height` in `format`; `bottomUp` writes the rows
     // upwards, as AVI keeps uncompressed RGB.
     AviExportPicture(AVPixelFormat format, int width, int height, bool bottomUp);
 
-    // Notes that the frame shown next is `next`, which replaces `previous`
-    // (nullptr for the first frame). Both stay the caller's.
-    void Replace(const AVFrame* previous, const AVFrame* next);
+    // Notes what the frame shown next changed after the one shown before.
+    void AddChanges(const FrameChanges& changes);
     // False when the view of the current frame at (`left`, `top`) is what
     // the last picture shows.
     bool Changed(int left, int top) const;

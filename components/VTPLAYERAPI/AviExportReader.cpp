@@ -18,6 +18,7 @@ AviExportReader::AviExportReader(MovieSource& movie, AVCodecContext* video, AVCo
     : m_movie(movie)
     , m_video(video)
     , m_audio(audio)
+    , m_lastVideo(MakeFrame())
     , m_thread([this] { Run(); })
 {
 }
@@ -91,11 +92,18 @@ void AviExportReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bo
 {
     Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
     while (true) {
-        DecodedFrame decoded { MakeFrame(), video };
+        DecodedFrame decoded { MakeFrame(), video, {} };
         const int result = avcodec_receive_frame(decoder, decoded.frame.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return;
         Check(result, "damaged movie \"" + m_movie.Path() + "\"");
+        if (video) {
+            // Comparing here keeps the export's own thread for converting.
+            decoded.changes = CompareFrames(
+                m_lastVideo->data[0] != nullptr ? m_lastVideo.get() : nullptr, decoded.frame.get());
+            av_frame_unref(m_lastVideo.get());
+            Check(av_frame_ref(m_lastVideo.get(), decoded.frame.get()), "out of memory");
+        }
         if (!Put(std::move(decoded)))
             throw Stopping {};
     }

@@ -4,6 +4,7 @@
 // the AVI export, so that decoding the next frame overlaps converting and
 // encoding this one.
 
+#include "AviExportPicture.h"
 #include "MovieFile.h"
 
 #include <condition_variable>
@@ -17,6 +18,7 @@ namespace vtapi {
 struct DecodedFrame {
     FramePtr frame;
     bool video = false;
+    FrameChanges changes; // video: what changed after the frame before
 };
 
 class AviExportReader final {
@@ -44,6 +46,7 @@ private:
     MovieSource& m_movie;
     AVCodecContext* m_video;
     AVCodecContext* m_audio;
+    FramePtr m_lastVideo; // the thread's own
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<DecodedFrame> m_frames;

@@ -31,7 +31,7 @@ TEST(AviExportPicture, ChangedRowsGiveTheWholeConversion)
             frame->height = 120;
             ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
             recording.RenderFrame(i, frame->data[0], frame->linesize[0]);
-            changed.Replace(i > 0 ? frames[(i + 1) % 2].get() : nullptr, frame);
+            changed.AddChanges(CompareFrames(i > 0 ? frames[(i + 1) % 2].get() : nullptr, frame));
             if (!changed.Changed(0, 0)) {
                 ++unchanged;
                 continue;
