@@ -1,10 +1,13 @@
 #include "AviExport.h"
 
+#include "AviExportPicture.h"
+#include "AviExportReader.h"
 #include "EncoderOptions.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 extern "C" {
@@ -53,25 +56,6 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, const platform::Compressor
     if (codec->pix_fmts == nullptr)
         throw MovieError(std::string("the encoder ") + codec->name + " names no pixel format");
     return codec->pix_fmts[0];
-}
-
-// A scaler that converts on several threads, as FFmpeg's own scale filter does.
-SwsPtr MakeScaler(const AVFrame* source, const AVCodecContext* encoder)
-{
-    SwsPtr scaler(sws_alloc_context());
-    if (!scaler)
-        throw MovieError("out of memory");
-    SwsContext* s = scaler.get();
-    av_opt_set_int(s, "srcw", source->width, 0);
-    av_opt_set_int(s, "srch", source->height, 0);
-    av_opt_set_int(s, "src_format", source->format, 0);
-    av_opt_set_int(s, "dstw", encoder->width, 0);
-    av_opt_set_int(s, "dsth", encoder->height, 0);
-    av_opt_set_int(s, "dst_format", encoder->pix_fmt, 0);
-    av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-    av_opt_set_int(s, "threads", 0, 0); // one per processor
-    Check(sws_init_context(s, nullptr, nullptr), "cannot convert the frames");
-    return scaler;
 }
 
 // Output frame n shows the last movie frame stamped at or before n / rate
@@ -124,12 +108,12 @@ public:
 private:
     void SetUpVideo();
     void SetUpAudio();
-    void Decode(AVCodecContext* decoder, const AVPacket* packet, bool video);
-    void TakeVideoFrame(AVFrame* frame);
+    void TakeVideoFrame(AVFrame* frame, const FrameChanges& changes);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
     void TakeAudioFrame(const AVFrame* frame);
     void DrainAudio(bool final);
+    void EncodePicture(std::int64_t index);
     void Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
 
     MovieSource& m_movie;
@@ -138,9 +122,7 @@ private:
 
     const platform::CompressorEntry* m_compressor = nullptr;
     OutputFormatPtr m_output;
-    PacketPtr m_packet;
     PacketPtr m_encoded;
-    FramePtr m_decoded;
 
     // Video.
     CodecContextPtr m_videoDecoder;
@@ -153,8 +135,13 @@ private:
     AutoscrollWindow m_autoscroll;
     FramePtr m_held; // the last decoded frame, shown until the next one
     FramePtr m_view;
-    FramePtr m_picture;
-    SwsPtr m_scaler;
+    std::unique_ptr<AviExportPicture> m_pictures;
+    // Frames equal to the one before are left out of the stream when the
+    // encoder sends every packet out at once: the AVI writer fills the gap
+    // with null frames, empty chunks that players show as the frame before.
+    bool m_nullFrames = false;
+    std::int64_t m_repeats = 0; // null frames since the last picture
+    std::optional<FrameChanges> m_skippedChanges; // of frames dropped since the held one
     std::int64_t m_firstPts = AV_NOPTS_VALUE;
     std::int64_t m_lastPts = AV_NOPTS_VALUE;
     std::int64_t m_nextOutput = 0;
@@ -181,9 +168,7 @@ void AviExporter::Run(const std::string& outputPath)
 
     PartialFile file(outputPath);
     m_output = OpenOutput(file.TemporaryPath(), "avi");
-    m_packet = MakePacket();
     m_encoded = MakePacket();
-    m_decoded = MakeFrame();
     SetUpVideo();
     if (m_settings.exportSounds && m_movie.AudioStream() >= 0)
         SetUpAudio();
@@ -198,17 +183,18 @@ void AviExporter::Run(const std::string& outputPath)
     Check(header, "cannot write \"" + outputPath + "\"");
 
     AVFormatContext* input = m_movie.Format();
-    while (true) {
-        m_control.CheckCancel();
-        if (!m_movie.ReadPacket(m_packet.get()))
-            break;
-        if (m_packet->stream_index == m_movie.VideoStream())
-            Decode(m_videoDecoder.get(), m_packet.get(), true);
-        else if (m_audioDecoder && m_packet->stream_index == m_movie.AudioStream())
-            Decode(m_audioDecoder.get(), m_packet.get(), false);
-        av_packet_unref(m_packet.get());
+    {
+        // Decoding runs ahead on its own thread; the reader is gone (and
+        // its thread stopped) before the decoders, also when this throws.
+        AviExportReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
+        for (DecodedFrame decoded; reader.Next(&decoded);) {
+            m_control.CheckCancel();
+            if (decoded.video)
+                TakeVideoFrame(decoded.frame.get(), decoded.changes);
+            else
+                TakeAudioFrame(decoded.frame.get());
+        }
     }
-    Decode(m_videoDecoder.get(), nullptr, true);
     if (m_held) {
         // The last frame lasts one frame of the movie's own rate.
         const AVStream* stream = input->streams[m_movie.VideoStream()];
@@ -216,9 +202,12 @@ void AviExporter::Run(const std::string& outputPath)
             + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), stream->time_base));
         EmitUpTo(OutputFramesBefore(end - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     }
+    // Null frames at the end would make the file shorter: the last one
+    // becomes a picture again.
+    if (m_repeats > 0)
+        EncodePicture(m_nextOutput - 1);
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
-        Decode(m_audioDecoder.get(), nullptr, false);
         DrainAudio(true);
         Encode(m_audioEncoder.get(), m_audioOut, nullptr);
     }
@@ -292,11 +281,11 @@ void AviExporter::SetUpVideo()
         = m_compressor->fourcc == platform::kFourCCUncompressed ? 0 : m_compressor->fourcc;
 
     m_view = MakeFrame();
-    m_picture = MakeFrame();
-    m_picture->format = c->pix_fmt;
-    m_picture->width = c->width;
-    m_picture->height = c->height;
-    Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
+    m_pictures = std::make_unique<AviExportPicture>(
+        c->pix_fmt, c->width, c->height, m_compressor->fourcc == platform::kFourCCUncompressed);
+    // An encoder that holds frames back (B-frames) stamps its packets in
+    // another order than its pictures: it gets every picture.
+    m_nullFrames = c->has_b_frames == 0;
 }
 
 void AviExporter::SetUpAudio()
@@ -342,23 +331,7 @@ void AviExporter::SetUpAudio()
     m_audioFrame = MakeFrame();
 }
 
-void AviExporter::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
-{
-    Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
-    while (true) {
-        const int result = avcodec_receive_frame(decoder, m_decoded.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return;
-        Check(result, "damaged movie \"" + m_movie.Path() + "\"");
-        if (video)
-            TakeVideoFrame(m_decoded.get());
-        else
-            TakeAudioFrame(m_decoded.get());
-        av_frame_unref(m_decoded.get());
-    }
-}
-
-void AviExporter::TakeVideoFrame(AVFrame* frame)
+void AviExporter::TakeVideoFrame(AVFrame* frame, const FrameChanges& changes)
 {
     const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
     std::int64_t pts = frame->best_effort_timestamp;
@@ -367,12 +340,26 @@ void AviExporter::TakeVideoFrame(AVFrame* frame)
     ++m_decodedFrames;
     if (m_firstPts == AV_NOPTS_VALUE)
         m_firstPts = pts;
-    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts)
-        return; // a repeated time stamp: the first frame of that time wins
+    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts) {
+        // A repeated time stamp: the first frame of that time wins. What
+        // this frame changed still lies between the held frame and the next.
+        if (m_skippedChanges)
+            m_skippedChanges->Add(changes);
+        else
+            m_skippedChanges = changes;
+        return;
+    }
     if (m_held)
         EmitUpTo(OutputFramesBefore(pts - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     else
         m_held = MakeFrame();
+    if (m_skippedChanges) {
+        m_skippedChanges->Add(changes);
+        m_pictures->AddChanges(*m_skippedChanges);
+        m_skippedChanges.reset();
+    } else {
+        m_pictures->AddChanges(changes);
+    }
     av_frame_unref(m_held.get());
     av_frame_move_ref(m_held.get(), frame);
     m_lastPts = pts;
@@ -390,14 +377,28 @@ void AviExporter::EmitUpTo(std::int64_t limit)
 void AviExporter::EmitFrame(std::int64_t index)
 {
     const AVFrame* source = m_held.get();
+    int left = 0;
+    int top = 0;
     if (m_settings.autoscrollMode != 0) {
         int x = m_movieSize.width / 2;
         int y = m_movieSize.height / 2;
         const std::int64_t timeMs = av_rescale_q(index, av_inv_q(m_outputRate), AVRational { 1, 1000 });
         CursorAt(m_movie.Cursor(), timeMs, &x, &y);
-        int left = 0;
-        int top = 0;
         m_autoscroll.Follow(x, y, &left, &top);
+    }
+    if (!m_pictures->Changed(left, top)) {
+        // AVI players cope with any run of null frames; the writer takes
+        // gaps of up to 60000, so a long still stretch gets a picture now
+        // and then.
+        constexpr std::int64_t kMaxRepeats = 1000;
+        if (m_nullFrames && m_repeats < kMaxRepeats) {
+            ++m_repeats;
+            return;
+        }
+        EncodePicture(index);
+        return;
+    }
+    if (m_settings.autoscrollMode != 0) {
         av_frame_unref(m_view.get());
         Check(av_frame_ref(m_view.get(), source), "out of memory");
         m_view->crop_left = static_cast<size_t>(left);
@@ -407,34 +408,21 @@ void AviExporter::EmitFrame(std::int64_t index)
         Check(av_frame_apply_cropping(m_view.get(), AV_FRAME_CROP_UNALIGNED), "autoscroll");
         source = m_view.get();
     }
-    AVCodecContext* c = m_videoEncoder.get();
-    if (!m_scaler)
-        m_scaler = MakeScaler(source, c);
-    if (!av_frame_is_writable(m_picture.get())) {
-        // The encoder still holds the last picture: take a new buffer
-        // rather than copying one that is overwritten anyway.
-        av_frame_unref(m_picture.get());
-        m_picture->format = c->pix_fmt;
-        m_picture->width = c->width;
-        m_picture->height = c->height;
-        Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
-    }
-    if (m_compressor->fourcc == platform::kFourCCUncompressed) {
-        // AVI keeps uncompressed RGB bottom-up: write the rows upwards.
-        uint8_t* planes[4]
-            = { m_picture->data[0] + static_cast<ptrdiff_t>(c->height - 1) * m_picture->linesize[0], nullptr,
-                  nullptr, nullptr };
-        int strides[4] = { -m_picture->linesize[0], 0, 0, 0 };
-        sws_scale(m_scaler.get(), source->data, source->linesize, 0, source->height, planes, strides);
-    } else {
-        Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source), "cannot convert the frames");
-    }
-    m_picture->pts = index;
-    // Fixed-quantiser encoders take the quantiser from each frame.
-    m_picture->quality = c->global_quality;
-    Encode(c, m_videoOut, m_picture.get());
+    m_pictures->Convert(source, left, top);
     if (m_settings.autoscrollMode != 0)
         av_frame_unref(m_view.get());
+    EncodePicture(index);
+}
+
+void AviExporter::EncodePicture(std::int64_t index)
+{
+    AVCodecContext* c = m_videoEncoder.get();
+    AVFrame* picture = m_pictures->Picture();
+    picture->pts = index;
+    // Fixed-quantiser encoders take the quantiser from each frame.
+    picture->quality = c->global_quality;
+    Encode(c, m_videoOut, picture);
+    m_repeats = 0;
 }
 
 void AviExporter::TakeAudioFrame(const AVFrame* frame)

@@ -51,6 +51,8 @@ double Wave(double t, double period, double phase)
 
 void CursorPosition(const SyntheticOptions& options, double t, int* x, int* y)
 {
+    if (options.still)
+        t = 0;
     *x = static_cast<int>(Wave(t, 7.0, 0.1) * (options.width - 1));
     *y = static_cast<int>(Wave(t, 5.0, 0.3) * (options.height - 1));
 }
@@ -85,6 +87,7 @@ void SyntheticRecording::RenderFrame(std::int64_t index, std::uint8_t* bgrx, int
     const int h = m_options.height;
     const Canvas canvas { bgrx, stride, w, h };
     const double t = static_cast<double>(index) / av_q2d(m_options.frameRate);
+    const double layoutTime = m_options.still ? 0.0 : t; // where the windows are
 
     // Desktop: a vertical gradient, then the task bar.
     for (int y = 0; y < h; ++y) {
@@ -98,15 +101,15 @@ void SyntheticRecording::RenderFrame(std::int64_t index, std::uint8_t* bgrx, int
     // A background window drifting slowly, and the editor in front.
     const int backW = w / 2;
     const int backH = h / 2;
-    const int backX = static_cast<int>(Wave(t, 11.0, 0.0) * (w - backW));
-    const int backY = static_cast<int>(Wave(t, 13.0, 0.5) * (h - bar - backH));
+    const int backX = static_cast<int>(Wave(layoutTime, 11.0, 0.0) * (w - backW));
+    const int backY = static_cast<int>(Wave(layoutTime, 13.0, 0.5) * (h - bar - backH));
     const int title = std::max(3, h / 32);
     canvas.Fill(backX, backY, backW, backH, 0xD8D8D0);
     canvas.Fill(backX, backY, backW, title, 0x707890);
 
     const int editW = w * 3 / 5;
     const int editH = h * 3 / 5;
-    const int editX = w / 8 + static_cast<int>(Wave(t, 17.0, 0.25) * (w / 8));
+    const int editX = w / 8 + static_cast<int>(Wave(layoutTime, 17.0, 0.25) * (w / 8));
     const int editY = h / 10;
     canvas.Fill(editX, editY, editW, editH, 0xFFFFFF);
     canvas.Fill(editX, editY, editW, title, 0x2050B0);

@@ -3,7 +3,9 @@
 // A made-up screen recording: a desktop background with a task bar, two
 // windows that drift across it, text being typed into one of them, a moving
 // cursor (recorded into the cursor track) and a sound track of a soft tone
-// with a click for every typed character. vtr-make writes it; the tests and
+// with a click for every typed character. A still recording keeps the
+// windows and the cursor in place: only the typed text changes, as when
+// someone writes a letter. vtr-make writes it; the tests and
 // benchmarks make their movies with it.
 
 #include "MovieFile.h"
@@ -22,6 +24,7 @@ struct SyntheticOptions {
     int sampleRate = 22050; // 0: no sound
     int channels = 1;
     bool cursorTrack = true;
+    bool still = false;
 };
 
 class SyntheticRecording final {

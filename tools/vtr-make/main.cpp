@@ -27,7 +27,8 @@ namespace {
 constexpr char kUsage[]
     = "usage:\n"
       "  vtr-make synthetic OUTPUT [--size WxH] [--rate FPS] [--seconds S]\n"
-      "                            [--sound HZ|none] [--channels 1|2] [--no-cursor] [--old]\n"
+      "                            [--sound HZ|none] [--channels 1|2] [--no-cursor] [--still]\n"
+      "                            [--old]\n"
       "  vtr-make import INPUT OUTPUT [--size WxH] [--old]\n"
       "  vtr-make compress INPUT OUTPUT\n"
       "An OUTPUT ending in .vtz is compressed with zstd; --old writes the version 1.4 layout.\n";
@@ -104,6 +105,8 @@ Arguments Parse(int argc, char** argv)
             args.synthetic.channels = ParseInt(arg, value(), 1, 2);
         } else if (arg == "--no-cursor") {
             args.synthetic.cursorTrack = false;
+        } else if (arg == "--still") {
+            args.synthetic.still = true;
         } else if (arg == "--old") {
             args.old = true;
         } else if (!arg.empty() && arg[0] == '-') {

@@ -2,6 +2,7 @@
 #include "MovieTestSupport.h"
 #include "TestEnvironment.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -76,8 +77,9 @@ TEST_F(AviExportTest, HonoursEveryVideoAndSoundSetting)
             { "mpeg4", "XVID", 64, 48, 5, 5, "mp3", 1, 22050 } },
         { "quarter rate", "mono.vtr", { .frameRateMode = 2 },
             { "mpeg4", "XVID", 64, 48, 2.5, 3, "mp3", 1, 22050 } },
+        // Every second frame repeats the one before: a null frame, but the last.
         { "custom rate above the movie's", "mono.vtr", { .frameRateCustom = 20, .frameRateMode = 3 },
-            { "mpeg4", "XVID", 64, 48, 20, 20, "mp3", 1, 22050 } },
+            { "mpeg4", "XVID", 64, 48, 20, 11, "mp3", 1, 22050 } },
         { "50 percent, aspect kept", "mono.vtr",
             { .outputSizeWidthPercent = 50, .outputSizeHeightPercent = 80 },
             { "mpeg4", "XVID", 32, 24, 10, 10, "mp3", 1, 22050 } },
@@ -104,7 +106,7 @@ TEST_F(AviExportTest, HonoursEveryVideoAndSoundSetting)
         EXPECT_EQ(p.height, e.height);
         EXPECT_DOUBLE_EQ(p.frameRate, e.rate);
         EXPECT_EQ(p.videoPackets, e.packets);
-        EXPECT_NEAR(p.videoEnd, e.packets / e.rate, 0.01);
+        EXPECT_NEAR(p.videoEnd, std::ceil(e.rate) / e.rate, 0.01); // whole frames over the movie's 1 s
         if (p.hasAudio) {
             EXPECT_NEAR(p.audioEnd, 1.0, 0.1);
         }

@@ -22,11 +22,12 @@ std::string CommandOutput(const std::string& command)
     return text;
 }
 
-// The MD5 of every frame of the file's video as 24-bit RGB, by ffmpeg.
-std::vector<std::string> FrameHashes(const std::string& path)
+// The MD5 of every frame of the file's video as 24-bit RGB, by ffmpeg
+// with the given output options.
+std::vector<std::string> FrameHashes(const std::string& path, const std::string& options = "")
 {
-    std::istringstream lines(
-        CommandOutput("ffmpeg -v error -i '" + path + "' -map 0:v -pix_fmt rgb24 -f framemd5 -"));
+    std::istringstream lines(CommandOutput(
+        "ffmpeg -v error -i '" + path + "' -map 0:v" + options + " -pix_fmt rgb24 -f framemd5 -"));
     std::vector<std::string> hashes;
     for (std::string line; std::getline(lines, line);)
         if (!line.empty() && line[0] != '#')
@@ -99,4 +100,46 @@ TEST(FrameExactExport, GStreamerReadsTheDefaultExport)
     for (const char* line : { "container #0: Audio Video Interleave (AVI)", "video #1: MPEG-4 Video",
              "Frame rate: 10/1", "audio #2: MPEG-1 Layer 3 (MP3)", "Duration: 0:00:02.0" })
         EXPECT_NE(info.find(line), std::string::npos) << line << " in\n" << info;
+}
+
+// A still recording, where only typed text changes, exported with null
+// frames for the repeats: libavformat, FFmpeg at a constant rate and
+// GStreamer all see every frame of the movie in its place.
+TEST(FrameExactExport, NullFramesKeepEveryFrameInItsPlace)
+{
+    if (CommandOutput("command -v ffmpeg").empty() || CommandOutput("command -v gst-launch-1.0").empty())
+        GTEST_SKIP() << "ffmpeg or gst-launch-1.0 is missing";
+    struct Case {
+        const char* fourcc;
+        int pictures; // frames that are no null frame
+    };
+    const Case cases[] = { { "FFV1", 11 }, { "XVID", 11 }, { "DIB ", 11 }, { "H264", 20 } };
+    TempDir dir;
+    SyntheticOptions options = TinyOptions(2.0);
+    options.width = 160;
+    options.height = 120;
+    options.still = true;
+    MakeMovie(dir / "still.vtr", MovieKind::Current, options);
+    const std::string constantRate = " -vf fps=10";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fourcc);
+        AviSettings settings;
+        settings.videoCodecId = platform::MakeFourCC(c.fourcc[0], c.fourcc[1], c.fourcc[2], c.fourcc[3]);
+        MovieSource movie(dir / "still.vtr", TaskControl {});
+        ExportAvi(movie, settings, dir / "out.avi", TaskControl {});
+        const Probe probe = ProbeFile(dir / "out.avi");
+        EXPECT_EQ(probe.videoPackets, c.pictures);
+        EXPECT_NEAR(probe.videoEnd, 2.0, 0.001);
+        EXPECT_EQ(FrameHashes(dir / "out.avi", constantRate).size(), 20u);
+        if (std::string(c.fourcc) == "FFV1") {
+            EXPECT_EQ(FrameHashes(dir / "out.avi", constantRate), FrameHashes(dir / "still.vtr"));
+        }
+        const std::string gst = "gst-launch-1.0 -v filesrc location='" + dir / "out.avi"
+            + "' ! avidemux ! decodebin ! videorate ! video/x-raw,framerate=10/1 ! fakesink silent=false "
+              "2>&1";
+        const std::string buffers = CommandOutput(gst + " | grep -c 'chain.*offset_end'");
+        EXPECT_EQ(buffers, "20\n");
+        EXPECT_NE(CommandOutput(gst).find("pts: 0:00:01.900000000, duration: 0:00:00.100000000"),
+            std::string::npos);
+    }
 }
