@@ -47,7 +47,9 @@ protected:
         const fs::path path = test::BinDir() / WMV_EXPORT_LIBRARY_NAME;
         if (!fs::exists(path))
             GTEST_SKIP() << path.string() << " is not built";
-        m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Kept in memory once loaded, as the program keeps it: unloading it
+        // would take FFmpeg's libraries, and their allocations, with it.
+        m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         ASSERT_NE(m_handle, nullptr) << dlerror();
         g_codecs.clear();
         g_videoFormats.clear();
