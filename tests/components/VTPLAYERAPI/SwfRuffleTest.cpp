@@ -2,7 +2,6 @@
 #include "FlashExport.h"
 #include "MovieTestSupport.h"
 #include "TestEnvironment.h"
-#include "flash/swf/JpegImage.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,14 +12,6 @@ using namespace vtapi::test;
 using vantor::test::TempDir;
 
 namespace {
-
-RgbImage Screenshot(const std::string& path)
-{
-    const std::string bytes = vantor::test::ReadFile(path);
-    RgbImage image;
-    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
-    return image;
-}
 
 // Pixels of the picture area (the top 360 rows) that differ clearly.
 int ChangedPixels(const RgbImage& a, const RgbImage& b)
@@ -35,14 +26,6 @@ int ChangedPixels(const RgbImage& a, const RgbImage& b)
         }
     }
     return changed;
-}
-
-bool Near(const RgbImage& image, int x, int y, std::uint32_t rgb)
-{
-    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
-    return std::abs(p[0] - static_cast<int>(rgb >> 16)) < 16
-        && std::abs(p[1] - static_cast<int>(rgb >> 8 & 0xff)) < 16
-        && std::abs(p[2] - static_cast<int>(rgb & 0xff)) < 16;
 }
 
 } // namespace
