@@ -15,18 +15,11 @@ using vantor::test::WriteFile;
 
 const std::string kDataDir = VANTOR_SOURCE_DIR "/tests/flash/data/";
 
-std::string FileWithValues(const std::string& values)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"\">\n  <Program Name=\"\">\n"
-           "    <Configuration>\n"
-        + values + "    </Configuration>\n  </Program>\n</Application>\n";
-}
-
 TEST(FlashExportSettings, FileWithoutKeysLoadsAndSavesTheDefaultColumn)
 {
     TempDir dir;
     const std::string prefix = dir / "Vantor Batch Export";
-    WriteFile(prefix + "Flash.xml", FileWithValues(""));
+    WriteFile(prefix + "Flash.xml", test::SettingsFile(""));
     FlashExportSettings settings;
     settings.Load(prefix);
     ASSERT_TRUE(settings.Save(prefix));
@@ -51,7 +44,7 @@ TEST(FlashExportSettings, SaveNormalisesKeysAndKeepsUnknownOnes)
         TempDir dir;
         const std::string prefix = dir / "p";
         WriteFile(prefix + "Flash.xml",
-            FileWithValues(std::string("      <Value Name=\"") + c.key + "\" Type=\"" + c.type + "\">"
+            test::SettingsFile(std::string("      <Value Name=\"") + c.key + "\" Type=\"" + c.type + "\">"
                 + c.stored + "</Value>\n"));
         FlashExportSettings settings;
         settings.Load(prefix);

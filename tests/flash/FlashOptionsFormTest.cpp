@@ -35,13 +35,6 @@ std::string ShippedBars()
     return (test::BinDir() / "SWFControlBars").string();
 }
 
-std::string FileWithValues(const std::string& values)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"\">\n  <Program Name=\"\">\n"
-           "    <Configuration>\n"
-        + values + "    </Configuration>\n  </Program>\n</Application>\n";
-}
-
 // A Flash export run without the export: load, fill the dialog in the run's
 // order, show it, confirm it unchanged, read back and save.
 void ConfirmUnchanged(const std::string& prefix, bool mp3Available = true)
@@ -63,7 +56,7 @@ TEST(FlashOptionsForm, UnchangedConfirmOfAFileWithoutKeysWritesAllKeys)
 {
     TempDir dir;
     const std::string prefix = dir / "p";
-    WriteFile(prefix + "Flash.xml", FileWithValues(""));
+    WriteFile(prefix + "Flash.xml", test::SettingsFile(""));
     ConfirmUnchanged(prefix);
     EXPECT_EQ(ReadFile(prefix + "Flash.xml"), ReadFile(kDataDir + "FlashUnchangedConfirm.xml"));
 }
@@ -120,7 +113,7 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
             values += "      <Value Name=\"" + nameRest[0].toStdString() + "\" Type=\""
                 + typeText[0].toStdString() + "\">" + typeText[1].toStdString() + "</Value>\n";
         }
-        WriteFile(prefix + "Flash.xml", FileWithValues(values));
+        WriteFile(prefix + "Flash.xml", test::SettingsFile(values));
         ConfirmUnchanged(prefix, c.mp3Available);
         TXMLSettings written(false);
         ASSERT_TRUE(written.ReadXMLSettingsFile(prefix + "Flash.xml"));

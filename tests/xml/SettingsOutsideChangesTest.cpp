@@ -37,8 +37,7 @@ std::string File(const std::string& n, int filler = 0)
     std::string values = "<Value Name=\"N\" Type=\"Integer\">" + n + "</Value>";
     for (int i = 0; i < filler; ++i)
         values += "<Value Name=\"F" + std::to_string(i) + "\">" + std::to_string(i) + "</Value>";
-    return "<Application Name=\"O\"><Program Name=\"\"><Configuration>" + values
-        + "</Configuration></Program></Application>";
+    return vantor::test::SettingsFile(values, "O");
 }
 
 // Another process saves N = 9 to the file a store watches, after the load or

@@ -24,10 +24,7 @@ using vantor::test::WriteFile;
 
 std::string Wrap(const std::string& configuration)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"App\">\n  <Program "
-           "Name=\"Prog\">\n"
-           "    <Configuration>\n"
-        + configuration + "\n    </Configuration>\n  </Program>\n</Application>\n";
+    return vantor::test::SettingsFile(configuration, "App", "Prog");
 }
 
 // The store's failure texts come from the message table, whose exact
