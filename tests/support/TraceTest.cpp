@@ -24,6 +24,14 @@ protected:
     RecordingTraceTransport m_recorder;
 };
 
+std::string Repeat(const std::string& text, int times)
+{
+    std::string repeated;
+    while (times-- > 0)
+        repeated += text;
+    return repeated;
+}
+
 } // namespace
 
 // One call each: record type (as sent), text formatted, cut at its limit
@@ -45,7 +53,13 @@ TEST_F(TraceTest, EachCallSendsItsRecordTypeAndText)
         { [] { TraceThreadName("%s", std::string(3000, 'x').c_str()); }, 7, std::string(255, 'x') },
         { [] { TraceThreadName("%s", std::string(255, 'n').c_str()); }, 7, std::string(255, 'n') },
         { [] { TraceLog("%s", (std::string(1023, 'a') + "\xC3\xA9").c_str()); }, 1, std::string(1023, 'a') },
+        // Code-page letters arrive as UTF-8; nothing is dropped unless the
+        // text was cut, and the limit holds in UTF-8 bytes.
         { [] { TraceLog("%s", "na\xEFve"); }, 1, "na\xC3\xAFve" },
+        { [] { TraceLog("%s", "ab\xE2\x82"); }, 1, "ab\xC3\xA2\xE2\x80\x9A" },
+        { [] { TraceLog("%s", std::string(1024, '\xE9').c_str()); }, 1, Repeat("\xC3\xA9", 512) },
+        { [] { TraceLog("%s", (std::string(1023, 'a') + "\xE9").c_str()); }, 1, std::string(1023, 'a') },
+        { [] { TraceThreadName("%s", std::string(300, '\xE9').c_str()); }, 7, Repeat("\xC3\xA9", 127) },
     };
     for (const auto& c : cases) {
         RecordingTraceTransport recorder;
