@@ -51,14 +51,7 @@ TEST(XmlWriter, ReferencesInAttributeValuesAreWrittenAsTheirCharacters)
     EXPECT_EQ(context.Output(), "&#xE9;&#x9;&amp;");
 }
 
-TEST(XmlWriter, WithoutFormattingNothingIsAdded)
-{
-    auto document = Parser::Parse("<r><a x='1'><b/>t</a><!--c--></r>");
-    EXPECT_EQ(document->ToCompactString(),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><a x=\"1\"><b/>t</a><!--c--></r>");
-}
-
-TEST(XmlWriter, TextStaysWhereItStandsBetweenChildElements)
+TEST(XmlWriter, TextStaysWhereItStandsAndWithoutFormattingNothingIsAdded)
 {
     auto document = Parser::Parse("<a>t<b>x<c/></b>u</a>");
     EXPECT_EQ(document->ToString(),
@@ -68,6 +61,8 @@ TEST(XmlWriter, TextStaysWhereItStandsBetweenChildElements)
         "    <c/>\n"
         "  </b>u\n"
         "</a>");
+    EXPECT_EQ(Parser::Parse("<r><a x='1'><b/>t</a><!--c--></r>")->ToCompactString(),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><a x=\"1\"><b/>t</a><!--c--></r>");
 }
 
 TEST(XmlWriter, IndentUnitAndEmptyDocuments)
