@@ -210,7 +210,7 @@ TEST_F(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
     EXPECT_EQ(metadata.attributes.at("Unit").properties.at("Scale"), "2");
 }
 
-TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
+TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValuesAndSettersReplaceTypes)
 {
     TXMLSettings settings(false);
     settings.SetInteger("Window\\Size\\Width", 800);
@@ -246,11 +246,8 @@ TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
     ASSERT_TRUE(reread.ReadXMLSettingsFile(dir / "keys.xml"));
     EXPECT_EQ(reread.GetInteger("Window\\Size\\Width", 0), 800);
     EXPECT_EQ(reread.GetString("B", ""), "upper");
-}
 
-TEST_F(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
-{
-    TXMLSettings settings(false);
+    // A setter replaces type and payload of an existing value.
     settings.SetBinary("V", { 1, 2, 3 });
     settings.SetMultiString("V", { "x" });
     EXPECT_EQ(settings.RootKey().FindValue("V")->Type(), TXMLValueType::MultiString);
@@ -260,7 +257,7 @@ TEST_F(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
     EXPECT_TRUE(settings.RootKey().FindValue("V")->Modified());
 }
 
-TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
+TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheUserAndCommonFiles)
 {
     const std::string app = "Settings Test " + std::to_string(getpid());
     const fs::path expected = fs::path(std::getenv("XDG_CONFIG_HOME")) / "Corvane" / (app + ".xml");
@@ -286,19 +283,17 @@ TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
     EXPECT_EQ(reread.GetApplicationName(), "Vantor Batch Export");
     EXPECT_TRUE(dialogs.messages.empty());
     fs::remove_all(expected.parent_path());
-}
 
-TEST_F(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
-{
+    // The all-users file lives under the common folder.
     const fs::path common = fs::path(std::getenv("XDG_CONFIG_DIRS")) / "Corvane" / "Shared.xml";
     EXPECT_EQ(TXMLSettings::CommonFilePath("Shared"), common.string());
-    TXMLSettings settings(false);
-    EXPECT_FALSE(settings.ReadXMLSettings("Shared", true));
-    settings.SetBool("Flag", true);
-    ASSERT_TRUE(settings.SaveAll("Shared"));
+    TXMLSettings shared(false);
+    EXPECT_FALSE(shared.ReadXMLSettings("Shared", true));
+    shared.SetBool("Flag", true);
+    ASSERT_TRUE(shared.SaveAll("Shared"));
     EXPECT_TRUE(fs::exists(common));
-    EXPECT_EQ(settings.GetApplicationName(), "Shared"); // and the next SaveAll goes to the user's file
-    ASSERT_TRUE(settings.SaveAll("Shared"));
+    EXPECT_EQ(shared.GetApplicationName(), "Shared"); // and the next SaveAll goes to the user's file
+    ASSERT_TRUE(shared.SaveAll("Shared"));
     EXPECT_TRUE(fs::exists(TXMLSettings::UserFilePath("Shared")));
     fs::remove(common);
     fs::remove(TXMLSettings::UserFilePath("Shared"));
