@@ -217,7 +217,7 @@ TEST_F(WindowStateTest, CentringNeverGoesNegative)
 }
 
 // The documents folder's defaults are those of the window's first start.
-TEST_F(WindowStateTest, WithoutDocumentsFoldersComeFromTheProgramFolder)
+TEST_F(WindowStateTest, WithoutDocumentsOrConfigurationFoldersTheProgramFolderServes)
 {
     const std::string program = m_dir / "program";
     EXPECT_EQ(DefaultDestinationFolder("/home/u/Documents/", program), "/home/u/Documents/CV Vantor Exports");
@@ -227,10 +227,8 @@ TEST_F(WindowStateTest, WithoutDocumentsFoldersComeFromTheProgramFolder)
     EXPECT_EQ(DefaultMoviesFolder("", program), "");
     fs::create_directories(program + "/Exports");
     EXPECT_EQ(DefaultMoviesFolder("", program), program + "/Exports");
-}
 
-TEST_F(WindowStateTest, SettingsFilePrefixFallsBackToTheProgramFolder)
-{
+    // So does the settings file prefix.
     EXPECT_EQ(SettingsFilePrefix(m_dir / "config", m_dir / "program"),
         (m_dir / "config") + "/Corvane/Vantor Batch Export");
     EXPECT_TRUE(fs::is_directory(m_dir / "config")); // created when missing
