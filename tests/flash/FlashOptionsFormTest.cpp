@@ -3,6 +3,7 @@
 #include "flash/FlashOptionsFormExchange.h"
 
 #include "ScriptedDialogs.h"
+#include "ScriptedHelpViewer.h"
 #include "TestEnvironment.h"
 #include "app/QtTestApplication.h"
 #include "support/HelpLauncher.h"
@@ -194,30 +195,11 @@ TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
-// A help viewer that only notes the pages it is asked to open.
-struct PageRecorder final : HelpViewer {
-    std::vector<std::string>* urls;
-    explicit PageRecorder(std::vector<std::string>* list)
-        : urls(list)
-    {
-    }
-    bool Load(std::string&) override { return true; }
-    HelpWindow Open(const std::string& url) override
-    {
-        urls->push_back(url);
-        return 1;
-    }
-    bool IsOpen(HelpWindow) override { return false; }
-    void CloseWindow(HelpWindow) override { }
-    void CloseAll() override { }
-    void Unload() override { }
-};
-
 TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
 {
     test::TestApplication();
-    std::vector<std::string> urls;
-    CVHtmlHelp help(CVHtmlHelp::kDirectMode, std::make_unique<PageRecorder>(&urls));
+    auto script = std::make_shared<test::ViewerScript>();
+    CVHtmlHelp help(CVHtmlHelp::kDirectMode, test::Viewer(script));
     help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
     help.SetHelpFolder("/html/");
     HelpLauncher = &help;
@@ -230,8 +212,8 @@ TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
         form.lvMain->setCurrentRow(page);
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QApplication::sendEvent(&form, &f1);
-        ASSERT_FALSE(urls.empty());
-        EXPECT_EQ(urls.back(), url);
+        ASSERT_FALSE(script->opened.empty());
+        EXPECT_EQ(script->opened.back(), url);
     }
     EXPECT_TRUE(form.cbActionScript3->isHidden());
     QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
