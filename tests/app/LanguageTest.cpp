@@ -181,7 +181,7 @@ TEST_F(LanguageTest, StartUpRejectsAPackWithoutTheFingerPrint)
     }
 }
 
-TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
+TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmptyLongTextsCut)
 {
     auto module = ResourceModule::FromTexts("pack",
         { { 60000, "first" }, { 61434, "last" }, { 59999, "below" }, { 61435, "above" }, { 60500, "" } });
@@ -205,19 +205,17 @@ TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
     PointStringTableAt(nullptr);
     EXPECT_TRUE(StringTableModule()->IsProgram());
     EXPECT_EQ(LoadStr(61191), "EnglishFingerPrint");
-}
 
-TEST_F(StringTableTest, LongTextsAreCutToTheBufferWithoutSplittingCharacters)
-{
+    // Long texts are cut to the buffer without splitting characters.
     const std::string ascii(1500, 'a');
     std::string accented;
     for (int i = 0; i < 1100; ++i)
         accented += "\xC3\xA9"; // e-acute, two bytes a character
-    auto module = ResourceModule::FromTexts(
+    auto longTexts = ResourceModule::FromTexts(
         "pack", { { 60000, ascii }, { 60001, accented }, { 60002, std::string(1023, 'b') } });
-    EXPECT_EQ(module->Text(60000), std::string(1023, 'a'));
-    EXPECT_EQ(module->Text(60001), accented.substr(0, 1023 * 2));
-    EXPECT_EQ(module->Text(60002), std::string(1023, 'b'));
+    EXPECT_EQ(longTexts->Text(60000), std::string(1023, 'a'));
+    EXPECT_EQ(longTexts->Text(60001), accented.substr(0, 1023 * 2));
+    EXPECT_EQ(longTexts->Text(60002), std::string(1023, 'b'));
 }
 
 TEST_F(StringTableTest, PackFilesAreReadOrReportedClearlyUpToEightMegabytes)

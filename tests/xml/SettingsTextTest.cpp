@@ -41,7 +41,7 @@ TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
     }
 }
 
-TEST(SettingsText, DateTimeLeavesOutZeroTimeAndPadsTheDayWithASpace)
+TEST(SettingsText, DateTimeLeavesOutZeroTimePadsTheDayAndRejectsOtherForms)
 {
     struct Case {
         TXMLDateTime value;
@@ -57,10 +57,7 @@ TEST(SettingsText, DateTimeLeavesOutZeroTimeAndPadsTheDayWithASpace)
         EXPECT_EQ(XMLDateTimeText(c.value), c.text);
         EXPECT_EQ(XMLDateTimeFromText(c.text), c.value) << c.text;
     }
-}
-
-TEST(SettingsText, DateTimeTextsOutsideTheFormAreRejected)
-{
+    // Texts outside the form are rejected.
     for (const char* text : { "", "5.3", "5.3.2009.1", "a.3.2009", "5.3.2009 14", "5.3.2009 14:30:00:01",
              "5.3.2009 14:x", "-5.3.2009", "5..2009",
              "5.3.2009 "
@@ -261,10 +258,7 @@ TEST(SettingsConvert, GettersConvertEveryStoredType)
     EXPECT_EQ(XMLValueAsInteger(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(XMLValueAsInteger(-1e12), INT32_MIN);
     EXPECT_EQ(XMLValueAsInt64(1e30), INT64_MAX);
-}
-
-TEST(SettingsConvert, MultiStringGetterGivesItemsOrOneTextItem)
-{
+    // The MultiString getter gives the items, or one text item.
     EXPECT_EQ(
         XMLValueAsMultiString(TXMLMultiString { { "a", "b" } }), (std::vector<std::string> { "a", "b" }));
     EXPECT_EQ(XMLValueAsMultiString(int32_t(7)), (std::vector<std::string> { "7" }));

@@ -210,6 +210,17 @@ TEST(XmlNodes, RemovingAndReplacingChildren)
     EXPECT_EQ(root->Value(), "u");
     root->RemoveChildren();
     EXPECT_EQ(root->ChildCount(), 0u);
+
+    // A document without a root gets one after its other children.
+    Document empty;
+    empty.AppendChild(std::make_unique<Comment>("c"));
+    Element* only = empty.SetRoot(std::make_unique<Element>("r"));
+    EXPECT_EQ(empty.Root(), only);
+    EXPECT_EQ(ChildNames(empty), (std::vector<std::string> { "#comment", "r" }));
+    // A node that already has a parent is not adopted twice.
+    std::unique_ptr<Element> borrowed(only->Child("c"));
+    EXPECT_TRUE(empty.SetRoot(std::move(borrowed))->IsNull());
+    EXPECT_EQ(empty.Root(), only);
 }
 
 TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
@@ -231,18 +242,4 @@ TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
     auto parsed = Parser::Parse("<r xml:space='&#112;reserve'>  a  </r>");
     EXPECT_TRUE(parsed->Root()->PreserveSpace());
     EXPECT_EQ(parsed->Root()->Value(), "  a  ");
-}
-
-TEST(XmlNodes, SetRootOnADocumentWithoutOne)
-{
-    Document document;
-    document.AppendChild(std::make_unique<Comment>("c"));
-    Element* root = document.SetRoot(std::make_unique<Element>("r"));
-    EXPECT_EQ(document.Root(), root);
-    EXPECT_EQ(ChildNames(document), (std::vector<std::string> { "#comment", "r" }));
-    // A node that already has a parent is not adopted twice.
-    Element* child = root->Child("c");
-    std::unique_ptr<Element> borrowed(child);
-    EXPECT_TRUE(document.SetRoot(std::move(borrowed))->IsNull());
-    EXPECT_EQ(document.Root(), root);
 }

@@ -158,7 +158,7 @@ TEST(SwfMovieReaderTest, RejectsEveryTruncationOfAMovie)
     }
 }
 
-TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFiles)
+TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFilesAndMeasuresDamagedSpritesEmpty)
 {
     Bytes good = Movie(Join({ kBar, Place2(1, 1, "Controls") }));
     Bytes longerThanFile = good;
@@ -192,10 +192,7 @@ TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFiles)
         EXPECT_FALSE(reader.HasInstance("Controls")) << c.what;
         EXPECT_EQ(reader.InstanceSize("Controls"), (SwfPixelSize { 0, 0 })) << c.what;
     }
-}
-
-TEST(SwfMovieReaderTest, DamagedSpriteMeasuresEmpty)
-{
+    // A damaged sprite in a readable movie measures empty.
     Bytes sprite = Tag(39, Join({ { 3, 0, 1, 0 }, Place2(1, 1) })); // no End inside
     SwfMovieReader reader;
     ASSERT_EQ(reader.ReadBytes(Movie(Join({ kBar, sprite, Place2(1, 3, "Controls") }))), SwfReadResult::Ok);
