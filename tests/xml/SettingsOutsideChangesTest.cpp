@@ -24,11 +24,10 @@ using vantor::test::ScriptedDialogs;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
 
+// Other processes on a busy machine may take a while.
 bool Eventually(const std::function<bool()>& condition)
 {
-    for (int i = 0; i < 10000 && !condition(); ++i)
-        std::this_thread::sleep_for(2ms);
-    return condition();
+    return vantor::test::Eventually(condition, 20s);
 }
 
 // A file with N = `n` and `filler` more values, which make its load slow.
