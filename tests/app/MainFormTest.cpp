@@ -41,7 +41,7 @@ std::string Documents()
     return (vantor::test::TestHome() / "Documents").string();
 }
 
-TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFolders)
+TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFoldersAndHandsTheEngineItsWindow)
 {
     {
         TXMLSettings settings(false); // an empty folder counts as none
@@ -60,11 +60,7 @@ TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFolders)
     EXPECT_EQ(form->gbFiles->title().toStdString(), " Movies to export ");
     EXPECT_EQ(form->btnCancelCurrent->text().toStdString(), LoadStr(str::kCancelCurrentButton));
     EXPECT_EQ(form->mnuConvertFormat->text().toStdString(), LoadStr(str::kConvertFormatMenu));
-}
-
-TEST_F(MainFormTest, EngineGetsTheWindowHandleAndIsReleasedWithTheWindow)
-{
-    auto form = MakeForm();
+    // The engine gets the window handle and is released with the window.
     EXPECT_EQ(engine.calls, (std::vector<std::string> { "Initialize" }));
     EXPECT_EQ(engine.window, form->Handle());
     EXPECT_EQ(engine.references, 1);
