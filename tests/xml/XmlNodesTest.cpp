@@ -129,7 +129,7 @@ TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
     EXPECT_EQ(parsed->Root()->LastChild()->OwnText(), "tail more");
 }
 
-TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnly)
+TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnlyAndOnlyPredefinedEntitiesExist)
 {
     std::vector<std::pair<std::unique_ptr<Node>, int>> cases;
     cases.emplace_back(std::make_unique<Element>("e"), 1);
@@ -145,10 +145,8 @@ TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnly)
         for (int type = 0; type <= 10; ++type)
             EXPECT_EQ(node->IsType(static_cast<NodeType>(type)), type == own) << node->Name() << " " << type;
     }
-}
 
-TEST(XmlNodes, OnlyPredefinedEntityReferencesExist)
-{
+    // Only the predefined entity references exist.
     try {
         EntityRef reference("copy");
         FAIL() << "made a reference to an unknown entity";
