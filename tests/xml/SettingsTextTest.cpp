@@ -181,7 +181,7 @@ TEST(SettingsText, NumbersMustBeCompleteAndWithinTheirRange)
     EXPECT_FALSE(XMLFloatFromText("abc").has_value());
 }
 
-TEST(SettingsText, UntypedValuesTakeTheFirstMatchingType)
+TEST(SettingsText, UntypedValuesTakeTheFirstMatchingTypeDeclaredOnesTheirOwn)
 {
     struct Case {
         const char* text;
@@ -204,10 +204,8 @@ TEST(SettingsText, UntypedValuesTakeTheFirstMatchingType)
     };
     for (const Case& c : cases)
         EXPECT_EQ(XMLPayloadFromText(std::nullopt, c.text), c.payload) << c.text;
-}
 
-TEST(SettingsText, DeclaredTypesReadTheirTextOrGiveNothing)
-{
+    // Declared types read their text or give nothing.
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Boolean, "Yes"), TXMLPayload(true));
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Boolean, "1"), TXMLPayload(false));
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Integer, " 42 "), TXMLPayload(int32_t(42)));
