@@ -276,21 +276,7 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
     }
 }
 
-TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
-{
-    StartTwo(ExportFormat::AVI, run);
-    const std::size_t moves = view.overallPositions.size() + view.detailPositions.size();
-    run.HandleNotification(ExportProgress, 5, 0);
-    run.HandleNotification(ExportProgress, 5, -3);
-    EXPECT_EQ(view.overallPositions.size() + view.detailPositions.size(), moves);
-
-    // A count beyond the total stops at the bars' ends.
-    run.HandleNotification(ExportProgress, 30, 10);
-    EXPECT_EQ(view.overallPositions.back(), 150);
-    EXPECT_EQ(view.detailPositions.back(), 1000);
-}
-
-TEST_F(BatchRunTest, NotificationsOutsideRunningState)
+TEST_F(BatchRunTest, NotificationsOutsideRunningStateAndProgressWithoutTotal)
 {
     view.movieList = { "/m/a.vtr" };
     trace::RecordingTraceTransport traces;
@@ -319,6 +305,18 @@ TEST_F(BatchRunTest, NotificationsOutsideRunningState)
         if (entry.text.starts_with("TMainForm::HandleNotification "))
             traced.push_back(entry.text.substr(30));
     EXPECT_EQ(traced, Lines({ "300", "299", "311", "301", "304", "309" }));
+
+    // Progress without a total is ignored.
+    StartTwo(ExportFormat::AVI, run);
+    const std::size_t moves = view.overallPositions.size() + view.detailPositions.size();
+    run.HandleNotification(ExportProgress, 5, 0);
+    run.HandleNotification(ExportProgress, 5, -3);
+    EXPECT_EQ(view.overallPositions.size() + view.detailPositions.size(), moves);
+
+    // A count beyond the total stops at the bars' ends.
+    run.HandleNotification(ExportProgress, 30, 10);
+    EXPECT_EQ(view.overallPositions.back(), 150);
+    EXPECT_EQ(view.detailPositions.back(), 1000);
 }
 
 TEST(BatchRunChecksTest, OverwriteQuestionIsAskedOnceAtFirstExistingOutputAndDeleteRemovesThem)
