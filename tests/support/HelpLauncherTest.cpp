@@ -15,7 +15,7 @@ using vantor::test::ViewerScript;
 // The folder is stored with one slash at each end (none when empty); the
 // location joins help file, folder and topic, and the page is the file URL
 // of the folder named after the help file.
-TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPage)
+TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPageWithinTheLimit)
 {
     const struct {
         const char* file;
@@ -58,6 +58,17 @@ TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPage)
         help.ShowTopic(c.topic);
         EXPECT_EQ(help.Location(), c.location);
         EXPECT_EQ(script->opened, std::vector<std::string> { c.url });
+    }
+
+    // Locations longer than the limit are not shown.
+    const std::string fixed = "/p/Help.chm::/.htm";
+    for (std::size_t length : { CVHtmlHelp::kMaxLocation - 1, CVHtmlHelp::kMaxLocation }) {
+        auto script = std::make_shared<ViewerScript>();
+        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
+        help.SetHelpFile("/p/Help.chm");
+        help.ShowTopic(std::string(length - fixed.size(), 'x'));
+        ASSERT_EQ(help.Location().size(), length);
+        EXPECT_EQ(script->opened.size(), length < CVHtmlHelp::kMaxLocation ? 1u : 0u) << length;
     }
 }
 
@@ -117,19 +128,6 @@ TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
     help.Close();
     EXPECT_EQ(script->opened,
         (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
-}
-
-TEST(HelpLauncher, DoesNotShowLocationsLongerThanTheLimit)
-{
-    const std::string fixed = "/p/Help.chm::/.htm";
-    for (std::size_t length : { CVHtmlHelp::kMaxLocation - 1, CVHtmlHelp::kMaxLocation }) {
-        auto script = std::make_shared<ViewerScript>();
-        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
-        help.SetHelpFile("/p/Help.chm");
-        help.ShowTopic(std::string(length - fixed.size(), 'x'));
-        ASSERT_EQ(help.Location().size(), length);
-        EXPECT_EQ(script->opened.size(), length < CVHtmlHelp::kMaxLocation ? 1u : 0u) << length;
-    }
 }
 
 TEST(HelpLauncher, NamesItsHandOverAfterTheProcessAndServesTheProgram)
