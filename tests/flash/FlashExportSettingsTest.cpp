@@ -57,7 +57,7 @@ TEST(FlashExportSettings, SaveNormalisesKeysAndKeepsUnknownOnes)
 
 // Texts and codes of the file map to percentages, frame counts and list
 // positions; what is no number or out of range takes the default.
-TEST(FlashExportSettings, TextsAndCodesMapToTheDialogsValues)
+TEST(FlashExportSettings, TextsAndCodesMapToTheDialogsValuesAndAutoscrollIsRaisedToTenPercent)
 {
     const std::pair<const char*, int> cases[] = { { "150", 0 }, { "abc", 0 }, { "100", 100 }, { "0", 0 },
         { "42", 42 }, { "-5", 0 }, { "", 0 }, { "12x", 0 }, { " 7", 7 } };
@@ -78,10 +78,8 @@ TEST(FlashExportSettings, TextsAndCodesMapToTheDialogsValues)
         = { { 1, 0 }, { 4, 1 }, { 2, 2 }, { 64, 5 }, { 2048, 11 }, { 0, -1 }, { 3, -1 }, { 4096, -1 } };
     for (const auto& [code, position] : soundFormats)
         EXPECT_EQ(SoundFormatPosition(code), position) << code;
-}
 
-TEST(FlashExportSettings, AutoscrollIsRaisedToTenPercent)
-{
+    // Autoscroll is raised to ten percent.
     FlashExportSettings settings;
     settings.AutoscrollWidth = 3;
     settings.AutoscrollHeight = 40;
