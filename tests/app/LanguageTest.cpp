@@ -250,7 +250,7 @@ TEST_F(StringTableTest, PackFilesAreReadOrReportedClearlyUpToEightMegabytes)
     }
 }
 
-TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
+TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLineAndCaptionsGetTheProductName)
 {
     // Accepted: the text of the last row. Rejected: the start of the error.
     const std::pair<std::string, std::string> cases[] = {
@@ -270,17 +270,15 @@ TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
         const bool accepted = ParseStringTable(text, rows, error);
         EXPECT_EQ(accepted ? rows.back().text : error.substr(0, expected.size()), expected) << error;
     }
-}
 
-TEST_F(StringTableTest, DesignedCaptionsGetTheProductName)
-{
-    const std::pair<const char*, const char*> cases[] = {
+    // Designed captions get the product name.
+    const std::pair<const char*, const char*> captions[] = {
         { "CV Vantor Batch Export", "CV Vantor Pro Batch Export" },
         { "Logo CV Vantor", "Logo CV Vantor Pro" },
         { "cv vantor and CV vantor stay", "cv vantor and CV vantor stay" },
         // Every occurrence is replaced, even one already followed by "Pro".
         { "CV Vantor Pro", "CV Vantor Pro Pro" },
     };
-    for (const auto& [designed, shown] : cases)
+    for (const auto& [designed, shown] : captions)
         EXPECT_EQ(ReplaceProductName(designed), shown) << designed;
 }

@@ -67,7 +67,7 @@ TEST(SettingsText, DateTimeLeavesOutZeroTimePadsTheDayAndRejectsOtherForms)
     EXPECT_TRUE(XMLDateTimeFromText("  5.3.2009 1:2:3  ").has_value());
 }
 
-TEST(SettingsText, BinaryIsWrittenLowNibbleFirst)
+TEST(SettingsText, BinaryIsWrittenLowNibbleFirstMultiStringQuotedAndSplit)
 {
     EXPECT_EQ(XMLBinaryText({ 0x1F, 0xA0 }), "f10a");
     EXPECT_EQ(XMLBinaryText({}), "");
@@ -85,20 +85,18 @@ TEST(SettingsText, BinaryIsWrittenLowNibbleFirst)
     for (const Case& c : cases)
         EXPECT_EQ(XMLBinaryFromText(c.text), c.bytes) << c.text;
     EXPECT_FALSE(XMLBinaryFromText("f1g0").has_value());
-}
 
-TEST(SettingsText, MultiStringQuotesEveryItemAndSplitsAtTheDelimiter)
-{
+    // MultiString quotes every item and splits at the delimiter.
     EXPECT_EQ(XMLMultiStringText({ { "a", "b" }, ',', '"' }), "\"a\",\"b\"");
     EXPECT_EQ(XMLMultiStringText({ {}, ',', '"' }), "");
     EXPECT_EQ(XMLMultiStringText({ { "x" }, ';', '\'' }), "'x'");
 
-    struct Case {
+    struct Split {
         const char* text;
         char delimiter;
         char quote;
         std::vector<std::string> items;
-    } cases[] = {
+    } splits[] = {
         { "\"a\",\"b\"", ',', '"', { "a", "b" } },
         { "a,b", ',', '"', { "a", "b" } },
         { "", ',', '"', {} },
@@ -109,7 +107,7 @@ TEST(SettingsText, MultiStringQuotesEveryItemAndSplitsAtTheDelimiter)
         { "\"open,b", ',', '"', { "\"open", "b" } },
         { "\"C:\\a.vtr\",\"C:\\b.vtz\"", ',', '"', { "C:\\a.vtr", "C:\\b.vtz" } },
     };
-    for (const Case& c : cases)
+    for (const Split& c : splits)
         EXPECT_EQ(XMLMultiStringFromText(c.text, c.delimiter, c.quote).items, c.items) << c.text;
 }
 

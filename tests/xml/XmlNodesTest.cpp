@@ -34,7 +34,7 @@ TEST(XmlNodes, NewDocumentHasDefaultsAndOneRoot)
     EXPECT_TRUE(Document().Root()->IsNull());
 }
 
-TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementOfThatName)
+TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementAndGetAttributeFindsOrAppends)
 {
     auto document = Parser::Parse("<r><a>1</a><b/><a>2</a></r>");
     Element* root = document->Root();
@@ -55,24 +55,22 @@ TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementOfThatName)
     EXPECT_TRUE(root->FindChild("a", 9)->IsNull());
     EXPECT_TRUE(root->FindChild("a", -1)->IsNull());
     EXPECT_EQ(root->ChildCount(), 5u);
-}
 
-TEST(XmlNodes, GetAttributeFindsOrAppends)
-{
-    Document document("r");
-    Element* root = document.Root();
-    Attribute* b = root->GetAttribute("b");
+    // GetAttribute finds or appends.
+    Document attributed("r");
+    Element* element = attributed.Root();
+    Attribute* b = element->GetAttribute("b");
     b->SetValue("2");
-    root->GetAttribute("a")->SetValue("1");
-    EXPECT_EQ(root->GetAttribute("b"), b);
-    EXPECT_EQ(root->FindAttribute("b")->Value(), "2");
+    element->GetAttribute("a")->SetValue("1");
+    EXPECT_EQ(element->GetAttribute("b"), b);
+    EXPECT_EQ(element->FindAttribute("b")->Value(), "2");
     std::vector<std::string> names;
-    for (Attribute* attribute : root->Attributes())
+    for (Attribute* attribute : element->Attributes())
         names.push_back(attribute->Name() + "=" + attribute->Value());
     EXPECT_EQ(names, (std::vector<std::string> { "b=2", "a=1" }));
-    EXPECT_TRUE(root->RemoveAttribute("b"));
-    EXPECT_FALSE(root->RemoveAttribute("b"));
-    EXPECT_TRUE(root->FindAttribute("b")->IsNull());
+    EXPECT_TRUE(element->RemoveAttribute("b"));
+    EXPECT_FALSE(element->RemoveAttribute("b"));
+    EXPECT_TRUE(element->FindAttribute("b")->IsNull());
 }
 
 TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
@@ -102,31 +100,6 @@ TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
     auto copy = Element::Null()->Copy();
     ASSERT_TRUE(copy->IsType(NodeType::Element));
     EXPECT_FALSE(static_cast<Element*>(copy.get())->IsNull());
-}
-
-TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
-{
-    Document document("r");
-    Element* root = document.Root();
-    root->AddText("a");
-    root->AddText("b");
-    EXPECT_EQ(root->ChildCount(), 1u);
-    root->Child("e");
-    root->AddText("c");
-    root->AppendChild(std::make_unique<Comment>("note"));
-    root->AddText("d");
-    root->AddText("e");
-    std::vector<std::string> texts;
-    for (Node* child : *root)
-        texts.push_back(child->Name() + ":" + child->OwnText());
-    EXPECT_EQ(texts, (std::vector<std::string> { "#text:ab", "e:", "#text:c", "#comment:note", "#text:de" }));
-    EXPECT_EQ(root->Value(), "abcnotede");
-
-    // Parsed text is current too: added text joins the last text child.
-    auto parsed = Parser::Parse("<r><e/>tail</r>");
-    parsed->Root()->AddText(" more");
-    EXPECT_EQ(parsed->Root()->ChildCount(), 2u);
-    EXPECT_EQ(parsed->Root()->LastChild()->OwnText(), "tail more");
 }
 
 TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnlyAndOnlyPredefinedEntitiesExist)
@@ -221,7 +194,7 @@ TEST(XmlNodes, RemovingAndReplacingChildren)
     EXPECT_EQ(empty.Root(), only);
 }
 
-TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
+TEST(XmlNodes, PreserveFlagFollowsXmlSpaceAndAddTextJoinsTheCurrentTextNode)
 {
     Document document("r");
     Element* root = document.Root();
@@ -240,4 +213,27 @@ TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
     auto parsed = Parser::Parse("<r xml:space='&#112;reserve'>  a  </r>");
     EXPECT_TRUE(parsed->Root()->PreserveSpace());
     EXPECT_EQ(parsed->Root()->Value(), "  a  ");
+
+    // AddText joins the current text node.
+    Document joined("r");
+    Element* joining = joined.Root();
+    joining->AddText("a");
+    joining->AddText("b");
+    EXPECT_EQ(joining->ChildCount(), 1u);
+    joining->Child("e");
+    joining->AddText("c");
+    joining->AppendChild(std::make_unique<Comment>("note"));
+    joining->AddText("d");
+    joining->AddText("e");
+    std::vector<std::string> texts;
+    for (Node* child : *joining)
+        texts.push_back(child->Name() + ":" + child->OwnText());
+    EXPECT_EQ(texts, (std::vector<std::string> { "#text:ab", "e:", "#text:c", "#comment:note", "#text:de" }));
+    EXPECT_EQ(joining->Value(), "abcnotede");
+
+    // Parsed text is current too: added text joins the last text child.
+    auto parsedTail = Parser::Parse("<r><e/>tail</r>");
+    parsedTail->Root()->AddText(" more");
+    EXPECT_EQ(parsedTail->Root()->ChildCount(), 2u);
+    EXPECT_EQ(parsedTail->Root()->LastChild()->OwnText(), "tail more");
 }
