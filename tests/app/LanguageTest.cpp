@@ -63,7 +63,7 @@ class StringTableTest : public LanguageTest { };
 
 } // namespace
 
-TEST_F(LanguageTest, CodesAndIdsMapBothWaysIgnoringCase)
+TEST_F(LanguageTest, CodesAndIdsMapBothWaysAndTheIdIsKeptAndStoredBesideOtherSettings)
 {
     ASSERT_EQ(LanguageCodes().size(), 133u);
     for (const auto& row : LanguageCodes())
@@ -82,10 +82,8 @@ TEST_F(LanguageTest, CodesAndIdsMapBothWaysIgnoringCase)
     for (const auto& [code, id] : cases)
         EXPECT_EQ(LanguageCodeToId(code), id) << "'" << code << "'";
     EXPECT_EQ(LanguageAbbreviation(0x7FFF), "");
-}
 
-TEST_F(LanguageTest, LanguageIdIsKeptInMemoryAndStoredBesideOtherSettings)
-{
+    // The language id is kept in memory and stored beside other settings.
     EXPECT_EQ(GetLanguageId(), kEnglishLanguageId) << "no settings file means English";
     {
         TXMLSettings settings(false);
@@ -99,10 +97,10 @@ TEST_F(LanguageTest, LanguageIdIsKeptInMemoryAndStoredBesideOtherSettings)
     EXPECT_EQ(settings.GetString("Volume", ""), "loud");
     // A later change of the file is not seen until the kept value is
     // forgotten; stored ids outside the table read as English.
-    const std::pair<int, int> cases[] = { { 0x0407, 0x0407 }, { 0x0409, 0x0409 }, { 0, 0x0809 },
+    const std::pair<int, int> stores[] = { { 0x0407, 0x0407 }, { 0x0409, 0x0409 }, { 0, 0x0809 },
         { -1, 0x0809 }, { 0x7FFF, 0x0809 }, { 0x1040C, 0x0809 } };
     EXPECT_EQ(GetLanguageId(), kFrench);
-    for (const auto& [stored, read] : cases) {
+    for (const auto& [stored, read] : stores) {
         Store(stored);
         EXPECT_EQ(GetLanguageId(), read) << std::hex << stored;
     }

@@ -111,7 +111,7 @@ TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
     }
 }
 
-TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
+TEST(HelpLauncher, ShowsTheLatestRequestOnceNamesItsHandOverAndServesTheProgram)
 {
     auto script = std::make_shared<ViewerScript>();
     script->holdFirstOpen = true;
@@ -128,22 +128,20 @@ TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
     help.Close();
     EXPECT_EQ(script->opened,
         (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
-}
 
-TEST(HelpLauncher, NamesItsHandOverAfterTheProcessAndServesTheProgram)
-{
+    // The hand-over is named after the process; the launcher serves the program.
     ShowHelpTopic("Nobody_listens"); // no launcher: nothing happens
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    EXPECT_EQ(help.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
-    EXPECT_EQ(help.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
-    help.SetHelpFile("/p/Help.chm");
-    help.SetHelpFolder("/html/");
-    HelpLauncher = &help;
+    auto served = std::make_shared<ViewerScript>();
+    CVHtmlHelp launcher(CVHtmlHelp::kWorkerMode, Viewer(served));
+    EXPECT_EQ(launcher.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
+    EXPECT_EQ(launcher.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
+    launcher.SetHelpFile("/p/Help.chm");
+    launcher.SetHelpFolder("/html/");
+    HelpLauncher = &launcher;
     ShowHelpTopic(help_topic::kCodecs);
     HelpLauncher = nullptr;
-    help.Close();
-    EXPECT_EQ(script->opened, std::vector<std::string> { "file:///p/Help/html/About_codecs.htm" });
+    launcher.Close();
+    EXPECT_EQ(served->opened, std::vector<std::string> { "file:///p/Help/html/About_codecs.htm" });
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
+TEST(SettingsText, FloatIsWrittenWithTenDigitsAndNumbersMustBeCompleteAndInRange)
 {
     struct Case {
         double value;
@@ -39,6 +39,39 @@ TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
             EXPECT_NEAR(XMLFloatFromText(c.text).value_or(-1), c.value, std::abs(c.value) * 1e-9) << c.text;
         }
     }
+
+    // Numbers must be complete and within their range.
+    struct Number {
+        const char* text;
+        std::optional<int32_t> integer;
+        std::optional<int64_t> int64;
+    } numbers[] = {
+        { "12", 12, 12 },
+        { "  -7  ", -7, -7 },
+        { "+5", 5, 5 },
+        { "2147483647", 2147483647, 2147483647 },
+        { "2147483648", std::nullopt, 2147483648LL },
+        { "-2147483648", INT32_MIN, -2147483648LL },
+        { "9223372036854775807", std::nullopt, INT64_MAX },
+        { "9223372036854775808", std::nullopt, std::nullopt },
+        { "12a", std::nullopt, std::nullopt },
+        { "0x10", std::nullopt, std::nullopt },
+        { "", std::nullopt, std::nullopt },
+        { "-", std::nullopt, std::nullopt },
+        { "+-1", std::nullopt, std::nullopt },
+        { "1 2", std::nullopt, std::nullopt },
+    };
+    for (const Number& c : numbers) {
+        EXPECT_EQ(XMLIntegerFromText(c.text), c.integer) << c.text;
+        EXPECT_EQ(XMLInt64FromText(c.text), c.int64) << c.text;
+    }
+    EXPECT_EQ(XMLFloatFromText(" 1.5e3 "), 1500.0);
+    EXPECT_EQ(XMLFloatFromText("-.5"), -0.5);
+    EXPECT_EQ(XMLFloatFromText("1.e+020"), 1e20);
+    EXPECT_FALSE(XMLFloatFromText("1,5").has_value());
+    EXPECT_FALSE(XMLFloatFromText("1e999").has_value());
+    EXPECT_FALSE(XMLFloatFromText("").has_value());
+    EXPECT_FALSE(XMLFloatFromText("abc").has_value());
 }
 
 TEST(SettingsText, DateTimeLeavesOutZeroTimePadsTheDayAndRejectsOtherForms)
@@ -142,41 +175,6 @@ TEST(SettingsText, TypeNamesAreMatchedByPrefixIgnoringCase)
         else
             EXPECT_EQ(name, "Unknown");
     }
-}
-
-TEST(SettingsText, NumbersMustBeCompleteAndWithinTheirRange)
-{
-    struct Case {
-        const char* text;
-        std::optional<int32_t> integer;
-        std::optional<int64_t> int64;
-    } cases[] = {
-        { "12", 12, 12 },
-        { "  -7  ", -7, -7 },
-        { "+5", 5, 5 },
-        { "2147483647", 2147483647, 2147483647 },
-        { "2147483648", std::nullopt, 2147483648LL },
-        { "-2147483648", INT32_MIN, -2147483648LL },
-        { "9223372036854775807", std::nullopt, INT64_MAX },
-        { "9223372036854775808", std::nullopt, std::nullopt },
-        { "12a", std::nullopt, std::nullopt },
-        { "0x10", std::nullopt, std::nullopt },
-        { "", std::nullopt, std::nullopt },
-        { "-", std::nullopt, std::nullopt },
-        { "+-1", std::nullopt, std::nullopt },
-        { "1 2", std::nullopt, std::nullopt },
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(XMLIntegerFromText(c.text), c.integer) << c.text;
-        EXPECT_EQ(XMLInt64FromText(c.text), c.int64) << c.text;
-    }
-    EXPECT_EQ(XMLFloatFromText(" 1.5e3 "), 1500.0);
-    EXPECT_EQ(XMLFloatFromText("-.5"), -0.5);
-    EXPECT_EQ(XMLFloatFromText("1.e+020"), 1e20);
-    EXPECT_FALSE(XMLFloatFromText("1,5").has_value());
-    EXPECT_FALSE(XMLFloatFromText("1e999").has_value());
-    EXPECT_FALSE(XMLFloatFromText("").has_value());
-    EXPECT_FALSE(XMLFloatFromText("abc").has_value());
 }
 
 TEST(SettingsText, UntypedValuesTakeTheFirstMatchingTypeDeclaredOnesTheirOwn)

@@ -28,7 +28,7 @@ std::vector<std::string> Describe(const NodeContainer& container)
 
 } // namespace
 
-TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrder)
+TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrderAndTextNodesOfContent)
 {
     auto document
         = Parser::Parse("<?xml version=\"1.0\"?>\n"
@@ -43,10 +43,8 @@ TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrder)
         (std::vector<std::string> { "3 #text [x & y]", "8 #comment [c]", "4 #cdata-section [<raw>&amp;]",
             "7 p [data here]", "1 e []", "3 #text [tail]" }));
     EXPECT_EQ(root->Parent(), document.get());
-}
 
-TEST(XmlParser, TextNodesOfContent)
-{
+    // Text nodes of content.
     struct Case {
         const char* input;
         std::vector<std::string> children;
