@@ -122,20 +122,7 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
     }
 }
 
-TEST(FlashOptionsForm, EveryOpeningShowsTheGeneralPage)
-{
-    test::TestApplication();
-    TFlashOptionsForm form(nullptr, ShippedBars());
-    for (int page : { 3, 8 }) {
-        form.lvMain->setCurrentRow(page);
-        ASSERT_EQ(form.PageControl1->currentIndex(), page);
-        form.show();
-        EXPECT_EQ(form.PageControl1->currentIndex(), 0);
-        form.hide();
-    }
-}
-
-TEST(FlashOptionsForm, ControlsFollowTheirRulesWhenClicked)
+TEST(FlashOptionsForm, ControlsFollowTheirRulesAndEveryOpeningShowsTheGeneralPage)
 {
     test::TestApplication();
     TFlashOptionsForm form(nullptr, ShippedBars());
@@ -164,6 +151,17 @@ TEST(FlashOptionsForm, ControlsFollowTheirRulesWhenClicked)
     form.cbSound->setChecked(false);
     EXPECT_FALSE(form.cbMP3->isEnabled());
     EXPECT_FALSE(form.cbVolumeBar->isChecked());
+
+    // Every opening shows the general page.
+    test::TestApplication();
+    TFlashOptionsForm opened(nullptr, ShippedBars());
+    for (int page : { 3, 8 }) {
+        opened.lvMain->setCurrentRow(page);
+        ASSERT_EQ(opened.PageControl1->currentIndex(), page);
+        opened.show();
+        EXPECT_EQ(opened.PageControl1->currentIndex(), 0);
+        opened.hide();
+    }
 }
 
 TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)

@@ -39,7 +39,7 @@ TEST(CursorTrack, FormatsParsesAndGivesThePositionAtATime)
     EXPECT_FALSE(CursorAt({}, 0, &x, &y));
 }
 
-TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancels)
+TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancelsAndOnlyCommittedFilesAppear)
 {
     TempDir dir;
     std::string text;
@@ -60,26 +60,24 @@ TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancels)
     TaskControl control;
     control.cancel = &cancel;
     EXPECT_THROW(DecompressFile(dir / "packed", dir / "cancelled", control), Cancelled);
-}
 
-TEST(PartialFile, OnlyACommittedFileAppearsUnderItsName)
-{
-    TempDir dir;
+    // Only a committed file appears under its name.
+    TempDir partial;
     {
-        PartialFile file(dir / "out.avi");
+        PartialFile file(partial / "out.avi");
         vantor::test::WriteFile(file.TemporaryPath(), "data");
-        EXPECT_TRUE(FolderContents(dir.Path()).empty()) << "no name while being written";
-        EXPECT_FALSE(std::filesystem::exists(dir / "out.avi"));
+        EXPECT_TRUE(FolderContents(partial.Path()).empty()) << "no name while being written";
+        EXPECT_FALSE(std::filesystem::exists(partial / "out.avi"));
     }
-    EXPECT_TRUE(FolderContents(dir.Path()).empty()) << "an uncommitted file is deleted";
+    EXPECT_TRUE(FolderContents(partial.Path()).empty()) << "an uncommitted file is deleted";
     {
-        PartialFile file(dir / "out.avi");
+        PartialFile file(partial / "out.avi");
         vantor::test::WriteFile(file.TemporaryPath(), "data");
         file.Commit();
     }
-    EXPECT_EQ(FolderContents(dir.Path()), std::vector<std::string> { "out.avi" });
-    EXPECT_EQ(vantor::test::ReadFile(dir / "out.avi"), "data");
-    EXPECT_THROW(PartialFile(dir / "no-such-folder/x.avi"), MovieError);
+    EXPECT_EQ(FolderContents(partial.Path()), std::vector<std::string> { "out.avi" });
+    EXPECT_EQ(vantor::test::ReadFile(partial / "out.avi"), "data");
+    EXPECT_THROW(PartialFile(partial / "no-such-folder/x.avi"), MovieError);
 }
 
 TEST(MovieSource, OpensEveryKindOfMovie)

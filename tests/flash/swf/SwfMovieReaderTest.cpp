@@ -86,7 +86,7 @@ Bytes Movie(const Bytes& tags, char first = 'F')
 const Bytes kBar = Shape(1, 2000, 480); // 100 x 24 pixels
 const Bytes kKnob = Shape(2, 300, 600); // 15 x 30 pixels
 
-TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrder)
+TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrderAndTheShippedBarsControls)
 {
     SwfMovieReader reader;
     Bytes movie = Movie(Join({ Tag(9, { 0x12, 0x34, 0x56 }), kBar, Tag(77, { 1, 2 }), Place2(1, 1, "Bar") }));
@@ -104,6 +104,29 @@ TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrder)
     EXPECT_EQ(reader.Tags()[0].value, 0x123456u);
     EXPECT_EQ(reader.Tags()[1].Size(), (SwfPixelSize { 100, 24 }));
     EXPECT_EQ(reader.Tags()[3].name, "Bar");
+
+    // The shipped bars place their controls.
+    struct Bar {
+        const char* file;
+        SwfPixelSize size;
+    };
+    const Bar bars[] = {
+        { "DefaultControlBar.swf", { 480, 32 } },
+        { "DefaultControlBarSingle.swf", { 480, 32 } },
+        { "DefaultControlBarCoolWhite.swf", { 480, 30 } },
+        { "DefaultControlBarCoolWhiteSingle.swf", { 480, 30 } },
+        { "DefaultControlBarMediaPlayer.swf", { 480, 40 } },
+        { "DefaultControlBarMediaPlayerSingle.swf", { 480, 40 } },
+    };
+    for (const Bar& c : bars) {
+        SwfMovieReader reader;
+        ASSERT_EQ(reader.ReadFile(vantor::test::BinDir() / "SWFControlBars" / c.file), SwfReadResult::Ok)
+            << c.file;
+        EXPECT_TRUE(reader.HasInstance("Controls")) << c.file;
+        EXPECT_EQ(reader.InstanceSize("controls"), c.size) << c.file;
+        EXPECT_EQ(reader.Header().widthPixels, c.size.width) << c.file;
+        EXPECT_EQ(reader.Header().version, 9) << c.file;
+    }
 }
 
 TEST(SwfMovieReaderTest, FindsInstancesByNameInAnyCaseAndMeasuresNestedSprites)
@@ -250,31 +273,6 @@ TEST(SwfMovieReaderTest, AsksToRetryWhenMemoryRunsOut)
         EXPECT_EQ(questions, c.questions);
         EXPECT_EQ(reader.Tags().size(), c.tags);
         EXPECT_TRUE(reader.HasInstance("Controls"));
-    }
-}
-
-TEST(SwfMovieReaderTest, ShippedBarsPlaceTheirControls)
-{
-    struct Case {
-        const char* file;
-        SwfPixelSize size;
-    };
-    const Case cases[] = {
-        { "DefaultControlBar.swf", { 480, 32 } },
-        { "DefaultControlBarSingle.swf", { 480, 32 } },
-        { "DefaultControlBarCoolWhite.swf", { 480, 30 } },
-        { "DefaultControlBarCoolWhiteSingle.swf", { 480, 30 } },
-        { "DefaultControlBarMediaPlayer.swf", { 480, 40 } },
-        { "DefaultControlBarMediaPlayerSingle.swf", { 480, 40 } },
-    };
-    for (const Case& c : cases) {
-        SwfMovieReader reader;
-        ASSERT_EQ(reader.ReadFile(vantor::test::BinDir() / "SWFControlBars" / c.file), SwfReadResult::Ok)
-            << c.file;
-        EXPECT_TRUE(reader.HasInstance("Controls")) << c.file;
-        EXPECT_EQ(reader.InstanceSize("controls"), c.size) << c.file;
-        EXPECT_EQ(reader.Header().widthPixels, c.size.width) << c.file;
-        EXPECT_EQ(reader.Header().version, 9) << c.file;
     }
 }
 
