@@ -74,7 +74,7 @@ TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPageWithinTheLimit)
 
 // The viewer calls from load to close, in both modes; after Close further
 // requests are ignored.
-TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
+TEST(HelpLauncher, ShowsAndClosesThroughTheViewerTheLatestRequestOnceAndServesTheProgram)
 {
     const struct {
         const char* name;
@@ -109,25 +109,23 @@ TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
             EXPECT_EQ(script->calls, c.calls);
         }
     }
-}
 
-TEST(HelpLauncher, ShowsTheLatestRequestOnceNamesItsHandOverAndServesTheProgram)
-{
-    auto script = std::make_shared<ViewerScript>();
-    script->holdFirstOpen = true;
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    help.SetHelpFile("/p/Help.chm");
-    help.ShowTopic("First");
+    // Requests arriving during a display: the latest is shown once.
+    auto held = std::make_shared<ViewerScript>();
+    held->holdFirstOpen = true;
+    CVHtmlHelp holding(CVHtmlHelp::kWorkerMode, Viewer(held));
+    holding.SetHelpFile("/p/Help.chm");
+    holding.ShowTopic("First");
     {
-        std::unique_lock lock(script->mutex);
-        script->changed.wait(lock, [&] { return script->insideOpen; });
+        std::unique_lock lock(held->mutex);
+        held->changed.wait(lock, [&] { return held->insideOpen; });
     }
     for (const char* topic : { "A", "B", "Latest" })
-        help.ShowTopic(topic);
-    script->Release();
-    help.Close();
-    EXPECT_EQ(script->opened,
-        (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
+        holding.ShowTopic(topic);
+    held->Release();
+    holding.Close();
+    EXPECT_EQ(
+        held->opened, (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
 
     // The hand-over is named after the process; the launcher serves the program.
     ShowHelpTopic("Nobody_listens"); // no launcher: nothing happens

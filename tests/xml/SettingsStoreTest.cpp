@@ -123,7 +123,7 @@ TEST_F(SettingsStore, EveryTypeSurvivesASaveAndALoadAndTextsXmlCannotHoldStayLoa
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SettingsStore, ReadingRulesOfHandWrittenFiles)
+TEST_F(SettingsStore, ReadingRulesOfHandWrittenFilesAndReportsOfUnparseableOnes)
 {
     struct Case {
         const char* what;
@@ -192,6 +192,19 @@ TEST_F(SettingsStore, ReadingRulesOfHandWrittenFiles)
         c.check(settings);
         EXPECT_TRUE(dialogs.messages.empty());
     }
+
+    // An unparseable file is reported and the values held stay.
+    TXMLSettings kept(false);
+    kept.SetInteger("Kept", 1);
+
+    WriteFile(dir / "bad.xml", Wrap("<Value Name=\"A\">1</Valu>"));
+    EXPECT_FALSE(kept.ReadXMLSettingsFile(dir / "bad.xml"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(
+        dialogs.messages[0].text, "The XML configuration file " + (dir / "bad.xml") + " has improper format");
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_EQ(dialogs.messages[0].flags, 0x10u);
+    EXPECT_EQ(kept.GetInteger("Kept", 0), 1);
 }
 
 TEST_F(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
@@ -317,21 +330,6 @@ TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheUserAndCommonF
     EXPECT_TRUE(fs::exists(TXMLSettings::UserFilePath("Shared")));
     fs::remove(common);
     fs::remove(TXMLSettings::UserFilePath("Shared"));
-}
-
-TEST_F(SettingsStore, UnparseableFilesAreReportedAndKeepTheValuesHeld)
-{
-    TXMLSettings settings(false);
-    settings.SetInteger("Kept", 1);
-
-    WriteFile(dir / "bad.xml", Wrap("<Value Name=\"A\">1</Valu>"));
-    EXPECT_FALSE(settings.ReadXMLSettingsFile(dir / "bad.xml"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(
-        dialogs.messages[0].text, "The XML configuration file " + (dir / "bad.xml") + " has improper format");
-    EXPECT_EQ(dialogs.messages[0].caption, "Error");
-    EXPECT_EQ(dialogs.messages[0].flags, 0x10u);
-    EXPECT_EQ(settings.GetInteger("Kept", 0), 1);
 }
 
 TEST_F(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)

@@ -216,7 +216,7 @@ TEST(SettingsText, UntypedValuesTakeTheFirstMatchingTypeDeclaredOnesTheirOwn)
     EXPECT_FALSE(XMLPayloadFromText(TXMLValueType::Binary, "xyz").has_value());
 }
 
-TEST(SettingsConvert, GettersConvertEveryStoredType)
+TEST(SettingsConvert, GettersConvertEveryStoredTypeAndInvalidUtf8BecomesReplacements)
 {
     struct Case {
         const char* what;
@@ -259,14 +259,12 @@ TEST(SettingsConvert, GettersConvertEveryStoredType)
     EXPECT_EQ(XMLValueAsMultiString(std::monostate {}), (std::vector<std::string> { "None" }));
     EXPECT_EQ(XMLValueAsMultiString(std::string("x,y")), (std::vector<std::string> { "x,y" }));
     EXPECT_TRUE(XMLValueAsMultiString(TXMLBinary { 1 }).empty());
-}
 
-TEST(SettingsConvert, InvalidUtf8BytesBecomeReplacementCharacters)
-{
-    struct Case {
+    // Invalid UTF-8 bytes become replacement characters.
+    struct Utf8 {
         std::string in;
         std::string out;
-    } cases[] = {
+    } texts[] = {
         { "plain", "plain" },
         { "Gr\xC3\xBC\xC3\x9F"
           "e",
@@ -278,7 +276,7 @@ TEST(SettingsConvert, InvalidUtf8BytesBecomeReplacementCharacters)
         { "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" }, // surrogate
         { "\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD" }, // cut short
     };
-    for (const Case& c : cases)
+    for (const Utf8& c : texts)
         EXPECT_EQ(XMLValidUtf8(c.in), c.out);
 }
 

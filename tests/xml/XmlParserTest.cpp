@@ -154,32 +154,7 @@ TEST(XmlParser, BytesAboveAsciiPassThroughUnchangedAndOnlyTheBufferLengthIsParse
     }
 }
 
-TEST(XmlParser, StoresTheDeclarationValues)
-{
-    struct Case {
-        const char* input;
-        const char* version;
-        const char* encoding;
-        bool standalone;
-    };
-    const Case cases[] = {
-        { "<a/>", "1.0", "UTF-8", true },
-        { "<?xml version='1.1'?><a/>", "1.1", "UTF-8", true },
-        { "<?xml version = \"1.0\" encoding = 'ISO-8859-1' standalone='no' ?>\n<a/>", "1.0", "ISO-8859-1",
-            false },
-        { "<?xml version='v_1:x-2' standalone=\"yes\"?><a/>", "v_1:x-2", "UTF-8", true },
-        { "<?xml version='1.0' encoding='windows-1252'?><a>\xE9</a>", "1.0", "windows-1252", true },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input);
-        auto document = Parser::Parse(c.input);
-        EXPECT_EQ(document->Version(), c.version);
-        EXPECT_EQ(document->Encoding(), c.encoding);
-        EXPECT_EQ(document->Standalone(), c.standalone);
-    }
-}
-
-TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
+TEST(XmlParser, StoresTheDeclarationValuesAndAcceptsTheWholeDocumentTypeGrammar)
 {
     const char* accepted[] = {
         "<!DOCTYPE a><a/>",
@@ -227,5 +202,28 @@ TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
         FAIL() << "parsed without error";
     } catch (const ParsingException& e) {
         EXPECT_EQ(e.Code(), kErrorUnknownEntity);
+    }
+
+    // The declaration values are stored.
+    struct Declaration {
+        const char* input;
+        const char* version;
+        const char* encoding;
+        bool standalone;
+    };
+    const Declaration declarations[] = {
+        { "<a/>", "1.0", "UTF-8", true },
+        { "<?xml version='1.1'?><a/>", "1.1", "UTF-8", true },
+        { "<?xml version = \"1.0\" encoding = 'ISO-8859-1' standalone='no' ?>\n<a/>", "1.0", "ISO-8859-1",
+            false },
+        { "<?xml version='v_1:x-2' standalone=\"yes\"?><a/>", "v_1:x-2", "UTF-8", true },
+        { "<?xml version='1.0' encoding='windows-1252'?><a>\xE9</a>", "1.0", "windows-1252", true },
+    };
+    for (const Declaration& c : declarations) {
+        SCOPED_TRACE(c.input);
+        auto declared = Parser::Parse(c.input);
+        EXPECT_EQ(declared->Version(), c.version);
+        EXPECT_EQ(declared->Encoding(), c.encoding);
+        EXPECT_EQ(declared->Standalone(), c.standalone);
     }
 }
