@@ -16,6 +16,14 @@ namespace vantor::test {
 
 namespace fs = std::filesystem;
 
+std::string SettingsFile(
+    const std::string& values, const std::string& application, const std::string& program)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"" + application
+        + "\">\n  <Program Name=\"" + program + "\">\n    <Configuration>\n" + values
+        + "\n    </Configuration>\n  </Program>\n</Application>\n";
+}
+
 TempDir::TempDir()
 {
     std::string pattern = (fs::temp_directory_path() / "vantor-test-XXXXXX").string();

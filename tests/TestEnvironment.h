@@ -39,6 +39,11 @@ void WriteFile(const std::filesystem::path& path, const std::string& text);
 // The whole file, or an empty string when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 
+// A settings file of `application` and `program` whose configuration holds
+// `values`.
+std::string SettingsFile(
+    const std::string& values, const std::string& application = "", const std::string& program = "");
+
 // Starts `arguments[0]` with the rest as its arguments, standard input from
 // /dev/null and, when `output` is given, standard output and error written
 // to that file. The process id, or -1.

@@ -276,21 +276,7 @@ TEST_F(BatchRunTest, FailingEngineCallLogsItsTextAndEndsRun)
     }
 }
 
-TEST_F(BatchRunTest, ProgressWithoutTotalIsIgnored)
-{
-    StartTwo(ExportFormat::AVI, run);
-    const std::size_t moves = view.overallPositions.size() + view.detailPositions.size();
-    run.HandleNotification(ExportProgress, 5, 0);
-    run.HandleNotification(ExportProgress, 5, -3);
-    EXPECT_EQ(view.overallPositions.size() + view.detailPositions.size(), moves);
-
-    // A count beyond the total stops at the bars' ends.
-    run.HandleNotification(ExportProgress, 30, 10);
-    EXPECT_EQ(view.overallPositions.back(), 150);
-    EXPECT_EQ(view.detailPositions.back(), 1000);
-}
-
-TEST_F(BatchRunTest, NotificationsOutsideRunningState)
+TEST_F(BatchRunTest, NotificationsOutsideRunningStateAndProgressWithoutTotal)
 {
     view.movieList = { "/m/a.vtr" };
     trace::RecordingTraceTransport traces;
@@ -319,6 +305,18 @@ TEST_F(BatchRunTest, NotificationsOutsideRunningState)
         if (entry.text.starts_with("TMainForm::HandleNotification "))
             traced.push_back(entry.text.substr(30));
     EXPECT_EQ(traced, Lines({ "300", "299", "311", "301", "304", "309" }));
+
+    // Progress without a total is ignored.
+    StartTwo(ExportFormat::AVI, run);
+    const std::size_t moves = view.overallPositions.size() + view.detailPositions.size();
+    run.HandleNotification(ExportProgress, 5, 0);
+    run.HandleNotification(ExportProgress, 5, -3);
+    EXPECT_EQ(view.overallPositions.size() + view.detailPositions.size(), moves);
+
+    // A count beyond the total stops at the bars' ends.
+    run.HandleNotification(ExportProgress, 30, 10);
+    EXPECT_EQ(view.overallPositions.back(), 150);
+    EXPECT_EQ(view.detailPositions.back(), 1000);
 }
 
 TEST(BatchRunChecksTest, OverwriteQuestionIsAskedOnceAtFirstExistingOutputAndDeleteRemovesThem)
@@ -354,7 +352,7 @@ TEST(BatchRunChecksTest, OverwriteQuestionIsAskedOnceAtFirstExistingOutputAndDel
     EXPECT_TRUE(fs::exists(dest + "/d.swf"));
 }
 
-TEST(BatchRunChecksTest, OutputNamesPerFormat)
+TEST(BatchRunChecksTest, OutputNamesPerFormatTakeTheFirstFreeNumber)
 {
     struct Case {
         std::string dest;
@@ -378,10 +376,8 @@ TEST(BatchRunChecksTest, OutputNamesPerFormat)
         EXPECT_EQ(
             SettingsFilePath("/cfg/Vantor Batch Export", c.format), "/cfg/Vantor Batch Export" + c.settings);
     }
-}
 
-TEST(BatchRunChecksTest, UniqueOutputPathTakesFirstFreeNumber)
-{
+    // A taken name gets the first free number.
     test::TempDir temp;
     const std::string dir = temp.Path().string();
     EXPECT_EQ(UniqueOutputPath(dir + "/clip.avi"), dir + "/clip.avi");
@@ -393,9 +389,19 @@ TEST(BatchRunChecksTest, UniqueOutputPathTakesFirstFreeNumber)
     EXPECT_EQ(UniqueOutputPath(dir + "/noext"), dir + "/noext_1");
 }
 
+// Builds a path below `base` of exactly `length` bytes out of short
+// components, so that only the total length matters.
+std::string PathOfLength(const std::string& base, std::size_t length)
+{
+    std::string path = base;
+    while (path.size() + 102 < length)
+        path += "/" + std::string(100, 'd');
+    return path + "/" + std::string(length - path.size() - 1, 'e');
+}
+
 // Every missing parent is created; a file in the way fails; root and the
-// empty path count as created.
-TEST(BatchRunChecksTest, ForceDirectoriesCreatesEveryMissingParent)
+// empty path count as created; a path past PATH_MAX is refused.
+TEST(BatchRunChecksTest, ForceDirectoriesCreatesEveryMissingParentWithinPathMax)
 {
     test::TempDir temp;
     const std::string base = temp.Path().string();
@@ -420,21 +426,7 @@ TEST(BatchRunChecksTest, ForceDirectoriesCreatesEveryMissingParent)
             EXPECT_TRUE(fs::is_directory(c.folder));
         }
     }
-}
 
-// Builds a path below `base` of exactly `length` bytes out of short
-// components, so that only the total length matters.
-std::string PathOfLength(const std::string& base, std::size_t length)
-{
-    std::string path = base;
-    while (path.size() + 102 < length)
-        path += "/" + std::string(100, 'd');
-    return path + "/" + std::string(length - path.size() - 1, 'e');
-}
-
-TEST(BatchRunChecksTest, ForceDirectoriesRefusesPathLongerThanPathMax)
-{
-    test::TempDir temp;
     // The added '/' and the terminator must fit too: PATH_MAX - 2 bytes of
     // text is the longest folder path that can be created.
     const std::string longest = PathOfLength(temp.Path().string() + "/ok", PATH_MAX - 2);

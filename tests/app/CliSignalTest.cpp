@@ -2,56 +2,17 @@
 // of a compressed movie: whatever the signal, neither the destination nor
 // the temporary folder holds anything afterwards.
 
-#include "TestEnvironment.h"
+#include "ChildProcess.h"
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <thread>
-#include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <gtest/gtest.h>
-
-extern char** environ;
 
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// Starts `args` with TMPDIR at `folder`/tmp and its output streams in files of `folder`.
-pid_t Spawn(std::vector<std::string> args, const fs::path& folder)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (const auto& [fd, name] : { std::pair { 1, "stdout.txt" }, std::pair { 2, "stderr.txt" } })
-        posix_spawn_file_actions_addopen(
-            &actions, fd, (folder / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    args.insert(args.begin(), { "/usr/bin/env", "TMPDIR=" + (folder / "tmp").string() });
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// The exit status, or -1 when the process did not exit by itself.
-int Wait(pid_t pid)
-{
-    int raw = 0;
-    ::waitpid(pid, &raw, 0);
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-} // namespace
 
 TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
 {
@@ -60,10 +21,7 @@ TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
     test::TempDir temp;
     fs::create_directories(temp / "tmp");
     const std::string movie = temp / "packed.vtz";
-    ASSERT_EQ(Wait(Spawn(
-                  { test::BinDir() / "vtr-make", "synthetic", movie, "--size", "640x480", "--seconds", "20" },
-                  temp.Path())),
-        0);
+    ASSERT_TRUE(test::VtrMake({ "synthetic", movie, "--size", "640x480", "--seconds", "20" }, temp.Path()));
 
     const char* const cancelled = "packed.vtz: export cancelled\nExport cancelled\n";
     struct Case {
@@ -83,18 +41,21 @@ TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(strsignal(c.signal)) + " after " + c.waitFor);
-        const pid_t cli = Spawn(
-            { test::BinDir() / "vantor-batch-export-cli", "--format", "avi", "--dest", temp / "out", movie },
+        // TMPDIR at temp/tmp, the output streams in files of temp.
+        test::Child cli(
+            { "/usr/bin/env", "TMPDIR=" + temp / "tmp", test::BinDir() / "vantor-batch-export-cli",
+                "--format", "avi", "--dest", temp / "out", movie },
             temp.Path());
         const auto deadline = std::chrono::steady_clock::now() + 60s;
         while (test::ReadFile(temp / "stderr.txt").find(c.waitFor) == std::string::npos
             && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(5ms);
         for (int i = 0; i < c.count; ++i)
-            ::kill(cli, c.signal);
-        EXPECT_EQ(Wait(cli), c.status) << test::ReadFile(temp / "stderr.txt");
+            ::kill(cli.Pid(), c.signal);
+        const test::Finished finished = cli.Wait();
+        EXPECT_EQ(finished.status, c.status) << finished.err;
         if (c.out != nullptr) {
-            EXPECT_EQ(test::ReadFile(temp / "stdout.txt"), c.out);
+            EXPECT_EQ(finished.out, c.out);
         }
         EXPECT_TRUE(!fs::exists(temp / "out") || fs::is_empty(temp / "out"));
         EXPECT_TRUE(fs::is_empty(temp / "tmp"));
@@ -102,4 +63,5 @@ TEST(CliSignals, NoSignalLeavesAFileInTheDestinationOrTemporaryFolder)
     }
 }
 
+} // namespace
 } // namespace vantor

@@ -63,7 +63,7 @@ class StringTableTest : public LanguageTest { };
 
 } // namespace
 
-TEST_F(LanguageTest, CodesAndIdsMapBothWaysIgnoringCase)
+TEST_F(LanguageTest, CodesAndIdsMapBothWaysAndTheIdIsKeptAndStoredBesideOtherSettings)
 {
     ASSERT_EQ(LanguageCodes().size(), 133u);
     for (const auto& row : LanguageCodes())
@@ -82,10 +82,8 @@ TEST_F(LanguageTest, CodesAndIdsMapBothWaysIgnoringCase)
     for (const auto& [code, id] : cases)
         EXPECT_EQ(LanguageCodeToId(code), id) << "'" << code << "'";
     EXPECT_EQ(LanguageAbbreviation(0x7FFF), "");
-}
 
-TEST_F(LanguageTest, LanguageIdIsKeptInMemoryAndStoredBesideOtherSettings)
-{
+    // The language id is kept in memory and stored beside other settings.
     EXPECT_EQ(GetLanguageId(), kEnglishLanguageId) << "no settings file means English";
     {
         TXMLSettings settings(false);
@@ -99,10 +97,10 @@ TEST_F(LanguageTest, LanguageIdIsKeptInMemoryAndStoredBesideOtherSettings)
     EXPECT_EQ(settings.GetString("Volume", ""), "loud");
     // A later change of the file is not seen until the kept value is
     // forgotten; stored ids outside the table read as English.
-    const std::pair<int, int> cases[] = { { 0x0407, 0x0407 }, { 0x0409, 0x0409 }, { 0, 0x0809 },
+    const std::pair<int, int> stores[] = { { 0x0407, 0x0407 }, { 0x0409, 0x0409 }, { 0, 0x0809 },
         { -1, 0x0809 }, { 0x7FFF, 0x0809 }, { 0x1040C, 0x0809 } };
     EXPECT_EQ(GetLanguageId(), kFrench);
-    for (const auto& [stored, read] : cases) {
+    for (const auto& [stored, read] : stores) {
         Store(stored);
         EXPECT_EQ(GetLanguageId(), read) << std::hex << stored;
     }
@@ -181,7 +179,7 @@ TEST_F(LanguageTest, StartUpRejectsAPackWithoutTheFingerPrint)
     }
 }
 
-TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
+TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmptyLongTextsCut)
 {
     auto module = ResourceModule::FromTexts("pack",
         { { 60000, "first" }, { 61434, "last" }, { 59999, "below" }, { 61435, "above" }, { 60500, "" } });
@@ -205,22 +203,20 @@ TEST_F(StringTableTest, IdsOutsideTheRangeOrWithoutTextAreEmpty)
     PointStringTableAt(nullptr);
     EXPECT_TRUE(StringTableModule()->IsProgram());
     EXPECT_EQ(LoadStr(61191), "EnglishFingerPrint");
-}
 
-TEST_F(StringTableTest, LongTextsAreCutToTheBufferWithoutSplittingCharacters)
-{
+    // Long texts are cut to the buffer without splitting characters.
     const std::string ascii(1500, 'a');
     std::string accented;
     for (int i = 0; i < 1100; ++i)
         accented += "\xC3\xA9"; // e-acute, two bytes a character
-    auto module = ResourceModule::FromTexts(
+    auto longTexts = ResourceModule::FromTexts(
         "pack", { { 60000, ascii }, { 60001, accented }, { 60002, std::string(1023, 'b') } });
-    EXPECT_EQ(module->Text(60000), std::string(1023, 'a'));
-    EXPECT_EQ(module->Text(60001), accented.substr(0, 1023 * 2));
-    EXPECT_EQ(module->Text(60002), std::string(1023, 'b'));
+    EXPECT_EQ(longTexts->Text(60000), std::string(1023, 'a'));
+    EXPECT_EQ(longTexts->Text(60001), accented.substr(0, 1023 * 2));
+    EXPECT_EQ(longTexts->Text(60002), std::string(1023, 'b'));
 }
 
-TEST_F(StringTableTest, PackFilesAreReadOrReportedClearly)
+TEST_F(StringTableTest, PackFilesAreReadOrReportedClearlyUpToEightMegabytes)
 {
     test::TempDir dir;
     test::WriteFile(dir / "good.FRA", "60010\tHello\tBonjour\\tà tous\n");
@@ -236,9 +232,23 @@ TEST_F(StringTableTest, PackFilesAreReadOrReportedClearly)
 
     EXPECT_FALSE(ResourceModule::LoadFile(dir / "missing.FRA", error));
     EXPECT_NE(error.find("missing.FRA"), std::string::npos) << error;
+
+    // A pack file of more than eight megabytes does not load.
+    const std::pair<std::size_t, const char*> sizes[] = {
+        { 8u << 20, "EnglishFingerPrint" },
+        { (8u << 20) + 1, "" },
+    };
+    for (const auto& [size, text] : sizes) {
+        std::string content = "61191\tFp\tEnglishFingerPrint\n";
+        content.resize(size, '#');
+        test::WriteFile(dir / "pack.FRA", content);
+        auto module = ResourceModule::LoadFile(dir / "pack.FRA", error);
+        EXPECT_EQ(module ? module->Text(61191) : "", text) << size;
+        EXPECT_EQ(error.find("too large") != std::string::npos, std::string(text).empty()) << error;
+    }
 }
 
-TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
+TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLineAndCaptionsGetTheProductName)
 {
     // Accepted: the text of the last row. Rejected: the start of the error.
     const std::pair<std::string, std::string> cases[] = {
@@ -258,35 +268,15 @@ TEST_F(StringTableTest, SourceTablesAreParsedOrRejectedNamingTheLine)
         const bool accepted = ParseStringTable(text, rows, error);
         EXPECT_EQ(accepted ? rows.back().text : error.substr(0, expected.size()), expected) << error;
     }
-}
 
-TEST_F(StringTableTest, PackFileOfMoreThanEightMegabytesDoesNotLoad)
-{
-    test::TempDir dir;
-    const std::pair<std::size_t, const char*> cases[] = {
-        { 8u << 20, "EnglishFingerPrint" },
-        { (8u << 20) + 1, "" },
-    };
-    for (const auto& [size, text] : cases) {
-        std::string content = "61191\tFp\tEnglishFingerPrint\n";
-        content.resize(size, '#');
-        test::WriteFile(dir / "pack.FRA", content);
-        std::string error;
-        auto module = ResourceModule::LoadFile(dir / "pack.FRA", error);
-        EXPECT_EQ(module ? module->Text(61191) : "", text) << size;
-        EXPECT_EQ(error.find("too large") != std::string::npos, std::string(text).empty()) << error;
-    }
-}
-
-TEST_F(StringTableTest, DesignedCaptionsGetTheProductName)
-{
-    const std::pair<const char*, const char*> cases[] = {
+    // Designed captions get the product name.
+    const std::pair<const char*, const char*> captions[] = {
         { "CV Vantor Batch Export", "CV Vantor Pro Batch Export" },
         { "Logo CV Vantor", "Logo CV Vantor Pro" },
         { "cv vantor and CV vantor stay", "cv vantor and CV vantor stay" },
         // Every occurrence is replaced, even one already followed by "Pro".
         { "CV Vantor Pro", "CV Vantor Pro Pro" },
     };
-    for (const auto& [designed, shown] : cases)
+    for (const auto& [designed, shown] : captions)
         EXPECT_EQ(ReplaceProductName(designed), shown) << designed;
 }

@@ -41,7 +41,7 @@ std::string Documents()
     return (vantor::test::TestHome() / "Documents").string();
 }
 
-TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFolders)
+TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFoldersAndHandsTheEngineItsWindow)
 {
     {
         TXMLSettings settings(false); // an empty folder counts as none
@@ -60,11 +60,7 @@ TEST_F(MainFormTest, FirstStartIsCentredWithTheDefaultFolders)
     EXPECT_EQ(form->gbFiles->title().toStdString(), " Movies to export ");
     EXPECT_EQ(form->btnCancelCurrent->text().toStdString(), LoadStr(str::kCancelCurrentButton));
     EXPECT_EQ(form->mnuConvertFormat->text().toStdString(), LoadStr(str::kConvertFormatMenu));
-}
-
-TEST_F(MainFormTest, EngineGetsTheWindowHandleAndIsReleasedWithTheWindow)
-{
-    auto form = MakeForm();
+    // The engine gets the window handle and is released with the window.
     EXPECT_EQ(engine.calls, (std::vector<std::string> { "Initialize" }));
     EXPECT_EQ(engine.window, form->Handle());
     EXPECT_EQ(engine.references, 1);
@@ -217,7 +213,7 @@ TEST_F(WindowStateTest, CentringNeverGoesNegative)
 }
 
 // The documents folder's defaults are those of the window's first start.
-TEST_F(WindowStateTest, WithoutDocumentsFoldersComeFromTheProgramFolder)
+TEST_F(WindowStateTest, WithoutDocumentsOrConfigurationFoldersTheProgramFolderServes)
 {
     const std::string program = m_dir / "program";
     EXPECT_EQ(DefaultDestinationFolder("/home/u/Documents/", program), "/home/u/Documents/CV Vantor Exports");
@@ -227,10 +223,8 @@ TEST_F(WindowStateTest, WithoutDocumentsFoldersComeFromTheProgramFolder)
     EXPECT_EQ(DefaultMoviesFolder("", program), "");
     fs::create_directories(program + "/Exports");
     EXPECT_EQ(DefaultMoviesFolder("", program), program + "/Exports");
-}
 
-TEST_F(WindowStateTest, SettingsFilePrefixFallsBackToTheProgramFolder)
-{
+    // So does the settings file prefix.
     EXPECT_EQ(SettingsFilePrefix(m_dir / "config", m_dir / "program"),
         (m_dir / "config") + "/Corvane/Vantor Batch Export");
     EXPECT_TRUE(fs::is_directory(m_dir / "config")); // created when missing

@@ -50,7 +50,7 @@ TEST(MovieListTest, RemovesEverySelectedItemAndKeepsTheOrderOfTheRest)
 using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-TEST(CliOptionsTest, ParsesOptionsInAnyOrder)
+TEST(CliOptionsTest, ParsesOptionsInAnyOrderAndRejectsBadOnesWithAMessage)
 {
     struct Case {
         Args args;
@@ -83,17 +83,13 @@ TEST(CliOptionsTest, ParsesOptionsInAnyOrder)
         EXPECT_EQ(options.yes, c.yes);
         EXPECT_EQ(options.inputs, c.inputs);
     }
-}
-
-TEST(CliOptionsTest, RejectsBadArgumentsWithMessage)
-{
-    const std::pair<Args, std::string> cases[] = {
+    const std::pair<Args, std::string> rejected[] = {
         { { "--format", "avi", "--dest", "/o", "--fast", "a.vtr" }, "Unknown option: --fast" },
         { { "--dest", "/o", "a.vtr", "--format" }, "Missing value after --format" },
         { { "--dest", "/o", "a.vtr" }, "No format given (--format FORMAT)" },
         { { "--format", "convert", "--dest=", "a.vtr" }, "No destination folder given (--dest FOLDER)" },
     };
-    for (const auto& [args, message] : cases) {
+    for (const auto& [args, message] : rejected) {
         CliOptions options;
         std::string error;
         EXPECT_FALSE(ParseCliArguments(args, options, error)) << message;

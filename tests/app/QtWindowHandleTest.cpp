@@ -26,7 +26,7 @@ public:
     }
 };
 
-TEST(QtWindowHandleTest, MessagesFromAnyThreadArriveInOrderAsUserEvents)
+TEST(QtWindowHandleTest, MessagesFromAnyThreadArriveInOrderAsUserEventsOfWmUserAndUp)
 {
     vantor::test::TestApplication();
     Receiver receiver;
@@ -48,10 +48,8 @@ TEST(QtWindowHandleTest, MessagesFromAnyThreadArriveInOrderAsUserEvents)
         EXPECT_EQ(receiver.received[i].wParam, static_cast<platform::WPARAM>(i));
         EXPECT_EQ(receiver.received[i].lParam, 3);
     }
-}
 
-TEST(QtWindowHandleTest, EventTypesCoverWmUserAndUp)
-{
+    // The event types cover WM_USER and up.
     const std::pair<platform::UINT, int> cases[] = {
         { platform::WM_USER, 1000 },
         { platform::WM_USER + 310, 1310 },

@@ -116,7 +116,7 @@ TEST(FlashControlBarPage, CustomisedFilesAreCheckedAndAFailedStoredOneGivesWay)
     EXPECT_EQ(dialogs.messages[1].text, kMissingInstance);
 }
 
-TEST(FlashControlBarPage, WithoutListedBarsCustomisedIsChosenAndNoBarIsAdded)
+TEST(FlashControlBarPage, WithoutListedBarsCustomisedIsChosenAndShippedBarsShowTheirPreviews)
 {
     test::TestApplication();
     TempDir dir;
@@ -128,16 +128,13 @@ TEST(FlashControlBarPage, WithoutListedBarsCustomisedIsChosenAndNoBarIsAdded)
     EXPECT_FALSE(form.rbPreinstalled->isEnabled());
     EXPECT_FALSE(form.cbCreateControlBar->isEnabled());
     EXPECT_FALSE(form.GetAddControlBar());
-}
 
-TEST(FlashControlBarPage, ShippedBarsShowTheirPreviewPicture)
-{
-    test::TestApplication();
-    TFlashOptionsForm form(nullptr, (test::BinDir() / "SWFControlBars").string());
+    // The shipped bars show their preview picture.
+    TFlashOptionsForm shipped(nullptr, (test::BinDir() / "SWFControlBars").string());
     for (int type = 0; type < 3; ++type) {
-        form.SetControlBar(type, "");
-        EXPECT_TRUE(form.ControlBarAccepted()) << type;
-        EXPECT_FALSE(form.imgControlBarPreview->pixmap().isNull()) << type;
+        shipped.SetControlBar(type, "");
+        EXPECT_TRUE(shipped.ControlBarAccepted()) << type;
+        EXPECT_FALSE(shipped.imgControlBarPreview->pixmap().isNull()) << type;
     }
 }
 

@@ -15,18 +15,11 @@ using vantor::test::WriteFile;
 
 const std::string kDataDir = VANTOR_SOURCE_DIR "/tests/flash/data/";
 
-std::string FileWithValues(const std::string& values)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"\">\n  <Program Name=\"\">\n"
-           "    <Configuration>\n"
-        + values + "    </Configuration>\n  </Program>\n</Application>\n";
-}
-
 TEST(FlashExportSettings, FileWithoutKeysLoadsAndSavesTheDefaultColumn)
 {
     TempDir dir;
     const std::string prefix = dir / "Vantor Batch Export";
-    WriteFile(prefix + "Flash.xml", FileWithValues(""));
+    WriteFile(prefix + "Flash.xml", test::SettingsFile(""));
     FlashExportSettings settings;
     settings.Load(prefix);
     ASSERT_TRUE(settings.Save(prefix));
@@ -51,7 +44,7 @@ TEST(FlashExportSettings, SaveNormalisesKeysAndKeepsUnknownOnes)
         TempDir dir;
         const std::string prefix = dir / "p";
         WriteFile(prefix + "Flash.xml",
-            FileWithValues(std::string("      <Value Name=\"") + c.key + "\" Type=\"" + c.type + "\">"
+            test::SettingsFile(std::string("      <Value Name=\"") + c.key + "\" Type=\"" + c.type + "\">"
                 + c.stored + "</Value>\n"));
         FlashExportSettings settings;
         settings.Load(prefix);
@@ -62,23 +55,17 @@ TEST(FlashExportSettings, SaveNormalisesKeysAndKeepsUnknownOnes)
     }
 }
 
-TEST(FlashExportSettings, PreloadTextBecomesAPercentage)
+// Texts and codes of the file map to percentages, frame counts and list
+// positions; what is no number or out of range takes the default.
+TEST(FlashExportSettings, TextsAndCodesMapToTheDialogsValuesAndAutoscrollIsRaisedToTenPercent)
 {
     const std::pair<const char*, int> cases[] = { { "150", 0 }, { "abc", 0 }, { "100", 100 }, { "0", 0 },
         { "42", 42 }, { "-5", 0 }, { "", 0 }, { "12x", 0 }, { " 7", 7 } };
     for (const auto& [text, percent] : cases)
         EXPECT_EQ(PreloadPercentFromText(text), percent) << text;
-}
-
-TEST(FlashExportSettings, KeyframeTextThatIsNoNumberIsThirty)
-{
-    const std::pair<const char*, int> cases[] = { { "12", 12 }, { "abc", 30 }, { "", 30 }, { "0", 0 } };
-    for (const auto& [text, frames] : cases)
+    const std::pair<const char*, int> keyframes[] = { { "12", 12 }, { "abc", 30 }, { "", 30 }, { "0", 0 } };
+    for (const auto& [text, frames] : keyframes)
         EXPECT_EQ(FlvKeyframesFromText(text), frames) << text;
-}
-
-TEST(FlashExportSettings, Mp3QualityMapsBothWays)
-{
     const std::pair<int, int> positionToProfile[]
         = { { 0, 1 }, { 1, 0 }, { 2, 2 }, { 3, 5 }, { 4, 0 }, { -1, 0 } };
     for (const auto& [position, profile] : positionToProfile)
@@ -87,18 +74,12 @@ TEST(FlashExportSettings, Mp3QualityMapsBothWays)
         = { { 0, 1 }, { 1, 0 }, { 2, 2 }, { 5, 3 }, { 3, 2 }, { 99, 2 } };
     for (const auto& [profile, position] : profileToPosition)
         EXPECT_EQ(Mp3PositionFromProfile(profile), position) << profile;
-}
-
-TEST(FlashExportSettings, SoundFormatCodesFindTheirListEntry)
-{
-    const std::pair<int, int> cases[]
+    const std::pair<int, int> soundFormats[]
         = { { 1, 0 }, { 4, 1 }, { 2, 2 }, { 64, 5 }, { 2048, 11 }, { 0, -1 }, { 3, -1 }, { 4096, -1 } };
-    for (const auto& [code, position] : cases)
+    for (const auto& [code, position] : soundFormats)
         EXPECT_EQ(SoundFormatPosition(code), position) << code;
-}
 
-TEST(FlashExportSettings, AutoscrollIsRaisedToTenPercent)
-{
+    // Autoscroll is raised to ten percent.
     FlashExportSettings settings;
     settings.AutoscrollWidth = 3;
     settings.AutoscrollHeight = 40;

@@ -3,6 +3,7 @@
 #include "flash/FlashOptionsFormExchange.h"
 
 #include "ScriptedDialogs.h"
+#include "ScriptedHelpViewer.h"
 #include "TestEnvironment.h"
 #include "app/QtTestApplication.h"
 #include "support/HelpLauncher.h"
@@ -35,13 +36,6 @@ std::string ShippedBars()
     return (test::BinDir() / "SWFControlBars").string();
 }
 
-std::string FileWithValues(const std::string& values)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"\">\n  <Program Name=\"\">\n"
-           "    <Configuration>\n"
-        + values + "    </Configuration>\n  </Program>\n</Application>\n";
-}
-
 // A Flash export run without the export: load, fill the dialog in the run's
 // order, show it, confirm it unchanged, read back and save.
 void ConfirmUnchanged(const std::string& prefix, bool mp3Available = true)
@@ -63,7 +57,7 @@ TEST(FlashOptionsForm, UnchangedConfirmOfAFileWithoutKeysWritesAllKeys)
 {
     TempDir dir;
     const std::string prefix = dir / "p";
-    WriteFile(prefix + "Flash.xml", FileWithValues(""));
+    WriteFile(prefix + "Flash.xml", test::SettingsFile(""));
     ConfirmUnchanged(prefix);
     EXPECT_EQ(ReadFile(prefix + "Flash.xml"), ReadFile(kDataDir + "FlashUnchangedConfirm.xml"));
 }
@@ -120,7 +114,7 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
             values += "      <Value Name=\"" + nameRest[0].toStdString() + "\" Type=\""
                 + typeText[0].toStdString() + "\">" + typeText[1].toStdString() + "</Value>\n";
         }
-        WriteFile(prefix + "Flash.xml", FileWithValues(values));
+        WriteFile(prefix + "Flash.xml", test::SettingsFile(values));
         ConfirmUnchanged(prefix, c.mp3Available);
         TXMLSettings written(false);
         ASSERT_TRUE(written.ReadXMLSettingsFile(prefix + "Flash.xml"));
@@ -128,20 +122,7 @@ TEST(FlashOptionsForm, StoredValuesComeBackThroughTheDialogsRules)
     }
 }
 
-TEST(FlashOptionsForm, EveryOpeningShowsTheGeneralPage)
-{
-    test::TestApplication();
-    TFlashOptionsForm form(nullptr, ShippedBars());
-    for (int page : { 3, 8 }) {
-        form.lvMain->setCurrentRow(page);
-        ASSERT_EQ(form.PageControl1->currentIndex(), page);
-        form.show();
-        EXPECT_EQ(form.PageControl1->currentIndex(), 0);
-        form.hide();
-    }
-}
-
-TEST(FlashOptionsForm, ControlsFollowTheirRulesWhenClicked)
+TEST(FlashOptionsForm, ControlsFollowTheirRulesAndEveryOpeningShowsTheGeneralPage)
 {
     test::TestApplication();
     TFlashOptionsForm form(nullptr, ShippedBars());
@@ -170,6 +151,17 @@ TEST(FlashOptionsForm, ControlsFollowTheirRulesWhenClicked)
     form.cbSound->setChecked(false);
     EXPECT_FALSE(form.cbMP3->isEnabled());
     EXPECT_FALSE(form.cbVolumeBar->isChecked());
+
+    // Every opening shows the general page.
+    test::TestApplication();
+    TFlashOptionsForm opened(nullptr, ShippedBars());
+    for (int page : { 3, 8 }) {
+        opened.lvMain->setCurrentRow(page);
+        ASSERT_EQ(opened.PageControl1->currentIndex(), page);
+        opened.show();
+        EXPECT_EQ(opened.PageControl1->currentIndex(), 0);
+        opened.hide();
+    }
 }
 
 TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)
@@ -201,30 +193,11 @@ TEST(FlashOptionsForm, ConfirmChecksShowTheirPageAndMessage)
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
-// A help viewer that only notes the pages it is asked to open.
-struct PageRecorder final : HelpViewer {
-    std::vector<std::string>* urls;
-    explicit PageRecorder(std::vector<std::string>* list)
-        : urls(list)
-    {
-    }
-    bool Load(std::string&) override { return true; }
-    HelpWindow Open(const std::string& url) override
-    {
-        urls->push_back(url);
-        return 1;
-    }
-    bool IsOpen(HelpWindow) override { return false; }
-    void CloseWindow(HelpWindow) override { }
-    void CloseAll() override { }
-    void Unload() override { }
-};
-
 TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
 {
     test::TestApplication();
-    std::vector<std::string> urls;
-    CVHtmlHelp help(CVHtmlHelp::kDirectMode, std::make_unique<PageRecorder>(&urls));
+    auto script = std::make_shared<test::ViewerScript>();
+    CVHtmlHelp help(CVHtmlHelp::kDirectMode, test::Viewer(script));
     help.SetHelpFile("/opt/v/CV Vantor Pro Help.chm");
     help.SetHelpFolder("/html/");
     HelpLauncher = &help;
@@ -237,8 +210,8 @@ TEST(FlashOptionsForm, HelpKeyShowsTheTopicOfThePageAndF3TheHiddenBox)
         form.lvMain->setCurrentRow(page);
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QApplication::sendEvent(&form, &f1);
-        ASSERT_FALSE(urls.empty());
-        EXPECT_EQ(urls.back(), url);
+        ASSERT_FALSE(script->opened.empty());
+        EXPECT_EQ(script->opened.back(), url);
     }
     EXPECT_TRUE(form.cbActionScript3->isHidden());
     QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);

@@ -34,7 +34,7 @@ TEST(FlashOptionsRules, PreviewImageOnlyForClickToLoadMoviesOutsideASingleStanda
         EXPECT_EQ(DecidePlayback(c.in), c.out) << c.name;
 }
 
-TEST(FlashOptionsRules, ColourDepthSwitchKeepsEightBitElseTakesTheDeepest)
+TEST(FlashOptionsRules, ColourDepthSwitchKeepsEightBitAndTheChoiceGivesFormatAndBits)
 {
     struct Case {
         int index;
@@ -46,20 +46,18 @@ TEST(FlashOptionsRules, ColourDepthSwitchKeepsEightBitElseTakesTheDeepest)
         = { { 1, false, 1 }, { 1, true, 2 }, { 2, false, 1 }, { 0, true, 0 }, { 0, false, 0 } };
     for (const Case& c : cases)
         EXPECT_EQ(ColourDepthAfterSwitch(c.index, c.nowLossless), c.expected) << c.index << c.nowLossless;
-}
 
-TEST(FlashOptionsRules, ColourFormatAndBitsFollowTheChoice)
-{
-    struct Case {
+    // The format and bits stored for each choice.
+    struct Choice {
         bool lossless;
         bool optimise;
         int index;
         int format;
         int bits;
     };
-    const Case cases[] = { { true, true, 0, 0, 8 }, { true, false, 1, 0, 16 }, { true, false, 2, 0, 32 },
+    const Choice choices[] = { { true, true, 0, 0, 8 }, { true, false, 1, 0, 16 }, { true, false, 2, 0, 32 },
         { false, true, 1, 100, 32 }, { false, false, 0, 4, 8 } };
-    for (const Case& c : cases) {
+    for (const Choice& c : choices) {
         EXPECT_EQ(ColorFormatFor(c.lossless, c.optimise), c.format);
         EXPECT_EQ(ColorBitsFor(c.lossless, c.index), c.bits);
         EXPECT_EQ(ColourDepthIndexFor(c.lossless, c.bits), c.index);
@@ -84,7 +82,7 @@ TEST(FlashOptionsRules, ConfirmRefusesAMissingControlBarFileThenAnEmptyCode)
         EXPECT_EQ(CheckConfirm(c.in), c.out) << c.name;
 }
 
-TEST(FlashOptionsRules, FrameRatesAndTheSwfFrameLimit)
+TEST(FlashOptionsRules, FrameRatesFlvEncodingAudioAndHelpTopics)
 {
     EXPECT_EQ(EffectiveFrameRate(25, 7, kFullRate), 25);
     EXPECT_EQ(EffectiveFrameRate(25, 7, kHalfRate), 12);
@@ -95,20 +93,14 @@ TEST(FlashOptionsRules, FrameRatesAndTheSwfFrameLimit)
     EXPECT_EQ(HighestUsableRate(25, 400001), 0);
     EXPECT_EQ(FramesToExport(500, true, 100, 199), 100);
     EXPECT_EQ(FramesToExport(500, false, 100, 199), 500);
-}
 
-TEST(FlashOptionsRules, FlvEncodingAndHelpTopics)
-{
     EXPECT_EQ(DecideFlvEncoding(true, 0), (FlvEncodingStates { true, true, true, false, false }));
     EXPECT_EQ(DecideFlvEncoding(true, 1), (FlvEncodingStates { true, true, false, true, false }));
     EXPECT_EQ(DecideFlvEncoding(false, 0), (FlvEncodingStates { false, false, true, false, false }));
     EXPECT_EQ(PercentOfRangeText(8, 0, 10), "80%");
     EXPECT_EQ(std::string(HelpTopicForPage(kPageSwfFileGeneration)), "Files_generated_by_Flash_exports");
     EXPECT_EQ(std::string(HelpTopicForPage(kPageGeneral)), "Macromedia_Flash_format");
-}
 
-TEST(FlashOptionsRules, AudioChoicesFollowExportSound)
-{
     EXPECT_EQ(DecideAudio(true, true, false), (AudioStates { true, true, true, false, true, false }));
     EXPECT_EQ(DecideAudio(true, false, true), (AudioStates { true, false, true, true, true, false }));
     EXPECT_EQ(DecideAudio(false, true, true), (AudioStates { false, false, false, false, false, true }));
@@ -147,7 +139,7 @@ TEST(FlashScaling, SizeLabelAddsTheControlBarAndPadsFlashVideo)
     }
 }
 
-TEST(FlashScaling, KeepAspectCarriesThePercentageAcross)
+TEST(FlashScaling, KeepAspectCarriesThePercentageAcrossAndAutoscrollNoteShowsScaling)
 {
     FlashScaling scaling;
     scaling.SetMovieSize(200, 100);
@@ -162,12 +154,11 @@ TEST(FlashScaling, KeepAspectCarriesThePercentageAcross)
     EXPECT_EQ(scaling.HeightField(), 174); // 150 % of 100, plus the bar
     EXPECT_FALSE(scaling.WidthFieldChanged(100, false));
     EXPECT_FLOAT_EQ(scaling.HeightPercent(), 150.0f);
-}
 
-TEST(FlashScaling, AutoscrollNoteOnlyWhenScaled)
-{
-    FlashScaling scaling;
+    // The autoscroll note shows only when the movie is scaled.
+    scaling.SetPixelMode(false);
     scaling.SetMovieSize(100, 100);
+    scaling.SetScalePercent(100, 100);
     EXPECT_EQ(scaling.AutoscrollNote(50, 40), "");
     scaling.SetScalePercent(50, 100.00005f);
     EXPECT_EQ(scaling.AutoscrollNote(50, 40), "Scaling will decrease movie size to 25x40");

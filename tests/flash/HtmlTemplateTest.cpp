@@ -11,7 +11,7 @@ using namespace vantor;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
 
-TEST(HtmlTemplate, ReplaceTagFindsEveryOccurrenceWhateverItsCase)
+TEST(HtmlTemplate, ReplaceTagFindsEveryOccurrenceWhateverItsCaseInTheDefaultTemplate)
 {
     struct Case {
         const char* text;
@@ -28,10 +28,8 @@ TEST(HtmlTemplate, ReplaceTagFindsEveryOccurrenceWhateverItsCase)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReplaceTag(c.text, c.tag, c.value), c.expected) << c.text;
-}
 
-TEST(HtmlTemplate, DefaultTemplateIsThirtyCrLfLinesAndTheTextTagsComeFromTheTable)
-{
+    // The default template: thirty CR LF lines, the text tags from the table.
     const std::string& raw = RawDefaultTemplate();
     EXPECT_EQ(raw.size(), 791u);
     EXPECT_EQ(raw.substr(raw.size() - 16), "</BODY>\r\n</HTML>");

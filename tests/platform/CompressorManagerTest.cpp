@@ -5,15 +5,6 @@
 
 using namespace platform;
 
-TEST(CompressorManager, FourCCTextRoundTrips)
-{
-    for (const char* text : { "XVID", "DIB ", "cvid", "H264" })
-        EXPECT_EQ(FourCCToString(FourCCFromString(text)), text);
-    EXPECT_EQ(FourCCFromString("DIB"), kFourCCUncompressed);
-    EXPECT_EQ(MakeFourCC('X', 'V', 'I', 'D'), 0x44495658u);
-    EXPECT_EQ(FourCCToString(0), "0x00000000");
-}
-
 TEST(CompressorManager, EnumeratesInstalledVideoCompressorsOnly)
 {
     std::set<FOURCC> seen;
@@ -34,7 +25,7 @@ TEST(CompressorManager, EnumeratesInstalledVideoCompressorsOnly)
     EXPECT_FALSE(ICInfo(ICTYPE_VIDEO, count, &info));
 }
 
-TEST(CompressorManager, FlagsFollowTheEncodersAbilities)
+TEST(CompressorManager, FlagsFollowTheEncodersAbilitiesAndQualityMapsOntoTheirScale)
 {
     struct Case {
         const char* code;
@@ -59,10 +50,35 @@ TEST(CompressorManager, FlagsFollowTheEncodersAbilities)
         EXPECT_EQ(value > 1, c.temporal) << c.code;
         EXPECT_EQ(ICClose(handle), ICERR_OK);
     }
+
+    // Quality maps onto the encoder scale.
+    const CompressorEntry* xvid = FindCompressor(FourCCFromString("XVID"));
+    const CompressorEntry* h264 = FindCompressor(FourCCFromString("H264"));
+    ASSERT_NE(xvid, nullptr);
+    ASSERT_NE(h264, nullptr);
+    struct Mapping {
+        int quality;
+        double qscale;
+        double crf;
+    };
+    for (const Mapping c : { Mapping { 0, 31, 51 }, Mapping { 10000, 1, 0 }, Mapping { 5000, 16, 25.5 },
+             Mapping { 7500, 9, 12.75 }, Mapping { -5, 31, 51 }, Mapping { 20000, 1, 0 } }) {
+        EXPECT_DOUBLE_EQ(MapQuality(*xvid, c.quality), c.qscale) << c.quality;
+        EXPECT_DOUBLE_EQ(MapQuality(*h264, c.quality), c.crf) << c.quality;
+    }
+    const CompressorEntry* raw = FindCompressor(kFourCCUncompressed);
+    ASSERT_NE(raw, nullptr);
+    EXPECT_STREQ(raw->encoder, "rawvideo");
+    EXPECT_EQ(FindCompressor(FourCCFromString("IV50")), nullptr);
 }
 
-TEST(CompressorManager, OpenIgnoresCaseAndRefusesUnknownCodes)
+TEST(CompressorManager, CodesRoundTripAndOpenIgnoresCaseAndRefusesUnknownOnes)
 {
+    for (const char* text : { "XVID", "DIB ", "cvid", "H264" })
+        EXPECT_EQ(FourCCToString(FourCCFromString(text)), text);
+    EXPECT_EQ(FourCCFromString("DIB"), kFourCCUncompressed);
+    EXPECT_EQ(MakeFourCC('X', 'V', 'I', 'D'), 0x44495658u);
+    EXPECT_EQ(FourCCToString(0), "0x00000000");
     HIC handle = ICOpen(ICTYPE_VIDEO, FourCCFromString("xvid"), ICMODE_COMPRESS);
     ASSERT_NE(handle, nullptr);
     ICINFO info;
@@ -114,26 +130,4 @@ TEST(CompressorManager, CompressQueryAcceptsRgbFramesAndGetFormatDescribesTheOut
     EXPECT_EQ(ICSendMessage(handle, ICM_ABOUT, ICQUERY, 0), ICERR_OK); // every encoder names itself
     EXPECT_EQ(ICSendMessage(handle, 0x4999, 0, 0), ICERR_UNSUPPORTED);
     ICClose(handle);
-}
-
-TEST(CompressorManager, QualityMapsOntoTheEncoderScale)
-{
-    const CompressorEntry* xvid = FindCompressor(FourCCFromString("XVID"));
-    const CompressorEntry* h264 = FindCompressor(FourCCFromString("H264"));
-    ASSERT_NE(xvid, nullptr);
-    ASSERT_NE(h264, nullptr);
-    struct Case {
-        int quality;
-        double qscale;
-        double crf;
-    };
-    for (const Case c : { Case { 0, 31, 51 }, Case { 10000, 1, 0 }, Case { 5000, 16, 25.5 },
-             Case { 7500, 9, 12.75 }, Case { -5, 31, 51 }, Case { 20000, 1, 0 } }) {
-        EXPECT_DOUBLE_EQ(MapQuality(*xvid, c.quality), c.qscale) << c.quality;
-        EXPECT_DOUBLE_EQ(MapQuality(*h264, c.quality), c.crf) << c.quality;
-    }
-    const CompressorEntry* raw = FindCompressor(kFourCCUncompressed);
-    ASSERT_NE(raw, nullptr);
-    EXPECT_STREQ(raw->encoder, "rawvideo");
-    EXPECT_EQ(FindCompressor(FourCCFromString("IV50")), nullptr);
 }

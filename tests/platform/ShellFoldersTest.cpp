@@ -5,7 +5,7 @@
 
 using vantor::test::ScopedEnv;
 
-TEST(ShellFolders, FollowTheXdgVariablesAndTheirFallbacks)
+TEST(ShellFolders, FollowTheXdgVariablesUserDirsAndTheirFallbacks)
 {
     ScopedEnv home("HOME", "/home/ann/");
     {
@@ -23,14 +23,10 @@ TEST(ShellFolders, FollowTheXdgVariablesAndTheirFallbacks)
     EXPECT_EQ(platform::CommonApplicationDataFolder(), "/etc/xdg");
     EXPECT_EQ(platform::DocumentsFolder(), "/home/ann/Documents");
     EXPECT_EQ(platform::RuntimeFolder(), "/tmp");
-}
 
-TEST(ShellFolders, DocumentsFolderIsReadFromUserDirsWithHomeExpanded)
-{
+    // The documents folder is read from user-dirs.dirs with $HOME expanded.
     vantor::test::TempDir dir;
-    ScopedEnv home("HOME", dir.Path().c_str());
-    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
-    ScopedEnv docs("XDG_DOCUMENTS_DIR", nullptr);
+    ScopedEnv tempHome("HOME", dir.Path().c_str());
     vantor::test::WriteFile(dir.Path() / ".config/user-dirs.dirs",
         "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");

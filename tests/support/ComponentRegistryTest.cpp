@@ -91,7 +91,7 @@ TEST_F(ComponentRegistryTest, Regsvr32ExitCodesTellWhatFailed)
     EXPECT_FALSE(std::filesystem::exists(ComponentRegistryPath()));
 }
 
-TEST_F(ComponentRegistryTest, CoCreateInstanceReportsEachKindOfFailure)
+TEST_F(ComponentRegistryTest, CoCreateInstanceReportsEachKindOfFailureAndClassesRegisterOneByOne)
 {
     const std::string otherClass = "{11111111-2222-3333-4444-555555555555}";
     ASSERT_EQ(
@@ -131,15 +131,13 @@ TEST_F(ComponentRegistryTest, CoCreateInstanceReportsEachKindOfFailure)
         else
             EXPECT_EQ(object, nullptr) << c.name;
     }
-}
 
-TEST_F(ComponentRegistryTest, UnregisteringOneClassKeepsTheOthers)
-{
+    // Registering again replaces the library; unregistering one class
+    // keeps the others.
     const std::string a = "{AAAAAAAA-0000-0000-0000-000000000001}";
     const std::string b = "{BBBBBBBB-0000-0000-0000-000000000002}";
     ASSERT_EQ(RegisterComponentClass(a, "/opt/a/libA.so", "A"), platform::S_OK);
     ASSERT_EQ(RegisterComponentClass(b, "/opt/b/libB.so", "B"), platform::S_OK);
-    // Registering again replaces the library.
     ASSERT_EQ(RegisterComponentClass(a, "/opt/a2/libA.so", "A"), platform::S_OK);
     EXPECT_EQ(FindComponentLibrary(a), "/opt/a2/libA.so");
 

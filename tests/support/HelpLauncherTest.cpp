@@ -1,92 +1,21 @@
 #include "support/HelpLauncher.h"
 #include "support/CVHtmlHelp.h"
 
-#include <condition_variable>
+#include "ScriptedHelpViewer.h"
+
 #include <gtest/gtest.h>
-#include <mutex>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// What a scripted viewer was asked to do, shared between the test and the
-// viewer that the launcher owns. With `holdFirstOpen` the first Open waits
-// for Release.
-struct ViewerScript {
-    bool loads = true;
-    HelpWindow window = 7; // returned by Open; 0 makes every Open fail
-    bool windowStaysOpen = true;
-    bool holdFirstOpen = false;
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::string> calls;
-    std::vector<std::string> opened;
-    bool insideOpen = false;
-    bool released = false;
-
-    void Record(const std::string& call)
-    {
-        std::lock_guard lock(mutex);
-        calls.push_back(call);
-    }
-    void Release()
-    {
-        std::lock_guard lock(mutex);
-        released = true;
-        changed.notify_all();
-    }
-};
-
-class ScriptedViewer final : public HelpViewer {
-public:
-    explicit ScriptedViewer(std::shared_ptr<ViewerScript> script)
-        : m_script(std::move(script))
-    {
-    }
-
-    bool Load(std::string&) override
-    {
-        m_script->Record("Load");
-        return m_script->loads;
-    }
-    HelpWindow Open(const std::string& url) override
-    {
-        m_script->Record("Open");
-        std::unique_lock lock(m_script->mutex);
-        m_script->opened.push_back(url);
-        if (m_script->holdFirstOpen && !m_script->released) {
-            m_script->insideOpen = true;
-            m_script->changed.notify_all();
-            m_script->changed.wait(lock, [this] { return m_script->released; });
-        }
-        return m_script->window;
-    }
-    bool IsOpen(HelpWindow window) override
-    {
-        m_script->Record("IsOpen " + std::to_string(window));
-        return m_script->windowStaysOpen;
-    }
-    void CloseWindow(HelpWindow window) override
-    {
-        m_script->Record("CloseWindow " + std::to_string(window));
-    }
-    void CloseAll() override { m_script->Record("CloseAll"); }
-    void Unload() override { m_script->Record("Unload"); }
-
-private:
-    std::shared_ptr<ViewerScript> m_script;
-};
-
-std::unique_ptr<HelpViewer> Viewer(const std::shared_ptr<ViewerScript>& script)
-{
-    return std::make_unique<ScriptedViewer>(script);
-}
+using vantor::test::Viewer;
+using vantor::test::ViewerScript;
 
 // The folder is stored with one slash at each end (none when empty); the
 // location joins help file, folder and topic, and the page is the file URL
 // of the folder named after the help file.
-TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPage)
+TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPageWithinTheLimit)
 {
     const struct {
         const char* file;
@@ -130,11 +59,22 @@ TEST(HelpLauncher, NormalisesTheFolderAndBuildsTheLocationAndPage)
         EXPECT_EQ(help.Location(), c.location);
         EXPECT_EQ(script->opened, std::vector<std::string> { c.url });
     }
+
+    // Locations longer than the limit are not shown.
+    const std::string fixed = "/p/Help.chm::/.htm";
+    for (std::size_t length : { CVHtmlHelp::kMaxLocation - 1, CVHtmlHelp::kMaxLocation }) {
+        auto script = std::make_shared<ViewerScript>();
+        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
+        help.SetHelpFile("/p/Help.chm");
+        help.ShowTopic(std::string(length - fixed.size(), 'x'));
+        ASSERT_EQ(help.Location().size(), length);
+        EXPECT_EQ(script->opened.size(), length < CVHtmlHelp::kMaxLocation ? 1u : 0u) << length;
+    }
 }
 
 // The viewer calls from load to close, in both modes; after Close further
 // requests are ignored.
-TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
+TEST(HelpLauncher, ShowsAndClosesThroughTheViewerTheLatestRequestOnceAndServesTheProgram)
 {
     const struct {
         const char* name;
@@ -169,54 +109,37 @@ TEST(HelpLauncher, ShowsAndClosesThroughTheViewer)
             EXPECT_EQ(script->calls, c.calls);
         }
     }
-}
 
-TEST(HelpLauncher, ShowsTheLatestRequestOnceWhenRequestsArriveDuringADisplay)
-{
-    auto script = std::make_shared<ViewerScript>();
-    script->holdFirstOpen = true;
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    help.SetHelpFile("/p/Help.chm");
-    help.ShowTopic("First");
+    // Requests arriving during a display: the latest is shown once.
+    auto held = std::make_shared<ViewerScript>();
+    held->holdFirstOpen = true;
+    CVHtmlHelp holding(CVHtmlHelp::kWorkerMode, Viewer(held));
+    holding.SetHelpFile("/p/Help.chm");
+    holding.ShowTopic("First");
     {
-        std::unique_lock lock(script->mutex);
-        script->changed.wait(lock, [&] { return script->insideOpen; });
+        std::unique_lock lock(held->mutex);
+        held->changed.wait(lock, [&] { return held->insideOpen; });
     }
     for (const char* topic : { "A", "B", "Latest" })
-        help.ShowTopic(topic);
-    script->Release();
-    help.Close();
-    EXPECT_EQ(script->opened,
-        (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
-}
+        holding.ShowTopic(topic);
+    held->Release();
+    holding.Close();
+    EXPECT_EQ(
+        held->opened, (std::vector<std::string> { "file:///p/Help/First.htm", "file:///p/Help/Latest.htm" }));
 
-TEST(HelpLauncher, DoesNotShowLocationsLongerThanTheLimit)
-{
-    const std::string fixed = "/p/Help.chm::/.htm";
-    for (std::size_t length : { CVHtmlHelp::kMaxLocation - 1, CVHtmlHelp::kMaxLocation }) {
-        auto script = std::make_shared<ViewerScript>();
-        CVHtmlHelp help(CVHtmlHelp::kDirectMode, Viewer(script));
-        help.SetHelpFile("/p/Help.chm");
-        help.ShowTopic(std::string(length - fixed.size(), 'x'));
-        ASSERT_EQ(help.Location().size(), length);
-        EXPECT_EQ(script->opened.size(), length < CVHtmlHelp::kMaxLocation ? 1u : 0u) << length;
-    }
-}
-
-TEST(HelpLauncher, NamesItsHandOverAfterTheProcessAndServesTheProgram)
-{
+    // The hand-over is named after the process; the launcher serves the program.
     ShowHelpTopic("Nobody_listens"); // no launcher: nothing happens
-    auto script = std::make_shared<ViewerScript>();
-    CVHtmlHelp help(CVHtmlHelp::kWorkerMode, Viewer(script));
-    EXPECT_EQ(help.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
-    EXPECT_EQ(help.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
-    help.SetHelpFile("/p/Help.chm");
-    help.SetHelpFolder("/html/");
-    HelpLauncher = &help;
+    auto served = std::make_shared<ViewerScript>();
+    CVHtmlHelp launcher(CVHtmlHelp::kWorkerMode, Viewer(served));
+    EXPECT_EQ(launcher.ShowEventName(), "CVHTMLHelpEvent_" + std::to_string(getpid()));
+    EXPECT_EQ(launcher.TerminateEventName(), "CVHTMLHelpTermEvent_" + std::to_string(getpid()));
+    launcher.SetHelpFile("/p/Help.chm");
+    launcher.SetHelpFolder("/html/");
+    HelpLauncher = &launcher;
     ShowHelpTopic(help_topic::kCodecs);
     HelpLauncher = nullptr;
-    help.Close();
-    EXPECT_EQ(script->opened, std::vector<std::string> { "file:///p/Help/html/About_codecs.htm" });
+    launcher.Close();
+    EXPECT_EQ(served->opened, std::vector<std::string> { "file:///p/Help/html/About_codecs.htm" });
 }
 
 } // namespace

@@ -24,11 +24,19 @@ protected:
     RecordingTraceTransport m_recorder;
 };
 
+std::string Repeat(const std::string& text, int times)
+{
+    std::string repeated;
+    while (times-- > 0)
+        repeated += text;
+    return repeated;
+}
+
 } // namespace
 
 // One call each: record type (as sent), text formatted, cut at its limit
 // (1024 bytes, 255 for thread names) without leaving half a character.
-TEST_F(TraceTest, EachCallSendsItsRecordTypeAndText)
+TEST_F(TraceTest, EachCallSendsItsRecordTypeAndTextAsUtf8)
 {
     const struct {
         void (*send)();
@@ -45,7 +53,13 @@ TEST_F(TraceTest, EachCallSendsItsRecordTypeAndText)
         { [] { TraceThreadName("%s", std::string(3000, 'x').c_str()); }, 7, std::string(255, 'x') },
         { [] { TraceThreadName("%s", std::string(255, 'n').c_str()); }, 7, std::string(255, 'n') },
         { [] { TraceLog("%s", (std::string(1023, 'a') + "\xC3\xA9").c_str()); }, 1, std::string(1023, 'a') },
+        // Code-page letters arrive as UTF-8; nothing is dropped unless the
+        // text was cut, and the limit holds in UTF-8 bytes.
         { [] { TraceLog("%s", "na\xEFve"); }, 1, "na\xC3\xAFve" },
+        { [] { TraceLog("%s", "ab\xE2\x82"); }, 1, "ab\xC3\xA2\xE2\x80\x9A" },
+        { [] { TraceLog("%s", std::string(1024, '\xE9').c_str()); }, 1, Repeat("\xC3\xA9", 512) },
+        { [] { TraceLog("%s", (std::string(1023, 'a') + "\xE9").c_str()); }, 1, std::string(1023, 'a') },
+        { [] { TraceThreadName("%s", std::string(300, '\xE9').c_str()); }, 7, Repeat("\xC3\xA9", 127) },
     };
     for (const auto& c : cases) {
         RecordingTraceTransport recorder;
@@ -58,6 +72,27 @@ TEST_F(TraceTest, EachCallSendsItsRecordTypeAndText)
         EXPECT_TRUE(entries[0].waitForRoom);
         EXPECT_EQ(entries[0].threadId, static_cast<std::uint32_t>(gettid()));
     }
+
+    // Code-page texts arrive as UTF-8.
+    struct Conversion {
+        std::string input;
+        std::string expected;
+    };
+    const Conversion conversions[] = {
+        { "plain ascii", "plain ascii" },
+        { "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5",
+            "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5" },
+        // The lowest character of each sequence length is UTF-8 already.
+        { "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80", "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80" },
+        // And so is the highest one of each length.
+        { "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF", "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF" },
+        // Code-page bytes: e-acute 0xE9, euro 0x80, right quote 0x92, 0x81 undefined.
+        { "caf\xE9 \x80 \x92 \x81", "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x99 \xC2\x81" },
+        // A lone continuation byte and an overlong encoding are code-page bytes too.
+        { "\xBF\xC0\xAF", "\xC2\xBF\xC3\x80\xC2\xAF" },
+    };
+    for (const auto& c : conversions)
+        EXPECT_EQ(SystemCodePageToUtf8(c.input), c.expected) << c.input;
 }
 
 TEST_F(TraceTest, NothingIsSentWithoutTransportOrWithLoggingOffOrServerDisabled)
@@ -116,29 +151,6 @@ TEST_F(TraceTest, TraceMethodLogsEntryAndExit)
     EXPECT_EQ(entries[0].text, "TFlashOptionsForm::FormShow");
     EXPECT_EQ(entries[1].text, "inside");
     EXPECT_EQ(entries[2].text, "TFlashOptionsForm::FormShow Exit");
-}
-
-TEST(Trace, TextArrivesAsUtf8)
-{
-    struct Case {
-        std::string input;
-        std::string expected;
-    };
-    const Case cases[] = {
-        { "plain ascii", "plain ascii" },
-        { "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5",
-            "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC \xF0\x9F\x8E\xA5" },
-        // The lowest character of each sequence length is UTF-8 already.
-        { "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80", "\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80" },
-        // And so is the highest one of each length.
-        { "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF", "\xDF\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF" },
-        // Code-page bytes: e-acute 0xE9, euro 0x80, right quote 0x92, 0x81 undefined.
-        { "caf\xE9 \x80 \x92 \x81", "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x99 \xC2\x81" },
-        // A lone continuation byte and an overlong encoding are code-page bytes too.
-        { "\xBF\xC0\xAF", "\xC2\xBF\xC3\x80\xC2\xAF" },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SystemCodePageToUtf8(c.input), c.expected) << c.input;
 }
 
 TEST_F(TraceTest, ConcurrentCallsAllArriveAndTransportCanBeSwappedMeanwhile)

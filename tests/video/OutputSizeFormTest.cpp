@@ -112,7 +112,7 @@ TEST(OutputSizeForm, ScalingFollowsTheFieldsAndChoices)
     }
 }
 
-TEST(OutputSizeForm, QuickTimePixelFieldsStepBy16AndRefuseTyping)
+TEST(OutputSizeForm, QuickTimePixelFieldsStepBy16AndCaptionsAndQualityPercentShow)
 {
     vantor::test::TestApplication();
     struct Case {
@@ -133,18 +133,16 @@ TEST(OutputSizeForm, QuickTimePixelFieldsStepBy16AndRefuseTyping)
         EXPECT_EQ(form.OutWidth->value(), c.afterStepUp);
         EXPECT_EQ(form.GetOutputWidth(), c.afterStepUp);
     }
-}
 
-TEST(OutputSizeForm, CaptionsAndQualityPercent)
-{
+    // Captions and the quality percentage.
     vantor::test::TestApplication();
-    TOutputSizeForm form;
-    form.SetFrameRateCaptions(25);
-    EXPECT_EQ(form.rbFullFrame->text().toStdString(), "Full frame rate (25fps)");
-    EXPECT_EQ(form.rb2Frame->text().toStdString(), "1/2 frame rate (12fps)");
-    EXPECT_EQ(form.rb4Frame->text().toStdString(), "1/4 frame rate (6fps)");
-    form.tbQuality->setValue(870);
-    EXPECT_EQ(form.lblPercent->text().toStdString(), "84 %");
+    TOutputSizeForm captioned;
+    captioned.SetFrameRateCaptions(25);
+    EXPECT_EQ(captioned.rbFullFrame->text().toStdString(), "Full frame rate (25fps)");
+    EXPECT_EQ(captioned.rb2Frame->text().toStdString(), "1/2 frame rate (12fps)");
+    EXPECT_EQ(captioned.rb4Frame->text().toStdString(), "1/4 frame rate (6fps)");
+    captioned.tbQuality->setValue(870);
+    EXPECT_EQ(captioned.lblPercent->text().toStdString(), "84 %");
 }
 
 TEST(OutputSizeRules, VariantsDifferInEpsilonAndRounding)

@@ -24,11 +24,10 @@ using vantor::test::ScriptedDialogs;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
 
+// Other processes on a busy machine may take a while.
 bool Eventually(const std::function<bool()>& condition)
 {
-    for (int i = 0; i < 10000 && !condition(); ++i)
-        std::this_thread::sleep_for(2ms);
-    return condition();
+    return vantor::test::Eventually(condition, 20s);
 }
 
 // A file with N = `n` and `filler` more values, which make its load slow.
@@ -37,8 +36,7 @@ std::string File(const std::string& n, int filler = 0)
     std::string values = "<Value Name=\"N\" Type=\"Integer\">" + n + "</Value>";
     for (int i = 0; i < filler; ++i)
         values += "<Value Name=\"F" + std::to_string(i) + "\">" + std::to_string(i) + "</Value>";
-    return "<Application Name=\"O\"><Program Name=\"\"><Configuration>" + values
-        + "</Configuration></Program></Application>";
+    return vantor::test::SettingsFile(values, "O");
 }
 
 // Another process saves N = 9 to the file a store watches, after the load or

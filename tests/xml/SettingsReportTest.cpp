@@ -37,7 +37,7 @@ TEST(SettingsReport, EventTypeAndStringsFollowTheIcon)
     }
 }
 
-TEST(SettingsReport, FileMessagesNameFileDirectoryAndErrorTwice)
+TEST(SettingsReport, FileMessagesNameFileDirectoryAndErrorTwiceAndAreShownAsDialogs)
 {
     char directory[4096];
     ASSERT_NE(getcwd(directory, sizeof directory), nullptr);
@@ -48,10 +48,8 @@ TEST(SettingsReport, FileMessagesNameFileDirectoryAndErrorTwice)
     EXPECT_EQ(XMLSettingsSystemMessage(0), "No text message");
     EXPECT_EQ(XMLSettingsSystemMessage(99999), "No text message");
     EXPECT_EQ(XMLSettingsSystemMessage(EACCES), "Permission denied");
-}
 
-TEST(SettingsReport, EveryReportIsShownThroughTheDialogInterface)
-{
+    // Every report is shown through the dialog interface.
     vantor::test::ScriptedDialogs dialogs;
     ReportXMLSettingsMessage("first line\nsecond line", "Warning", 0x30, EACCES);
     ASSERT_EQ(dialogs.messages.size(), 1u);

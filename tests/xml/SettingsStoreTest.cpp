@@ -24,10 +24,7 @@ using vantor::test::WriteFile;
 
 std::string Wrap(const std::string& configuration)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Application Name=\"App\">\n  <Program "
-           "Name=\"Prog\">\n"
-           "    <Configuration>\n"
-        + configuration + "\n    </Configuration>\n  </Program>\n</Application>\n";
+    return vantor::test::SettingsFile(configuration, "App", "Prog");
 }
 
 // The store's failure texts come from the message table, whose exact
@@ -66,7 +63,7 @@ TEST_F(SettingsStore, WritesTheDocumentedFileForMainWindowState)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SettingsStore, EveryTypeSurvivesASaveAndALoad)
+TEST_F(SettingsStore, EveryTypeSurvivesASaveAndALoadAndTextsXmlCannotHoldStayLoadable)
 {
     const TXMLDateTime date { 7, 30, 14, 5, 3, 2009 };
     const TXMLBinary bytes { 0x1F, 0xA0, 0x00, 0xFF };
@@ -104,9 +101,29 @@ TEST_F(SettingsStore, EveryTypeSurvivesASaveAndALoad)
     for (const auto& [name, value] : settings.RootKey().Values())
         EXPECT_FALSE(value.Modified()) << name;
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // Texts that XML cannot hold still leave a loadable file.
+    TXMLSettings odd(false);
+    odd.SetString("Control",
+        std::string("a\x01"
+                    "b\0c",
+            5));
+    odd.SetString("Latin1", "caf\xE9");
+    odd.SetMultiString("Items", { "x\x02y" });
+    ASSERT_TRUE(odd.SaveFile(dir / "odd.xml"));
+
+    TXMLSettings oddReread(false);
+    ASSERT_TRUE(oddReread.ReadXMLSettingsFile(dir / "odd.xml"));
+    EXPECT_EQ(oddReread.GetString("Control", ""),
+        "a\xEF\xBF\xBD"
+        "b\xEF\xBF\xBD"
+        "c");
+    EXPECT_EQ(oddReread.GetString("Latin1", ""), "caf\xEF\xBF\xBD");
+    EXPECT_EQ(oddReread.GetMultiString("Items"), (std::vector<std::string> { "x\xEF\xBF\xBDy" }));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SettingsStore, ReadingRulesOfHandWrittenFiles)
+TEST_F(SettingsStore, ReadingRulesOfHandWrittenFilesAndReportsOfUnparseableOnes)
 {
     struct Case {
         const char* what;
@@ -175,6 +192,19 @@ TEST_F(SettingsStore, ReadingRulesOfHandWrittenFiles)
         c.check(settings);
         EXPECT_TRUE(dialogs.messages.empty());
     }
+
+    // An unparseable file is reported and the values held stay.
+    TXMLSettings kept(false);
+    kept.SetInteger("Kept", 1);
+
+    WriteFile(dir / "bad.xml", Wrap("<Value Name=\"A\">1</Valu>"));
+    EXPECT_FALSE(kept.ReadXMLSettingsFile(dir / "bad.xml"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(
+        dialogs.messages[0].text, "The XML configuration file " + (dir / "bad.xml") + " has improper format");
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_EQ(dialogs.messages[0].flags, 0x10u);
+    EXPECT_EQ(kept.GetInteger("Kept", 0), 1);
 }
 
 TEST_F(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
@@ -213,7 +243,7 @@ TEST_F(SettingsStore, WhatItCannotReadOrDoesNotSetIsWrittenBackUnchanged)
     EXPECT_EQ(metadata.attributes.at("Unit").properties.at("Scale"), "2");
 }
 
-TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
+TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValuesAndSettersReplaceTypes)
 {
     TXMLSettings settings(false);
     settings.SetInteger("Window\\Size\\Width", 800);
@@ -249,11 +279,8 @@ TEST_F(SettingsStore, SectionsAreFollowedFromTheRootAndWrittenAfterTheValues)
     ASSERT_TRUE(reread.ReadXMLSettingsFile(dir / "keys.xml"));
     EXPECT_EQ(reread.GetInteger("Window\\Size\\Width", 0), 800);
     EXPECT_EQ(reread.GetString("B", ""), "upper");
-}
 
-TEST_F(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
-{
-    TXMLSettings settings(false);
+    // A setter replaces type and payload of an existing value.
     settings.SetBinary("V", { 1, 2, 3 });
     settings.SetMultiString("V", { "x" });
     EXPECT_EQ(settings.RootKey().FindValue("V")->Type(), TXMLValueType::MultiString);
@@ -263,7 +290,7 @@ TEST_F(SettingsStore, ASetterReplacesTypeAndPayloadOfAnExistingValue)
     EXPECT_TRUE(settings.RootKey().FindValue("V")->Modified());
 }
 
-TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
+TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheUserAndCommonFiles)
 {
     const std::string app = "Settings Test " + std::to_string(getpid());
     const fs::path expected = fs::path(std::getenv("XDG_CONFIG_HOME")) / "Corvane" / (app + ".xml");
@@ -289,37 +316,20 @@ TEST_F(SettingsStore, MissingFileGivesDefaultsAndSaveAllCreatesTheMakerFolder)
     EXPECT_EQ(reread.GetApplicationName(), "Vantor Batch Export");
     EXPECT_TRUE(dialogs.messages.empty());
     fs::remove_all(expected.parent_path());
-}
 
-TEST_F(SettingsStore, AllUsersFileLivesUnderTheCommonFolder)
-{
+    // The all-users file lives under the common folder.
     const fs::path common = fs::path(std::getenv("XDG_CONFIG_DIRS")) / "Corvane" / "Shared.xml";
     EXPECT_EQ(TXMLSettings::CommonFilePath("Shared"), common.string());
-    TXMLSettings settings(false);
-    EXPECT_FALSE(settings.ReadXMLSettings("Shared", true));
-    settings.SetBool("Flag", true);
-    ASSERT_TRUE(settings.SaveAll("Shared"));
+    TXMLSettings shared(false);
+    EXPECT_FALSE(shared.ReadXMLSettings("Shared", true));
+    shared.SetBool("Flag", true);
+    ASSERT_TRUE(shared.SaveAll("Shared"));
     EXPECT_TRUE(fs::exists(common));
-    EXPECT_EQ(settings.GetApplicationName(), "Shared"); // and the next SaveAll goes to the user's file
-    ASSERT_TRUE(settings.SaveAll("Shared"));
+    EXPECT_EQ(shared.GetApplicationName(), "Shared"); // and the next SaveAll goes to the user's file
+    ASSERT_TRUE(shared.SaveAll("Shared"));
     EXPECT_TRUE(fs::exists(TXMLSettings::UserFilePath("Shared")));
     fs::remove(common);
     fs::remove(TXMLSettings::UserFilePath("Shared"));
-}
-
-TEST_F(SettingsStore, UnparseableFilesAreReportedAndKeepTheValuesHeld)
-{
-    TXMLSettings settings(false);
-    settings.SetInteger("Kept", 1);
-
-    WriteFile(dir / "bad.xml", Wrap("<Value Name=\"A\">1</Valu>"));
-    EXPECT_FALSE(settings.ReadXMLSettingsFile(dir / "bad.xml"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(
-        dialogs.messages[0].text, "The XML configuration file " + (dir / "bad.xml") + " has improper format");
-    EXPECT_EQ(dialogs.messages[0].caption, "Error");
-    EXPECT_EQ(dialogs.messages[0].flags, 0x10u);
-    EXPECT_EQ(settings.GetInteger("Kept", 0), 1);
 }
 
 TEST_F(SettingsStore, FailedSavesAreReportedAndLeaveTheOldFile)
@@ -392,28 +402,6 @@ TEST_F(SettingsStore, SavedFilesKeepPermissionsAndLinksAndAreNeverWorldWritable)
     ASSERT_TRUE(settings.SaveFile(dir / "link.xml"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.xml"));
     EXPECT_NE(ReadFile(dir / "real/target.xml").find("Name=\"A\""), std::string::npos);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(SettingsStore, TextsThatXmlCannotHoldStillLeaveALoadableFile)
-{
-    TXMLSettings settings(false);
-    settings.SetString("Control",
-        std::string("a\x01"
-                    "b\0c",
-            5));
-    settings.SetString("Latin1", "caf\xE9");
-    settings.SetMultiString("Items", { "x\x02y" });
-    ASSERT_TRUE(settings.SaveFile(dir / "odd.xml"));
-
-    TXMLSettings reread(false);
-    ASSERT_TRUE(reread.ReadXMLSettingsFile(dir / "odd.xml"));
-    EXPECT_EQ(reread.GetString("Control", ""),
-        "a\xEF\xBF\xBD"
-        "b\xEF\xBF\xBD"
-        "c");
-    EXPECT_EQ(reread.GetString("Latin1", ""), "caf\xEF\xBF\xBD");
-    EXPECT_EQ(reread.GetMultiString("Items"), (std::vector<std::string> { "x\xEF\xBF\xBDy" }));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
+TEST(SettingsText, FloatIsWrittenWithTenDigitsAndNumbersMustBeCompleteAndInRange)
 {
     struct Case {
         double value;
@@ -39,9 +39,42 @@ TEST(SettingsText, FloatIsWrittenAsTheWindowsRuntimeWroteItWithTenDigits)
             EXPECT_NEAR(XMLFloatFromText(c.text).value_or(-1), c.value, std::abs(c.value) * 1e-9) << c.text;
         }
     }
+
+    // Numbers must be complete and within their range.
+    struct Number {
+        const char* text;
+        std::optional<int32_t> integer;
+        std::optional<int64_t> int64;
+    } numbers[] = {
+        { "12", 12, 12 },
+        { "  -7  ", -7, -7 },
+        { "+5", 5, 5 },
+        { "2147483647", 2147483647, 2147483647 },
+        { "2147483648", std::nullopt, 2147483648LL },
+        { "-2147483648", INT32_MIN, -2147483648LL },
+        { "9223372036854775807", std::nullopt, INT64_MAX },
+        { "9223372036854775808", std::nullopt, std::nullopt },
+        { "12a", std::nullopt, std::nullopt },
+        { "0x10", std::nullopt, std::nullopt },
+        { "", std::nullopt, std::nullopt },
+        { "-", std::nullopt, std::nullopt },
+        { "+-1", std::nullopt, std::nullopt },
+        { "1 2", std::nullopt, std::nullopt },
+    };
+    for (const Number& c : numbers) {
+        EXPECT_EQ(XMLIntegerFromText(c.text), c.integer) << c.text;
+        EXPECT_EQ(XMLInt64FromText(c.text), c.int64) << c.text;
+    }
+    EXPECT_EQ(XMLFloatFromText(" 1.5e3 "), 1500.0);
+    EXPECT_EQ(XMLFloatFromText("-.5"), -0.5);
+    EXPECT_EQ(XMLFloatFromText("1.e+020"), 1e20);
+    EXPECT_FALSE(XMLFloatFromText("1,5").has_value());
+    EXPECT_FALSE(XMLFloatFromText("1e999").has_value());
+    EXPECT_FALSE(XMLFloatFromText("").has_value());
+    EXPECT_FALSE(XMLFloatFromText("abc").has_value());
 }
 
-TEST(SettingsText, DateTimeLeavesOutZeroTimeAndPadsTheDayWithASpace)
+TEST(SettingsText, DateTimeLeavesOutZeroTimePadsTheDayAndRejectsOtherForms)
 {
     struct Case {
         TXMLDateTime value;
@@ -57,10 +90,7 @@ TEST(SettingsText, DateTimeLeavesOutZeroTimeAndPadsTheDayWithASpace)
         EXPECT_EQ(XMLDateTimeText(c.value), c.text);
         EXPECT_EQ(XMLDateTimeFromText(c.text), c.value) << c.text;
     }
-}
-
-TEST(SettingsText, DateTimeTextsOutsideTheFormAreRejected)
-{
+    // Texts outside the form are rejected.
     for (const char* text : { "", "5.3", "5.3.2009.1", "a.3.2009", "5.3.2009 14", "5.3.2009 14:30:00:01",
              "5.3.2009 14:x", "-5.3.2009", "5..2009",
              "5.3.2009 "
@@ -70,7 +100,7 @@ TEST(SettingsText, DateTimeTextsOutsideTheFormAreRejected)
     EXPECT_TRUE(XMLDateTimeFromText("  5.3.2009 1:2:3  ").has_value());
 }
 
-TEST(SettingsText, BinaryIsWrittenLowNibbleFirst)
+TEST(SettingsText, BinaryIsWrittenLowNibbleFirstMultiStringQuotedAndSplit)
 {
     EXPECT_EQ(XMLBinaryText({ 0x1F, 0xA0 }), "f10a");
     EXPECT_EQ(XMLBinaryText({}), "");
@@ -88,20 +118,18 @@ TEST(SettingsText, BinaryIsWrittenLowNibbleFirst)
     for (const Case& c : cases)
         EXPECT_EQ(XMLBinaryFromText(c.text), c.bytes) << c.text;
     EXPECT_FALSE(XMLBinaryFromText("f1g0").has_value());
-}
 
-TEST(SettingsText, MultiStringQuotesEveryItemAndSplitsAtTheDelimiter)
-{
+    // MultiString quotes every item and splits at the delimiter.
     EXPECT_EQ(XMLMultiStringText({ { "a", "b" }, ',', '"' }), "\"a\",\"b\"");
     EXPECT_EQ(XMLMultiStringText({ {}, ',', '"' }), "");
     EXPECT_EQ(XMLMultiStringText({ { "x" }, ';', '\'' }), "'x'");
 
-    struct Case {
+    struct Split {
         const char* text;
         char delimiter;
         char quote;
         std::vector<std::string> items;
-    } cases[] = {
+    } splits[] = {
         { "\"a\",\"b\"", ',', '"', { "a", "b" } },
         { "a,b", ',', '"', { "a", "b" } },
         { "", ',', '"', {} },
@@ -112,7 +140,7 @@ TEST(SettingsText, MultiStringQuotesEveryItemAndSplitsAtTheDelimiter)
         { "\"open,b", ',', '"', { "\"open", "b" } },
         { "\"C:\\a.vtr\",\"C:\\b.vtz\"", ',', '"', { "C:\\a.vtr", "C:\\b.vtz" } },
     };
-    for (const Case& c : cases)
+    for (const Split& c : splits)
         EXPECT_EQ(XMLMultiStringFromText(c.text, c.delimiter, c.quote).items, c.items) << c.text;
 }
 
@@ -149,42 +177,7 @@ TEST(SettingsText, TypeNamesAreMatchedByPrefixIgnoringCase)
     }
 }
 
-TEST(SettingsText, NumbersMustBeCompleteAndWithinTheirRange)
-{
-    struct Case {
-        const char* text;
-        std::optional<int32_t> integer;
-        std::optional<int64_t> int64;
-    } cases[] = {
-        { "12", 12, 12 },
-        { "  -7  ", -7, -7 },
-        { "+5", 5, 5 },
-        { "2147483647", 2147483647, 2147483647 },
-        { "2147483648", std::nullopt, 2147483648LL },
-        { "-2147483648", INT32_MIN, -2147483648LL },
-        { "9223372036854775807", std::nullopt, INT64_MAX },
-        { "9223372036854775808", std::nullopt, std::nullopt },
-        { "12a", std::nullopt, std::nullopt },
-        { "0x10", std::nullopt, std::nullopt },
-        { "", std::nullopt, std::nullopt },
-        { "-", std::nullopt, std::nullopt },
-        { "+-1", std::nullopt, std::nullopt },
-        { "1 2", std::nullopt, std::nullopt },
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(XMLIntegerFromText(c.text), c.integer) << c.text;
-        EXPECT_EQ(XMLInt64FromText(c.text), c.int64) << c.text;
-    }
-    EXPECT_EQ(XMLFloatFromText(" 1.5e3 "), 1500.0);
-    EXPECT_EQ(XMLFloatFromText("-.5"), -0.5);
-    EXPECT_EQ(XMLFloatFromText("1.e+020"), 1e20);
-    EXPECT_FALSE(XMLFloatFromText("1,5").has_value());
-    EXPECT_FALSE(XMLFloatFromText("1e999").has_value());
-    EXPECT_FALSE(XMLFloatFromText("").has_value());
-    EXPECT_FALSE(XMLFloatFromText("abc").has_value());
-}
-
-TEST(SettingsText, UntypedValuesTakeTheFirstMatchingType)
+TEST(SettingsText, UntypedValuesTakeTheFirstMatchingTypeDeclaredOnesTheirOwn)
 {
     struct Case {
         const char* text;
@@ -207,10 +200,8 @@ TEST(SettingsText, UntypedValuesTakeTheFirstMatchingType)
     };
     for (const Case& c : cases)
         EXPECT_EQ(XMLPayloadFromText(std::nullopt, c.text), c.payload) << c.text;
-}
 
-TEST(SettingsText, DeclaredTypesReadTheirTextOrGiveNothing)
-{
+    // Declared types read their text or give nothing.
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Boolean, "Yes"), TXMLPayload(true));
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Boolean, "1"), TXMLPayload(false));
     EXPECT_EQ(XMLPayloadFromText(TXMLValueType::Integer, " 42 "), TXMLPayload(int32_t(42)));
@@ -225,7 +216,7 @@ TEST(SettingsText, DeclaredTypesReadTheirTextOrGiveNothing)
     EXPECT_FALSE(XMLPayloadFromText(TXMLValueType::Binary, "xyz").has_value());
 }
 
-TEST(SettingsConvert, GettersConvertEveryStoredType)
+TEST(SettingsConvert, GettersConvertEveryStoredTypeAndInvalidUtf8BecomesReplacements)
 {
     struct Case {
         const char* what;
@@ -261,24 +252,19 @@ TEST(SettingsConvert, GettersConvertEveryStoredType)
     EXPECT_EQ(XMLValueAsInteger(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(XMLValueAsInteger(-1e12), INT32_MIN);
     EXPECT_EQ(XMLValueAsInt64(1e30), INT64_MAX);
-}
-
-TEST(SettingsConvert, MultiStringGetterGivesItemsOrOneTextItem)
-{
+    // The MultiString getter gives the items, or one text item.
     EXPECT_EQ(
         XMLValueAsMultiString(TXMLMultiString { { "a", "b" } }), (std::vector<std::string> { "a", "b" }));
     EXPECT_EQ(XMLValueAsMultiString(int32_t(7)), (std::vector<std::string> { "7" }));
     EXPECT_EQ(XMLValueAsMultiString(std::monostate {}), (std::vector<std::string> { "None" }));
     EXPECT_EQ(XMLValueAsMultiString(std::string("x,y")), (std::vector<std::string> { "x,y" }));
     EXPECT_TRUE(XMLValueAsMultiString(TXMLBinary { 1 }).empty());
-}
 
-TEST(SettingsConvert, InvalidUtf8BytesBecomeReplacementCharacters)
-{
-    struct Case {
+    // Invalid UTF-8 bytes become replacement characters.
+    struct Utf8 {
         std::string in;
         std::string out;
-    } cases[] = {
+    } texts[] = {
         { "plain", "plain" },
         { "Gr\xC3\xBC\xC3\x9F"
           "e",
@@ -290,7 +276,7 @@ TEST(SettingsConvert, InvalidUtf8BytesBecomeReplacementCharacters)
         { "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" }, // surrogate
         { "\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD" }, // cut short
     };
-    for (const Case& c : cases)
+    for (const Utf8& c : texts)
         EXPECT_EQ(XMLValidUtf8(c.in), c.out);
 }
 

@@ -19,14 +19,9 @@ using namespace std::chrono_literals;
 using vantor::test::Eventually;
 using vantor::test::RunSettingsChild;
 using vantor::test::ScriptedDialogs;
+using vantor::test::SettingsFile;
 using vantor::test::TempDir;
 using vantor::test::WriteFile;
-
-std::string File(const std::string& values)
-{
-    return "<?xml version=\"1.0\"?><Application Name=\"W\"><Program Name=\"\"><Configuration>" + values
-        + "</Configuration></Program></Application>";
-}
 
 // Each test gets its own folder and a dialog script that records every
 // message a store shows.
@@ -79,14 +74,14 @@ TEST_F(SettingsWatcher, AnotherProcessesSaveReachesOnlyUnmodifiedValuesOfTheSame
 TEST_F(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
 {
     const std::string path = dir / "edit.xml";
-    WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
+    WriteFile(path, SettingsFile("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
     TXMLSettings store(true);
     ASSERT_TRUE(store.ReadXMLSettingsFile(path));
 
-    WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">2</Value>"));
+    WriteFile(path, SettingsFile("<Value Name=\"N\" Type=\"Integer\">2</Value>"));
     ASSERT_TRUE(Eventually([&] { return store.GetInteger("N", 0) == 2; }));
 
-    WriteFile(dir / "elsewhere.tmp", File("<Value Name=\"N\" Type=\"Integer\">3</Value>"));
+    WriteFile(dir / "elsewhere.tmp", SettingsFile("<Value Name=\"N\" Type=\"Integer\">3</Value>"));
     fs::rename(dir / "elsewhere.tmp", path);
     ASSERT_TRUE(Eventually([&] { return store.GetInteger("N", 0) == 3; }));
 
@@ -94,7 +89,7 @@ TEST_F(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
     WriteFile(path, "<Application><Program");
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(store.GetInteger("N", 0), 3);
-    WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">4</Value>"));
+    WriteFile(path, SettingsFile("<Value Name=\"N\" Type=\"Integer\">4</Value>"));
     ASSERT_TRUE(Eventually([&] { return store.GetInteger("N", 0) == 4; }));
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -102,7 +97,7 @@ TEST_F(SettingsWatcher, SeesWritesInPlaceAndReplacementsByRename)
 TEST_F(SettingsWatcher, AStoreNeverReloadsItsOwnWriteButOtherStoresSeeIt)
 {
     const std::string path = dir / "own.xml";
-    WriteFile(path, File("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
+    WriteFile(path, SettingsFile("<Value Name=\"N\" Type=\"Integer\">1</Value>"));
     TXMLSettings writer(true);
     ASSERT_TRUE(writer.ReadXMLSettingsFile(path));
     size_t reloads = Watcher().ReloadCount();
@@ -123,8 +118,8 @@ TEST_F(SettingsWatcher, AStoreNeverReloadsItsOwnWriteButOtherStoresSeeIt)
 
 TEST_F(SettingsWatcher, ThreadRunsWhileAnyStoreWatchesAFile)
 {
-    WriteFile(dir / "a.xml", File(""));
-    WriteFile(dir / "b.xml", File(""));
+    WriteFile(dir / "a.xml", SettingsFile(""));
+    WriteFile(dir / "b.xml", SettingsFile(""));
     ASSERT_FALSE(Watcher().Running());
     ASSERT_EQ(Watcher().RegistrationCount(), 0u);
     {

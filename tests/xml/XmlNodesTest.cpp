@@ -34,7 +34,7 @@ TEST(XmlNodes, NewDocumentHasDefaultsAndOneRoot)
     EXPECT_TRUE(Document().Root()->IsNull());
 }
 
-TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementOfThatName)
+TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementAndGetAttributeFindsOrAppends)
 {
     auto document = Parser::Parse("<r><a>1</a><b/><a>2</a></r>");
     Element* root = document->Root();
@@ -55,24 +55,22 @@ TEST(XmlNodes, ChildFindsOrCreatesTheIndexthElementOfThatName)
     EXPECT_TRUE(root->FindChild("a", 9)->IsNull());
     EXPECT_TRUE(root->FindChild("a", -1)->IsNull());
     EXPECT_EQ(root->ChildCount(), 5u);
-}
 
-TEST(XmlNodes, GetAttributeFindsOrAppends)
-{
-    Document document("r");
-    Element* root = document.Root();
-    Attribute* b = root->GetAttribute("b");
+    // GetAttribute finds or appends.
+    Document attributed("r");
+    Element* element = attributed.Root();
+    Attribute* b = element->GetAttribute("b");
     b->SetValue("2");
-    root->GetAttribute("a")->SetValue("1");
-    EXPECT_EQ(root->GetAttribute("b"), b);
-    EXPECT_EQ(root->FindAttribute("b")->Value(), "2");
+    element->GetAttribute("a")->SetValue("1");
+    EXPECT_EQ(element->GetAttribute("b"), b);
+    EXPECT_EQ(element->FindAttribute("b")->Value(), "2");
     std::vector<std::string> names;
-    for (Attribute* attribute : root->Attributes())
+    for (Attribute* attribute : element->Attributes())
         names.push_back(attribute->Name() + "=" + attribute->Value());
     EXPECT_EQ(names, (std::vector<std::string> { "b=2", "a=1" }));
-    EXPECT_TRUE(root->RemoveAttribute("b"));
-    EXPECT_FALSE(root->RemoveAttribute("b"));
-    EXPECT_TRUE(root->FindAttribute("b")->IsNull());
+    EXPECT_TRUE(element->RemoveAttribute("b"));
+    EXPECT_FALSE(element->RemoveAttribute("b"));
+    EXPECT_TRUE(element->FindAttribute("b")->IsNull());
 }
 
 TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
@@ -104,32 +102,7 @@ TEST(XmlNodes, NullObjectsIgnoreEveryOperation)
     EXPECT_FALSE(static_cast<Element*>(copy.get())->IsNull());
 }
 
-TEST(XmlNodes, AddTextJoinsTheCurrentTextNode)
-{
-    Document document("r");
-    Element* root = document.Root();
-    root->AddText("a");
-    root->AddText("b");
-    EXPECT_EQ(root->ChildCount(), 1u);
-    root->Child("e");
-    root->AddText("c");
-    root->AppendChild(std::make_unique<Comment>("note"));
-    root->AddText("d");
-    root->AddText("e");
-    std::vector<std::string> texts;
-    for (Node* child : *root)
-        texts.push_back(child->Name() + ":" + child->OwnText());
-    EXPECT_EQ(texts, (std::vector<std::string> { "#text:ab", "e:", "#text:c", "#comment:note", "#text:de" }));
-    EXPECT_EQ(root->Value(), "abcnotede");
-
-    // Parsed text is current too: added text joins the last text child.
-    auto parsed = Parser::Parse("<r><e/>tail</r>");
-    parsed->Root()->AddText(" more");
-    EXPECT_EQ(parsed->Root()->ChildCount(), 2u);
-    EXPECT_EQ(parsed->Root()->LastChild()->OwnText(), "tail more");
-}
-
-TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnly)
+TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnlyAndOnlyPredefinedEntitiesExist)
 {
     std::vector<std::pair<std::unique_ptr<Node>, int>> cases;
     cases.emplace_back(std::make_unique<Element>("e"), 1);
@@ -145,10 +118,8 @@ TEST(XmlNodes, TypeTestsAnswerTheOwnTypeOnly)
         for (int type = 0; type <= 10; ++type)
             EXPECT_EQ(node->IsType(static_cast<NodeType>(type)), type == own) << node->Name() << " " << type;
     }
-}
 
-TEST(XmlNodes, OnlyPredefinedEntityReferencesExist)
-{
+    // Only the predefined entity references exist.
     try {
         EntityRef reference("copy");
         FAIL() << "made a reference to an unknown entity";
@@ -210,9 +181,20 @@ TEST(XmlNodes, RemovingAndReplacingChildren)
     EXPECT_EQ(root->Value(), "u");
     root->RemoveChildren();
     EXPECT_EQ(root->ChildCount(), 0u);
+
+    // A document without a root gets one after its other children.
+    Document empty;
+    empty.AppendChild(std::make_unique<Comment>("c"));
+    Element* only = empty.SetRoot(std::make_unique<Element>("r"));
+    EXPECT_EQ(empty.Root(), only);
+    EXPECT_EQ(ChildNames(empty), (std::vector<std::string> { "#comment", "r" }));
+    // A node that already has a parent is not adopted twice.
+    std::unique_ptr<Element> borrowed(only->Child("c"));
+    EXPECT_TRUE(empty.SetRoot(std::move(borrowed))->IsNull());
+    EXPECT_EQ(empty.Root(), only);
 }
 
-TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
+TEST(XmlNodes, PreserveFlagFollowsXmlSpaceAndAddTextJoinsTheCurrentTextNode)
 {
     Document document("r");
     Element* root = document.Root();
@@ -231,18 +213,27 @@ TEST(XmlNodes, PreserveFlagFollowsTheXmlSpaceAttribute)
     auto parsed = Parser::Parse("<r xml:space='&#112;reserve'>  a  </r>");
     EXPECT_TRUE(parsed->Root()->PreserveSpace());
     EXPECT_EQ(parsed->Root()->Value(), "  a  ");
-}
 
-TEST(XmlNodes, SetRootOnADocumentWithoutOne)
-{
-    Document document;
-    document.AppendChild(std::make_unique<Comment>("c"));
-    Element* root = document.SetRoot(std::make_unique<Element>("r"));
-    EXPECT_EQ(document.Root(), root);
-    EXPECT_EQ(ChildNames(document), (std::vector<std::string> { "#comment", "r" }));
-    // A node that already has a parent is not adopted twice.
-    Element* child = root->Child("c");
-    std::unique_ptr<Element> borrowed(child);
-    EXPECT_TRUE(document.SetRoot(std::move(borrowed))->IsNull());
-    EXPECT_EQ(document.Root(), root);
+    // AddText joins the current text node.
+    Document joined("r");
+    Element* joining = joined.Root();
+    joining->AddText("a");
+    joining->AddText("b");
+    EXPECT_EQ(joining->ChildCount(), 1u);
+    joining->Child("e");
+    joining->AddText("c");
+    joining->AppendChild(std::make_unique<Comment>("note"));
+    joining->AddText("d");
+    joining->AddText("e");
+    std::vector<std::string> texts;
+    for (Node* child : *joining)
+        texts.push_back(child->Name() + ":" + child->OwnText());
+    EXPECT_EQ(texts, (std::vector<std::string> { "#text:ab", "e:", "#text:c", "#comment:note", "#text:de" }));
+    EXPECT_EQ(joining->Value(), "abcnotede");
+
+    // Parsed text is current too: added text joins the last text child.
+    auto parsedTail = Parser::Parse("<r><e/>tail</r>");
+    parsedTail->Root()->AddText(" more");
+    EXPECT_EQ(parsedTail->Root()->ChildCount(), 2u);
+    EXPECT_EQ(parsedTail->Root()->LastChild()->OwnText(), "tail more");
 }

@@ -28,7 +28,7 @@ std::vector<std::string> Describe(const NodeContainer& container)
 
 } // namespace
 
-TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrder)
+TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrderAndTextNodesOfContent)
 {
     auto document
         = Parser::Parse("<?xml version=\"1.0\"?>\n"
@@ -43,10 +43,8 @@ TEST(XmlParser, BuildsChildrenOfEveryKindInDocumentOrder)
         (std::vector<std::string> { "3 #text [x & y]", "8 #comment [c]", "4 #cdata-section [<raw>&amp;]",
             "7 p [data here]", "1 e []", "3 #text [tail]" }));
     EXPECT_EQ(root->Parent(), document.get());
-}
 
-TEST(XmlParser, TextNodesOfContent)
-{
+    // Text nodes of content.
     struct Case {
         const char* input;
         std::vector<std::string> children;
@@ -125,7 +123,7 @@ TEST(XmlParser, ValueTextRules)
     }
 }
 
-TEST(XmlParser, BytesAboveAsciiPassThroughUnchanged)
+TEST(XmlParser, BytesAboveAsciiPassThroughUnchangedAndOnlyTheBufferLengthIsParsed)
 {
     std::string high;
     for (int c = 0x80; c <= 0xFF; ++c)
@@ -142,34 +140,21 @@ TEST(XmlParser, BytesAboveAsciiPassThroughUnchanged)
     // A name must start with an ASCII letter, "_" or ":".
     EXPECT_THROW(Parser::Parse("<\xC0/>"), ParsingException);
     EXPECT_NO_THROW(Parser::Parse("<_:a.b-c\xB7\x31/>"));
-}
 
-TEST(XmlParser, StoresTheDeclarationValues)
-{
-    struct Case {
-        const char* input;
-        const char* version;
-        const char* encoding;
-        bool standalone;
-    };
-    const Case cases[] = {
-        { "<a/>", "1.0", "UTF-8", true },
-        { "<?xml version='1.1'?><a/>", "1.1", "UTF-8", true },
-        { "<?xml version = \"1.0\" encoding = 'ISO-8859-1' standalone='no' ?>\n<a/>", "1.0", "ISO-8859-1",
-            false },
-        { "<?xml version='v_1:x-2' standalone=\"yes\"?><a/>", "v_1:x-2", "UTF-8", true },
-        { "<?xml version='1.0' encoding='windows-1252'?><a>\xE9</a>", "1.0", "windows-1252", true },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input);
-        auto document = Parser::Parse(c.input);
-        EXPECT_EQ(document->Version(), c.version);
-        EXPECT_EQ(document->Encoding(), c.encoding);
-        EXPECT_EQ(document->Standalone(), c.standalone);
+    // Only the buffer length is parsed.
+    const std::string text = "<a>x</a><b/>";
+    auto cut = Parser::Parse(text.data(), 8);
+    EXPECT_EQ(cut->Root()->Value(), "x");
+    EXPECT_THROW(Parser::Parse(text.data(), 7), ParsingException);
+    EXPECT_THROW(Parser::Parse(nullptr, 0), ParsingException);
+    // A comment or instruction whose terminator ends the buffer exactly.
+    for (const std::string tail : { "<!--c-->", "<?pi x?>" }) {
+        const std::string whole = "<a/>" + tail;
+        EXPECT_NO_THROW(Parser::Parse(whole.data(), whole.size())) << tail;
     }
 }
 
-TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
+TEST(XmlParser, StoresTheDeclarationValuesAndAcceptsTheWholeDocumentTypeGrammar)
 {
     const char* accepted[] = {
         "<!DOCTYPE a><a/>",
@@ -218,18 +203,27 @@ TEST(XmlParser, AcceptsTheWholeDocumentTypeGrammarAndKeepsNothing)
     } catch (const ParsingException& e) {
         EXPECT_EQ(e.Code(), kErrorUnknownEntity);
     }
-}
 
-TEST(XmlParser, ParsesThroughTheBufferLengthOnly)
-{
-    const std::string text = "<a>x</a><b/>";
-    auto document = Parser::Parse(text.data(), 8);
-    EXPECT_EQ(document->Root()->Value(), "x");
-    EXPECT_THROW(Parser::Parse(text.data(), 7), ParsingException);
-    EXPECT_THROW(Parser::Parse(nullptr, 0), ParsingException);
-    // A comment or instruction whose terminator ends the buffer exactly.
-    for (const std::string tail : { "<!--c-->", "<?pi x?>" }) {
-        const std::string document = "<a/>" + tail;
-        EXPECT_NO_THROW(Parser::Parse(document.data(), document.size())) << tail;
+    // The declaration values are stored.
+    struct Declaration {
+        const char* input;
+        const char* version;
+        const char* encoding;
+        bool standalone;
+    };
+    const Declaration declarations[] = {
+        { "<a/>", "1.0", "UTF-8", true },
+        { "<?xml version='1.1'?><a/>", "1.1", "UTF-8", true },
+        { "<?xml version = \"1.0\" encoding = 'ISO-8859-1' standalone='no' ?>\n<a/>", "1.0", "ISO-8859-1",
+            false },
+        { "<?xml version='v_1:x-2' standalone=\"yes\"?><a/>", "v_1:x-2", "UTF-8", true },
+        { "<?xml version='1.0' encoding='windows-1252'?><a>\xE9</a>", "1.0", "windows-1252", true },
+    };
+    for (const Declaration& c : declarations) {
+        SCOPED_TRACE(c.input);
+        auto declared = Parser::Parse(c.input);
+        EXPECT_EQ(declared->Version(), c.version);
+        EXPECT_EQ(declared->Encoding(), c.encoding);
+        EXPECT_EQ(declared->Standalone(), c.standalone);
     }
 }

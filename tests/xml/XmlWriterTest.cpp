@@ -8,7 +8,7 @@
 
 using namespace AdvXMLParser;
 
-TEST(XmlWriter, EscapesTheFivePredefinedCharactersOnly)
+TEST(XmlWriter, EscapesTheFivePredefinedCharactersOnlyAndWritesReferencesAsCharacters)
 {
     Document document("r");
     document.Root()->SetAttribute("a", "<>&'\"\t\xE9");
@@ -17,6 +17,17 @@ TEST(XmlWriter, EscapesTheFivePredefinedCharactersOnly)
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<r a=\"&lt;&gt;&amp;&apos;&quot;\t\xE9\">"
         "&lt;&gt;&amp;&apos;&quot;\t\xE9]]&gt;</r>");
+
+    // References in attribute values are written as their characters.
+    auto referenced = Parser::Parse("<r a=' &#65;&#x9;&lt;&#xe9; '/>");
+    EXPECT_EQ(referenced->ToString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r a=\"A\t&lt;\xE9\"/>");
+
+    // Standing alone a character reference writes as uppercase hexadecimal.
+    FormattingContext context;
+    CharRef(0xE9).Write(context);
+    CharRef(9).Write(context);
+    EntityRef("amp").Write(context);
+    EXPECT_EQ(context.Output(), "&#xE9;&#x9;&amp;");
 }
 
 TEST(XmlWriter, CommentsPisAndCDataSitOnLinesOfTheirOwn)
@@ -38,27 +49,7 @@ TEST(XmlWriter, CommentsPisAndCDataSitOnLinesOfTheirOwn)
         "<?end?>\n");
 }
 
-TEST(XmlWriter, ReferencesInAttributeValuesAreWrittenAsTheirCharacters)
-{
-    auto document = Parser::Parse("<r a=' &#65;&#x9;&lt;&#xe9; '/>");
-    EXPECT_EQ(document->ToString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r a=\"A\t&lt;\xE9\"/>");
-
-    // Standing alone a character reference writes as uppercase hexadecimal.
-    FormattingContext context;
-    CharRef(0xE9).Write(context);
-    CharRef(9).Write(context);
-    EntityRef("amp").Write(context);
-    EXPECT_EQ(context.Output(), "&#xE9;&#x9;&amp;");
-}
-
-TEST(XmlWriter, WithoutFormattingNothingIsAdded)
-{
-    auto document = Parser::Parse("<r><a x='1'><b/>t</a><!--c--></r>");
-    EXPECT_EQ(document->ToCompactString(),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><a x=\"1\"><b/>t</a><!--c--></r>");
-}
-
-TEST(XmlWriter, TextStaysWhereItStandsBetweenChildElements)
+TEST(XmlWriter, TextStaysWhereItStandsAndWithoutFormattingNothingIsAdded)
 {
     auto document = Parser::Parse("<a>t<b>x<c/></b>u</a>");
     EXPECT_EQ(document->ToString(),
@@ -68,6 +59,8 @@ TEST(XmlWriter, TextStaysWhereItStandsBetweenChildElements)
         "    <c/>\n"
         "  </b>u\n"
         "</a>");
+    EXPECT_EQ(Parser::Parse("<r><a x='1'><b/>t</a><!--c--></r>")->ToCompactString(),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><a x=\"1\"><b/>t</a><!--c--></r>");
 }
 
 TEST(XmlWriter, IndentUnitAndEmptyDocuments)

@@ -27,9 +27,7 @@ struct Match {
 Match ClosestFrame(const std::string& shot, const SyntheticRecording& recording,
     const SyntheticOptions& options, int left, int top)
 {
-    const std::string bytes = vantor::test::ReadFile(shot);
-    RgbImage image;
-    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
+    const RgbImage image = Screenshot(shot);
     std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(options.width) * options.height * 4);
     Match best;
     for (std::int64_t frame = 0; frame < recording.FrameCount(); ++frame) {

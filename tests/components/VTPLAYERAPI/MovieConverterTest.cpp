@@ -53,7 +53,7 @@ TEST(ConvertMovie, WritesTheCurrentFormatFromEverySourceKindWithoutReencoding)
         (std::vector<std::string> { "old.vtr.vtr", "packed.vtz.vtr", "packedold.vtz.vtr" }));
 }
 
-TEST(ConvertMovie, ReplacesAnOldMovieInPlace)
+TEST(ConvertMovie, ReplacesAnOldMovieInPlaceAndFailureOrCancelLeaveNoOutput)
 {
     TempDir dir;
     MakeMovie(dir / "clip.vtr", MovieKind::Version14);
@@ -61,11 +61,8 @@ TEST(ConvertMovie, ReplacesAnOldMovieInPlace)
         ConvertMovieFile(dir / "clip.vtr", dir / "clip.vtr", TaskControl {}), ConvertOutcome::Converted);
     EXPECT_EQ(ProbeFile(dir / "clip.vtr").versionTag, "2");
     EXPECT_EQ(FolderContents(dir.Path()), std::vector<std::string> { "clip.vtr" });
-}
 
-TEST(ConvertMovie, FailureAndCancelLeaveNoOutput)
-{
-    TempDir dir;
+    // Failure and cancel leave no output.
     MakeMovie(dir / "old.vtr", MovieKind::Version14);
     vantor::test::WriteFile(dir / "bad.vtr", "RIFF....AVI nonsense");
     std::filesystem::create_directory(dir / "out");

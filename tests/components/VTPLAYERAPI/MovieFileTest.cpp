@@ -9,7 +9,7 @@ using namespace vtapi;
 using namespace vtapi::test;
 using vantor::test::TempDir;
 
-TEST(CursorTrack, FormatsAndParsesSkippingDamagedLinesAndSortingByTime)
+TEST(CursorTrack, FormatsParsesAndGivesThePositionAtATime)
 {
     const CursorTrack track = { { 0, 1, 2 }, { 100, -3, 40 }, { 250, 63, 47 } };
     EXPECT_EQ(FormatCursorTrack(track), "0\t1\t2\n100\t-3\t40\n250\t63\t47\n");
@@ -19,11 +19,9 @@ TEST(CursorTrack, FormatsAndParsesSkippingDamagedLinesAndSortingByTime)
         = ParseCursorTrack("300\t5\t6\nrubbish\n10\t1\n-5\t1\t1\n200\t3\t4\n200\t9\t9\n7\t8\t9\textra\n");
     // Samples of one time keep their order.
     EXPECT_EQ(parsed, (CursorTrack { { 200, 3, 4 }, { 200, 9, 9 }, { 300, 5, 6 } }));
-}
 
-TEST(CursorTrack, PositionIsTheLastSampleAtOrBeforeTheTime)
-{
-    const CursorTrack track = { { 100, 1, 1 }, { 200, 2, 2 }, { 300, 3, 3 } };
+    // The position is the last sample at or before the time.
+    const CursorTrack steps = { { 100, 1, 1 }, { 200, 2, 2 }, { 300, 3, 3 } };
     struct Case {
         std::int64_t time;
         int x;
@@ -32,7 +30,7 @@ TEST(CursorTrack, PositionIsTheLastSampleAtOrBeforeTheTime)
         { Case { 0, 1 }, Case { 100, 1 }, Case { 199, 1 }, Case { 200, 2 }, Case { 5000, 3 } }) {
         int x = -1;
         int y = -1;
-        ASSERT_TRUE(CursorAt(track, c.time, &x, &y));
+        ASSERT_TRUE(CursorAt(steps, c.time, &x, &y));
         EXPECT_EQ(x, c.x) << "at " << c.time;
         EXPECT_EQ(y, c.x) << "at " << c.time;
     }
@@ -41,7 +39,7 @@ TEST(CursorTrack, PositionIsTheLastSampleAtOrBeforeTheTime)
     EXPECT_FALSE(CursorAt({}, 0, &x, &y));
 }
 
-TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancels)
+TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancelsAndOnlyCommittedFilesAppear)
 {
     TempDir dir;
     std::string text;
@@ -62,26 +60,24 @@ TEST(Zstd, RoundTripsRefusesTruncatedDataAndCancels)
     TaskControl control;
     control.cancel = &cancel;
     EXPECT_THROW(DecompressFile(dir / "packed", dir / "cancelled", control), Cancelled);
-}
 
-TEST(PartialFile, OnlyACommittedFileAppearsUnderItsName)
-{
-    TempDir dir;
+    // Only a committed file appears under its name.
+    TempDir partial;
     {
-        PartialFile file(dir / "out.avi");
+        PartialFile file(partial / "out.avi");
         vantor::test::WriteFile(file.TemporaryPath(), "data");
-        EXPECT_TRUE(FolderContents(dir.Path()).empty()) << "no name while being written";
-        EXPECT_FALSE(std::filesystem::exists(dir / "out.avi"));
+        EXPECT_TRUE(FolderContents(partial.Path()).empty()) << "no name while being written";
+        EXPECT_FALSE(std::filesystem::exists(partial / "out.avi"));
     }
-    EXPECT_TRUE(FolderContents(dir.Path()).empty()) << "an uncommitted file is deleted";
+    EXPECT_TRUE(FolderContents(partial.Path()).empty()) << "an uncommitted file is deleted";
     {
-        PartialFile file(dir / "out.avi");
+        PartialFile file(partial / "out.avi");
         vantor::test::WriteFile(file.TemporaryPath(), "data");
         file.Commit();
     }
-    EXPECT_EQ(FolderContents(dir.Path()), std::vector<std::string> { "out.avi" });
-    EXPECT_EQ(vantor::test::ReadFile(dir / "out.avi"), "data");
-    EXPECT_THROW(PartialFile(dir / "no-such-folder/x.avi"), MovieError);
+    EXPECT_EQ(FolderContents(partial.Path()), std::vector<std::string> { "out.avi" });
+    EXPECT_EQ(vantor::test::ReadFile(partial / "out.avi"), "data");
+    EXPECT_THROW(PartialFile(partial / "no-such-folder/x.avi"), MovieError);
 }
 
 TEST(MovieSource, OpensEveryKindOfMovie)

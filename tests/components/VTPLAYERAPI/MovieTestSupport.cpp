@@ -1,6 +1,7 @@
 #include "MovieTestSupport.h"
 
 #include "MovieWriter.h"
+#include "TestEnvironment.h"
 #include "xml/XMLSettings.h"
 
 #include <algorithm>
@@ -163,6 +164,33 @@ std::vector<std::string> FolderContents(const std::string& folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The program's path along $PATH, "" when it is not there.
+static std::string ProgramPath(const std::string& program)
+{
+    const auto found = vantor::test::RunProgram({ "/bin/sh", "-c", "command -v '" + program + "'" });
+    return found.status == 0 ? found.output.substr(0, found.output.find('\n')) : "";
+}
+
+bool HasProgram(const std::string& program)
+{
+    return !ProgramPath(program).empty();
+}
+
+std::string GStreamerProblem(const std::string& path, const std::vector<std::string>& lines, bool withSound)
+{
+    const auto discover = vantor::test::RunProgram({ ProgramPath("gst-discoverer-1.0"), path });
+    for (const std::string& line : lines)
+        if (discover.status != 0 || discover.output.find(line) == std::string::npos)
+            return "no \"" + line + "\" in what gst-discoverer-1.0 says:\n" + discover.output;
+    // A branch without a stream would never preroll.
+    std::vector<std::string> pipeline = { ProgramPath("gst-launch-1.0"), "-q", "filesrc", "location=" + path,
+        "!", "decodebin", "name=d", "d.", "!", "queue", "!", "fakesink" };
+    if (withSound)
+        pipeline.insert(pipeline.end(), { "d.", "!", "queue", "!", "fakesink" });
+    const auto play = vantor::test::RunProgram(pipeline);
+    return play.status == 0 ? "" : "decodebin ! fakesink failed:\n" + play.output;
 }
 
 } // namespace vtapi::test

@@ -53,6 +53,13 @@ std::uint32_t FirstFramePixel(const std::string& path, int x, int y);
 using SettingValue = std::variant<int, bool, double>;
 void WriteSettings(const std::string& path, const std::map<std::string, SettingValue>& values);
 
+// Whether `program` is found along $PATH.
+bool HasProgram(const std::string& program);
+// GStreamer reads `path` with its own demuxer and decoders: "" when the
+// discoverer's report holds each of `lines` and the picture (and the sound,
+// with `withSound`) plays through into fake sinks, else what went wrong.
+std::string GStreamerProblem(const std::string& path, const std::vector<std::string>& lines, bool withSound);
+
 // The names of the files in a folder, sorted.
 std::vector<std::string> FolderContents(const std::string& folder);
 

@@ -2,7 +2,6 @@
 #include "FlashExport.h"
 #include "MovieTestSupport.h"
 #include "TestEnvironment.h"
-#include "flash/swf/JpegImage.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,14 +12,6 @@ using namespace vtapi::test;
 using vantor::test::TempDir;
 
 namespace {
-
-RgbImage Screenshot(const std::string& path)
-{
-    const std::string bytes = vantor::test::ReadFile(path);
-    RgbImage image;
-    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
-    return image;
-}
 
 // Pixels of the picture area (the top 360 rows) that differ clearly.
 int ChangedPixels(const RgbImage& a, const RgbImage& b)
@@ -37,12 +28,36 @@ int ChangedPixels(const RgbImage& a, const RgbImage& b)
     return changed;
 }
 
-bool Near(const RgbImage& image, int x, int y, std::uint32_t rgb)
+// A recording of `seconds` at `width` x `height`, made as "m.vtr" in `dir`.
+std::string Recording(const TempDir& dir, int width, int height, double seconds)
 {
-    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
-    return std::abs(p[0] - static_cast<int>(rgb >> 16)) < 16
-        && std::abs(p[1] - static_cast<int>(rgb >> 8 & 0xff)) < 16
-        && std::abs(p[2] - static_cast<int>(rgb & 0xff)) < 16;
+    SyntheticOptions options = TinyOptions(seconds);
+    options.width = width;
+    options.height = height;
+    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    return dir / "m.vtr";
+}
+
+// Exports `recording` to "m.swf" in `out`, with the shipped control bars.
+void Export(const std::string& recording, const FlashSettings& settings, const TempDir& out)
+{
+    MovieSource movie(recording, TaskControl {});
+    ExportFlashMovie(
+        movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(), TaskControl {});
+}
+
+// Plays `movie` in Ruffle; the screenshots "1.jpg" to "<count>.jpg" that
+// `steps` took into `shots` land in `images`, which stays empty when Ruffle
+// is missing and the test skips.
+void Play(const std::string& movie, int width, int height, const std::vector<std::string>& steps,
+    const TempDir& shots, int count, std::vector<RgbImage>& images)
+{
+    const RuffleRun run = PlayInRuffle(movie, width, height, steps);
+    if (run.missing)
+        GTEST_SKIP() << run.message;
+    ASSERT_TRUE(run.ok) << run.message;
+    for (int i = 1; i <= count; ++i)
+        images.push_back(Screenshot(shots / (std::to_string(i) + ".jpg")));
 }
 
 } // namespace
@@ -64,10 +79,7 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
         { "toolbar loading the movie", false, "m_toolbar.swf" },
     };
     TempDir dir;
-    SyntheticOptions options = TinyOptions(6.0);
-    options.width = 480;
-    options.height = 360;
-    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const std::string recording = Recording(dir, 480, 360, 6.0);
     const char* keep = std::getenv("VANTOR_KEEP_SHOTS");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,9 +88,7 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
         settings.colorFormat = 0;
         settings.singleSwf = c.single;
         settings.controlBarPositionMode = 2;
-        MovieSource movie(dir / "m.vtr", TaskControl {});
-        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
-            TaskControl {});
+        Export(recording, settings, out);
         TempDir shots;
         // The pause and play buttons share the bar's first place, 17, 16
         // pixels into the 32-pixel bar below the picture.
@@ -86,25 +96,22 @@ TEST(SwfRuffleTest, ExportedMoviePlaysPausesAndRestarts)
             "shot:" + shots / "1.jpg", "wait:600", "shot:" + shots / "2.jpg", "click:17,376", "move:240,200",
             "wait:300", "shot:" + shots / "3.jpg", "wait:700", "shot:" + shots / "4.jpg", "click:17,376",
             "move:240,200", "wait:800", "shot:" + shots / "5.jpg" };
-        const RuffleRun run = PlayInRuffle(out / c.embedded, 480, 392, steps);
-        if (run.missing)
-            GTEST_SKIP() << run.message;
-        ASSERT_TRUE(run.ok) << run.message;
+        std::vector<RgbImage> shot;
+        ASSERT_NO_FATAL_FAILURE(Play(out / c.embedded, 480, 392, steps, shots, 5, shot));
+        if (shot.empty())
+            return;
         if (keep != nullptr)
             for (const char* shot : { "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg" })
                 std::filesystem::copy_file(shots / shot,
                     std::filesystem::path(keep) / (std::string(c.single ? "single-" : "toolbar-") + shot),
                     std::filesystem::copy_options::overwrite_existing);
-        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg"),
-                       three = Screenshot(shots / "3.jpg"), four = Screenshot(shots / "4.jpg"),
-                       five = Screenshot(shots / "5.jpg");
-        ASSERT_EQ(one.width, 480);
+        ASSERT_EQ(shot[0].width, 480);
         // The task bar: 18 rows of 0x303038 at the bottom of the picture.
-        EXPECT_TRUE(Near(one, 240, 350, 0x303038));
-        EXPECT_TRUE(Near(one, 240, 341, 0x303038) == false) << "the task bar starts at row 342";
-        EXPECT_GT(ChangedPixels(one, two), 2000) << "the movie plays";
-        EXPECT_LT(ChangedPixels(three, four), 50) << "pause stopped it";
-        EXPECT_GT(ChangedPixels(four, five), 2000) << "play started it again";
+        EXPECT_TRUE(Near(shot[0], 240, 350, 0x303038));
+        EXPECT_TRUE(Near(shot[0], 240, 341, 0x303038) == false) << "the task bar starts at row 342";
+        EXPECT_GT(ChangedPixels(shot[0], shot[1]), 2000) << "the movie plays";
+        EXPECT_LT(ChangedPixels(shot[2], shot[3]), 50) << "pause stopped it";
+        EXPECT_GT(ChangedPixels(shot[3], shot[4]), 2000) << "play started it again";
     }
 }
 
@@ -133,10 +140,7 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         { "all of it preloaded", "", "", 2, 100, false, true },
     };
     TempDir dir;
-    SyntheticOptions options = TinyOptions(4.0);
-    options.width = 480;
-    options.height = 360;
-    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const std::string recording = Recording(dir, 480, 360, 4.0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir out;
@@ -148,22 +152,20 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
         settings.secureDomainName = c.domains;
         settings.startingPlaybackMode = c.startingMode;
         settings.preloadPercent = c.preload;
-        MovieSource movie(dir / "m.vtr", TaskControl {});
-        ExportFlashMovie(movie, settings, out / "m.swf", "", TaskControl {});
+        Export(recording, settings, out);
         TempDir shots;
         std::vector<std::string> steps
             = { "wait:1200", "shot:" + shots / "1.jpg", "wait:800", "shot:" + shots / "2.jpg" };
         if (*c.code != '\0')
             steps.insert(steps.begin(), { "--param", std::string("securecode=") + c.code });
-        const RuffleRun run = PlayInRuffle(out / "m.swf", 480, 360, steps);
-        if (run.missing)
-            GTEST_SKIP() << run.message;
-        ASSERT_TRUE(run.ok) << run.message;
-        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg");
-        ASSERT_EQ(one.width, 480);
-        EXPECT_EQ(Near(one, 240, 350, 0x404040), c.covered);
-        EXPECT_EQ(Near(one, 240, 350, 0x303038), !c.covered) << "the task bar of the recording";
-        EXPECT_EQ(ChangedPixels(one, two) > 2000, c.plays);
+        std::vector<RgbImage> shot;
+        ASSERT_NO_FATAL_FAILURE(Play(out / "m.swf", 480, 360, steps, shots, 2, shot));
+        if (shot.empty())
+            return;
+        ASSERT_EQ(shot[0].width, 480);
+        EXPECT_EQ(Near(shot[0], 240, 350, 0x404040), c.covered);
+        EXPECT_EQ(Near(shot[0], 240, 350, 0x303038), !c.covered) << "the task bar of the recording";
+        EXPECT_EQ(ChangedPixels(shot[0], shot[1]) > 2000, c.plays);
     }
 }
 
@@ -173,10 +175,7 @@ TEST(SwfRuffleTest, SecureCodeAndStartingModeHoldTheMovie)
 TEST(SwfRuffleTest, ToolbarShowsThePreviewUntilClicked)
 {
     TempDir dir;
-    SyntheticOptions options = TinyOptions(4.0);
-    options.width = 480;
-    options.height = 360;
-    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const std::string recording = Recording(dir, 480, 360, 4.0);
     for (const int previewMode : { 1, 2 }) {
         SCOPED_TRACE(previewMode);
         TempDir out;
@@ -185,23 +184,19 @@ TEST(SwfRuffleTest, ToolbarShowsThePreviewUntilClicked)
         settings.startingPlaybackMode = 0;
         settings.previewMode = previewMode;
         settings.controlBarPositionMode = 2;
-        MovieSource movie(dir / "m.vtr", TaskControl {});
-        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
-            TaskControl {});
+        Export(recording, settings, out);
         TempDir shots;
         const std::vector<std::string> steps = { "--folder", out.Path().string(), "wait:1200",
             "shot:" + shots / "1.jpg", "wait:600", "shot:" + shots / "2.jpg", "click:240,180", "move:470,10",
             "wait:1500", "shot:" + shots / "3.jpg", "wait:600", "shot:" + shots / "4.jpg" };
-        const RuffleRun run = PlayInRuffle(out / "m_toolbar.swf", 480, 392, steps);
-        if (run.missing)
-            GTEST_SKIP() << run.message;
-        ASSERT_TRUE(run.ok) << run.message;
-        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg"),
-                       three = Screenshot(shots / "3.jpg"), four = Screenshot(shots / "4.jpg");
-        ASSERT_EQ(one.width, 480);
-        EXPECT_TRUE(Near(one, 240, 350, 0x303038)) << "the preview shows the recording's task bar";
-        EXPECT_LT(ChangedPixels(one, two), 50) << "nothing plays before the click";
-        EXPECT_GT(ChangedPixels(three, four), 2000) << "the movie plays after it";
+        std::vector<RgbImage> shot;
+        ASSERT_NO_FATAL_FAILURE(Play(out / "m_toolbar.swf", 480, 392, steps, shots, 4, shot));
+        if (shot.empty())
+            return;
+        ASSERT_EQ(shot[0].width, 480);
+        EXPECT_TRUE(Near(shot[0], 240, 350, 0x303038)) << "the preview shows the recording's task bar";
+        EXPECT_LT(ChangedPixels(shot[0], shot[1]), 50) << "nothing plays before the click";
+        EXPECT_GT(ChangedPixels(shot[2], shot[3]), 2000) << "the movie plays after it";
     }
 }
 
@@ -211,37 +206,32 @@ TEST(SwfRuffleTest, ToolbarShowsThePreviewUntilClicked)
 TEST(SwfRuffleTest, ExportedPageShowsThePlayingMovie)
 {
     TempDir dir;
-    SyntheticOptions options = TinyOptions(4.0);
-    options.width = 320;
-    options.height = 240;
-    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const std::string recording = Recording(dir, 320, 240, 4.0);
     const char* keep = std::getenv("VANTOR_KEEP_SHOTS");
     for (const bool single : { true, false }) {
         SCOPED_TRACE(single ? "one file" : "separate files");
         TempDir out;
         FlashSettings settings;
         settings.singleSwf = single;
-        MovieSource movie(dir / "m.vtr", TaskControl {});
-        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
-            TaskControl {});
+        Export(recording, settings, out);
         TempDir shots;
-        const RuffleRun run = PlayInRuffle(out / "m.html", 640, 480,
-            { "wait:1500", "shot:" + shots / "1.jpg", "wait:800", "shot:" + shots / "2.jpg" });
-        if (run.missing)
-            GTEST_SKIP() << run.message;
-        ASSERT_TRUE(run.ok) << run.message;
+        std::vector<RgbImage> shot;
+        ASSERT_NO_FATAL_FAILURE(Play(out / "m.html", 640, 480,
+            { "wait:1500", "shot:" + shots / "1.jpg", "wait:800", "shot:" + shots / "2.jpg" }, shots, 2,
+            shot));
+        if (shot.empty())
+            return;
         if (keep != nullptr)
             std::filesystem::copy_file(shots / "2.jpg",
                 std::filesystem::path(keep) / (std::string(single ? "page-single" : "page-toolbar") + ".jpg"),
                 std::filesystem::copy_options::overwrite_existing);
-        const RgbImage one = Screenshot(shots / "1.jpg"), two = Screenshot(shots / "2.jpg");
         int taskBar = 0;
-        for (int y = 0; y < one.height; ++y)
-            for (int x = 0; x < one.width; ++x)
-                taskBar += Near(one, x, y, 0x303038) ? 1 : 0;
+        for (int y = 0; y < shot[0].height; ++y)
+            for (int x = 0; x < shot[0].width; ++x)
+                taskBar += Near(shot[0], x, y, 0x303038) ? 1 : 0;
         // 320 x 12 pixels of the recording's task bar, the bar's own dark parts aside.
         EXPECT_GT(taskBar, 3000);
-        EXPECT_GT(ChangedPixels(one, two), 1000) << "the movie plays";
+        EXPECT_GT(ChangedPixels(shot[0], shot[1]), 1000) << "the movie plays";
     }
 }
 
@@ -256,27 +246,21 @@ TEST(SwfRuffleTest, ShowOptionsHideTheBarsControls)
     };
     const Case cases[] = { { true, 0x5a5e64 }, { false, 0x8c9096 } };
     TempDir dir;
-    SyntheticOptions options = TinyOptions(4.0);
-    options.width = 480;
-    options.height = 360;
-    MakeMovie(dir / "m.vtr", MovieKind::Current, options);
+    const std::string recording = Recording(dir, 480, 360, 4.0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.showTimeline);
         TempDir out;
         FlashSettings settings;
         settings.controlBarPositionMode = 2;
         settings.showTimeline = c.showTimeline;
-        MovieSource movie(dir / "m.vtr", TaskControl {});
-        ExportFlashMovie(movie, settings, out / "m.swf", (vantor::test::BinDir() / "SWFControlBars").string(),
-            TaskControl {});
+        Export(recording, settings, out);
         TempDir shots;
-        const RuffleRun run
-            = PlayInRuffle(out / "m.swf", 480, 392, { "wait:1000", "shot:" + shots / "1.jpg" });
-        if (run.missing)
-            GTEST_SKIP() << run.message;
-        ASSERT_TRUE(run.ok) << run.message;
-        const RgbImage shot = Screenshot(shots / "1.jpg");
-        ASSERT_EQ(shot.width, 480);
-        EXPECT_TRUE(Near(shot, 200, 376, c.at200));
+        std::vector<RgbImage> shot;
+        ASSERT_NO_FATAL_FAILURE(
+            Play(out / "m.swf", 480, 392, { "wait:1000", "shot:" + shots / "1.jpg" }, shots, 1, shot));
+        if (shot.empty())
+            return;
+        ASSERT_EQ(shot[0].width, 480);
+        EXPECT_TRUE(Near(shot[0], 200, 376, c.at200));
     }
 }

@@ -42,11 +42,6 @@ protected:
     std::string output;
 };
 
-bool HasProgram(const std::string& name)
-{
-    return RunProgram({ "/bin/sh", "-c", "command -v " + name }).status == 0;
-}
-
 SyntheticOptions Movie(int width, int height, int rate, int sampleRate, int channels)
 {
     SyntheticOptions options = TinyOptions(3.0);
@@ -123,7 +118,6 @@ TEST_F(WmvExportTest, WritesWhatTheSettingsAskAndGStreamerPlaysIt)
         }
         if (!gstreamer)
             continue;
-        const auto info = RunProgram({ "/bin/sh", "-c", "gst-discoverer-1.0 '" + wmv + "'" });
         std::vector<std::string> lines
             = { "container #0: Advanced Streaming Format (ASF)", std::string("video #1: ") + c.gstVideo,
                   "Width: " + std::to_string(c.width), "Height: " + std::to_string(c.height) };
@@ -131,12 +125,7 @@ TEST_F(WmvExportTest, WritesWhatTheSettingsAskAndGStreamerPlaysIt)
             lines.push_back("Sample rate: " + std::to_string(c.sampleRate));
             lines.push_back(c.channels == 2 ? "Channels: 2" : "Channels: 1");
         }
-        for (const std::string& line : lines)
-            EXPECT_NE(info.output.find(line), std::string::npos) << line << " in\n" << info.output;
-        const auto played = RunProgram({ "/bin/sh", "-c",
-            "gst-launch-1.0 -q filesrc location='" + wmv + "' ! decodebin name=d d. ! queue ! fakesink"
-                + (probe.hasAudio ? " d. ! queue ! fakesink" : "") });
-        EXPECT_EQ(played.status, 0) << played.output;
+        EXPECT_EQ(GStreamerProblem(wmv, lines, probe.hasAudio), "");
     }
     if (!gstreamer)
         GTEST_SKIP() << "gst-discoverer-1.0, gst-launch-1.0 or GStreamer's asfdemux is missing (Debian: "

@@ -1,41 +1,10 @@
 #include "RufflePlayer.h"
 
-#include "flash/swf/JpegImage.h"
-
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdlib>
-
 namespace {
-
-std::uint32_t PixelAt(const RgbImage& image, int x, int y)
-{
-    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
-    return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-}
-
-// JPEG screenshots shift colours a little.
-bool Near(std::uint32_t actual, std::uint32_t expected)
-{
-    for (int shift = 0; shift <= 16; shift += 8) {
-        if (std::abs(
-                static_cast<int>((actual >> shift) & 0xff) - static_cast<int>((expected >> shift) & 0xff))
-            > 16)
-            return false;
-    }
-    return true;
-}
-
-RgbImage Screenshot(const std::string& path)
-{
-    std::string bytes = vantor::test::ReadFile(path);
-    RgbImage image;
-    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
-    return image;
-}
 
 struct Point {
     int x;

@@ -34,3 +34,28 @@ RuffleRun PlayInRuffle(
     run.missing = code == 3;
     return run;
 }
+
+RgbImage Screenshot(const std::string& path)
+{
+    const std::string bytes = vantor::test::ReadFile(path);
+    RgbImage image;
+    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
+    return image;
+}
+
+std::uint32_t PixelAt(const RgbImage& image, int x, int y)
+{
+    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+    return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+}
+
+bool Near(std::uint32_t actual, std::uint32_t expected)
+{
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(
+                static_cast<int>((actual >> shift) & 0xff) - static_cast<int>((expected >> shift) & 0xff))
+            > 16)
+            return false;
+    }
+    return true;
+}

@@ -15,20 +15,6 @@
 
 namespace {
 
-RgbImage Screenshot(const std::string& path)
-{
-    std::string bytes = vantor::test::ReadFile(path);
-    RgbImage image;
-    DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), image);
-    return image;
-}
-
-std::uint32_t PixelAt(const RgbImage& image, int x, int y)
-{
-    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
-    return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-}
-
 bool IsRed(std::uint32_t rgb)
 {
     return (rgb >> 16) > 200 && ((rgb >> 8) & 0xff) < 60 && (rgb & 0xff) < 60;

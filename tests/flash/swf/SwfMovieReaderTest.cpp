@@ -86,7 +86,7 @@ Bytes Movie(const Bytes& tags, char first = 'F')
 const Bytes kBar = Shape(1, 2000, 480); // 100 x 24 pixels
 const Bytes kKnob = Shape(2, 300, 600); // 15 x 30 pixels
 
-TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrder)
+TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrderAndTheShippedBarsControls)
 {
     SwfMovieReader reader;
     Bytes movie = Movie(Join({ Tag(9, { 0x12, 0x34, 0x56 }), kBar, Tag(77, { 1, 2 }), Place2(1, 1, "Bar") }));
@@ -104,9 +104,32 @@ TEST(SwfMovieReaderTest, ReadsHeaderAndTagsInFileOrder)
     EXPECT_EQ(reader.Tags()[0].value, 0x123456u);
     EXPECT_EQ(reader.Tags()[1].Size(), (SwfPixelSize { 100, 24 }));
     EXPECT_EQ(reader.Tags()[3].name, "Bar");
+
+    // The shipped bars place their controls.
+    struct Bar {
+        const char* file;
+        SwfPixelSize size;
+    };
+    const Bar bars[] = {
+        { "DefaultControlBar.swf", { 480, 32 } },
+        { "DefaultControlBarSingle.swf", { 480, 32 } },
+        { "DefaultControlBarCoolWhite.swf", { 480, 30 } },
+        { "DefaultControlBarCoolWhiteSingle.swf", { 480, 30 } },
+        { "DefaultControlBarMediaPlayer.swf", { 480, 40 } },
+        { "DefaultControlBarMediaPlayerSingle.swf", { 480, 40 } },
+    };
+    for (const Bar& c : bars) {
+        SwfMovieReader reader;
+        ASSERT_EQ(reader.ReadFile(vantor::test::BinDir() / "SWFControlBars" / c.file), SwfReadResult::Ok)
+            << c.file;
+        EXPECT_TRUE(reader.HasInstance("Controls")) << c.file;
+        EXPECT_EQ(reader.InstanceSize("controls"), c.size) << c.file;
+        EXPECT_EQ(reader.Header().widthPixels, c.size.width) << c.file;
+        EXPECT_EQ(reader.Header().version, 9) << c.file;
+    }
 }
 
-TEST(SwfMovieReaderTest, FindsInstancesByNameInAnyCaseAndMeasuresNestedSprites)
+TEST(SwfMovieReaderTest, FindsInstancesInAnyCaseMeasuresNestedSpritesAndRejectsTruncations)
 {
     struct Case {
         const char* what;
@@ -144,21 +167,19 @@ TEST(SwfMovieReaderTest, FindsInstancesByNameInAnyCaseAndMeasuresNestedSprites)
         EXPECT_EQ(size.width, c.size.width) << c.what;
         EXPECT_EQ(size.height, c.size.height) << c.what;
     }
-}
 
-TEST(SwfMovieReaderTest, RejectsEveryTruncationOfAMovie)
-{
-    Bytes movie = Movie(Join({ kBar, Sprite(3, Place2(1, 1)), Place2(1, 3, "Controls") }));
-    for (std::size_t length = 0; length < movie.size(); ++length) {
+    // Every truncation of a movie is rejected.
+    Bytes whole = Movie(Join({ kBar, Sprite(3, Place2(1, 1)), Place2(1, 3, "Controls") }));
+    for (std::size_t length = 0; length < whole.size(); ++length) {
         SwfMovieReader reader;
-        SwfReadResult result = reader.ReadBytes(std::span(movie).first(length));
+        SwfReadResult result = reader.ReadBytes(std::span(whole).first(length));
         EXPECT_EQ(result, length < 3 ? SwfReadResult::NotSwf : SwfReadResult::Damaged) << length;
         EXPECT_FALSE(reader.HasInstance("Controls")) << length;
         EXPECT_TRUE(reader.Tags().empty()) << length;
     }
 }
 
-TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFiles)
+TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFilesAndMeasuresDamagedSpritesEmpty)
 {
     Bytes good = Movie(Join({ kBar, Place2(1, 1, "Controls") }));
     Bytes longerThanFile = good;
@@ -192,10 +213,7 @@ TEST(SwfMovieReaderTest, RejectsCompressedAndLyingFiles)
         EXPECT_FALSE(reader.HasInstance("Controls")) << c.what;
         EXPECT_EQ(reader.InstanceSize("Controls"), (SwfPixelSize { 0, 0 })) << c.what;
     }
-}
-
-TEST(SwfMovieReaderTest, DamagedSpriteMeasuresEmpty)
-{
+    // A damaged sprite in a readable movie measures empty.
     Bytes sprite = Tag(39, Join({ { 3, 0, 1, 0 }, Place2(1, 1) })); // no End inside
     SwfMovieReader reader;
     ASSERT_EQ(reader.ReadBytes(Movie(Join({ kBar, sprite, Place2(1, 3, "Controls") }))), SwfReadResult::Ok);
@@ -253,31 +271,6 @@ TEST(SwfMovieReaderTest, AsksToRetryWhenMemoryRunsOut)
         EXPECT_EQ(questions, c.questions);
         EXPECT_EQ(reader.Tags().size(), c.tags);
         EXPECT_TRUE(reader.HasInstance("Controls"));
-    }
-}
-
-TEST(SwfMovieReaderTest, ShippedBarsPlaceTheirControls)
-{
-    struct Case {
-        const char* file;
-        SwfPixelSize size;
-    };
-    const Case cases[] = {
-        { "DefaultControlBar.swf", { 480, 32 } },
-        { "DefaultControlBarSingle.swf", { 480, 32 } },
-        { "DefaultControlBarCoolWhite.swf", { 480, 30 } },
-        { "DefaultControlBarCoolWhiteSingle.swf", { 480, 30 } },
-        { "DefaultControlBarMediaPlayer.swf", { 480, 40 } },
-        { "DefaultControlBarMediaPlayerSingle.swf", { 480, 40 } },
-    };
-    for (const Case& c : cases) {
-        SwfMovieReader reader;
-        ASSERT_EQ(reader.ReadFile(vantor::test::BinDir() / "SWFControlBars" / c.file), SwfReadResult::Ok)
-            << c.file;
-        EXPECT_TRUE(reader.HasInstance("Controls")) << c.file;
-        EXPECT_EQ(reader.InstanceSize("controls"), c.size) << c.file;
-        EXPECT_EQ(reader.Header().widthPixels, c.size.width) << c.file;
-        EXPECT_EQ(reader.Header().version, 9) << c.file;
     }
 }
 

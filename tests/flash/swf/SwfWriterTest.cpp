@@ -25,7 +25,7 @@ Bytes Inflate(std::span<const std::uint8_t> packed, std::size_t size)
     return out;
 }
 
-TEST(SwfWriterTest, EncodesBitFieldsRecordsAndShapes)
+TEST(SwfWriterTest, EncodesBitFieldsRecordsShapesAndPremultipliedBitmaps)
 {
     struct Case {
         const char* what;
@@ -128,10 +128,8 @@ TEST(SwfWriterTest, EncodesBitFieldsRecordsAndShapes)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.write(), c.expected) << c.what;
-}
 
-TEST(SwfWriterTest, LosslessBitmapStoresPremultipliedArgb)
-{
+    // A lossless bitmap stores premultiplied ARGB.
     Bytes rgba = { 255, 0, 0, 255, 255, 255, 255, 128 };
     Bytes tag = SwfDefineBitsLossless2(2, 2, 1, rgba, 9);
     ASSERT_GT(tag.size(), 7u);
