@@ -49,12 +49,12 @@ std::uint32_t PixelAt(const RgbImage& image, int x, int y)
     return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
 }
 
-bool Near(std::uint32_t actual, std::uint32_t expected)
+bool Near(std::uint32_t actual, std::uint32_t expected, int tolerance)
 {
     for (int shift = 0; shift <= 16; shift += 8) {
         if (std::abs(
                 static_cast<int>((actual >> shift) & 0xff) - static_cast<int>((expected >> shift) & 0xff))
-            > 16)
+            > tolerance)
             return false;
     }
     return true;

@@ -25,10 +25,10 @@ RuffleRun PlayInRuffle(
 RgbImage Screenshot(const std::string& path);
 // The pixel at (x, y) as 0xRRGGBB.
 std::uint32_t PixelAt(const RgbImage& image, int x, int y);
-// Whether each channel of `actual` is within 16 of `expected`: JPEG
+// Whether each channel of `actual` is within `tolerance` of `expected`: JPEG
 // screenshots shift colours a little.
-bool Near(std::uint32_t actual, std::uint32_t expected);
-inline bool Near(const RgbImage& image, int x, int y, std::uint32_t expected)
+bool Near(std::uint32_t actual, std::uint32_t expected, int tolerance = 16);
+inline bool Near(const RgbImage& image, int x, int y, std::uint32_t expected, int tolerance = 16)
 {
-    return Near(PixelAt(image, x, y), expected);
+    return Near(PixelAt(image, x, y), expected, tolerance);
 }
