@@ -90,6 +90,8 @@ TEST_F(TraceTest, EachCallSendsItsRecordTypeAndTextAsUtf8)
         { "caf\xE9 \x80 \x92 \x81", "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x99 \xC2\x81" },
         // A lone continuation byte and an overlong encoding are code-page bytes too.
         { "\xBF\xC0\xAF", "\xC2\xBF\xC3\x80\xC2\xAF" },
+        // No sequence starts above 0xF4, even with continuation bytes after it.
+        { "\xFC\x80\x80\x80", "\xC3\xBC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC" },
     };
     for (const auto& c : conversions)
         EXPECT_EQ(SystemCodePageToUtf8(c.input), c.expected) << c.input;

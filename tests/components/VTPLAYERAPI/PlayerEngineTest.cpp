@@ -107,6 +107,11 @@ TEST_F(PlayerEngineTest, ExportPostsOpenedProgressFinishedAndSucceededOnClose)
         EXPECT_EQ(probe.videoPackets, 5);
         std::filesystem::remove(output);
     }
+    // A movie opened and closed without an export has no success to report.
+    ASSERT_EQ(m_engine->OpenMovie((m_dir / "current.vtr").c_str()), vantor::kEngineOk);
+    EXPECT_EQ(Wait(), Notifications { vantor::MovieOpened });
+    ASSERT_EQ(m_engine->CloseMovie(), vantor::kEngineOk);
+    EXPECT_FALSE(m_queue.GetMessage(100).has_value());
 }
 
 TEST_F(PlayerEngineTest, FailuresEndInOperationFailed)
