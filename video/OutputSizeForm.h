@@ -7,6 +7,7 @@
 // arithmetic and limits are OutputSizeRules'; the form shows what they say.
 
 #include "video/OutputSizeRules.h"
+#include "video/QtOutputSizeControls.h"
 
 #include <QDialog>
 
@@ -23,7 +24,7 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 
-class TOutputSizeForm final : public QDialog {
+class TOutputSizeForm final : public TOutputSizeControls {
     Q_OBJECT
 
 public:
@@ -34,24 +35,7 @@ public:
 
     // Set by the drivers on every use.
     bool QuickTimeMode = false;
-    bool UnlockAspectInPixels = false;
 
-    void SetMovieSize(int width, int height);
-    void SetScalePercents(float widthPercent, float heightPercent);
-    void SetScalePixels(int width, int height);
-    float GetWidthPercent() const;
-    float GetHeightPercent() const;
-    // 0 in percent mode.
-    int GetOutputWidth() const;
-    int GetOutputHeight() const;
-    void SetFrameRate(int fullRate, int customRate, int mode);
-    // Returns the effective rate.
-    int GetFrameRate(int* customRate, int* mode) const;
-    void SetFrameRateCaptions(int fullRate);
-    void SetFrameRange(int frameCount, int from, int to);
-    void SetAutoscroll(int width, int height, int mode);
-    // Returns the mode: 0 off, 1 mouse in centre, 4 mouse near centre.
-    int GetAutoscroll(int* width, int* height) const;
     void SetMP3Enabled(bool available);
     // 85 (MP3) or 1 (PCM); `profile` gets the LAME preset.
     int GetSoundCompression(int* profile) const;
@@ -74,32 +58,13 @@ public:
     QWidget* tsMore = nullptr;
 
     // General.
-    QGroupBox* gbExportFrames = nullptr;
     QRadioButton* rbExportMovie = nullptr;
-    QRadioButton* rbExportFrames = nullptr;
-    QSpinBox* edtFromFrame = nullptr;
-    QSpinBox* edtToFrame = nullptr;
     QGroupBox* gbScaling = nullptr;
     QLabel* lblQTNote = nullptr;
     QWidget* pnlScaling = nullptr;
-    QRadioButton* rbScaleToPercents = nullptr;
-    QRadioButton* rbScaleToPixels = nullptr;
-    QSpinBox* OutWidth = nullptr;
-    QSpinBox* OutHeight = nullptr;
-    QLabel* lblWidthUnit = nullptr;
-    QLabel* lblHeightUnit = nullptr;
-    QLabel* lblOutMovieSize = nullptr;
-    QCheckBox* KeepAspect = nullptr;
 
     // Frame Rate.
     QGroupBox* GroupBox2 = nullptr;
-    QRadioButton* rbFullFrame = nullptr;
-    QRadioButton* rb2Frame = nullptr;
-    QRadioButton* rb4Frame = nullptr;
-    QRadioButton* rbCustomFrame = nullptr;
-    QSpinBox* CustomRate = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label11 = nullptr;
     QGroupBox* gbKeyframes = nullptr;
     QLineEdit* edtKeyFrame = nullptr;
     QLabel* Label3 = nullptr;
@@ -141,13 +106,6 @@ public:
     QComboBox* cbMP3Profile = nullptr;
 
     // Autoscroll.
-    QCheckBox* cbAutoscroll = nullptr;
-    QRadioButton* rbMouseInCenter = nullptr;
-    QRadioButton* rbMouseNearCenter = nullptr;
-    QPushButton* btnGetFromCropRect = nullptr;
-    QLabel* lblAutoscrollNote = nullptr;
-    QSpinBox* AutoScrollWidth = nullptr;
-    QSpinBox* AutoScrollHeight = nullptr;
 
     // Flash (the tab is hidden).
     QCheckBox* cbCreateControlBar = nullptr;
@@ -172,15 +130,6 @@ public:
     QPushButton* HelpBtn = nullptr;
 
     // Event handlers, by the design's names.
-    void OutWidthChange();
-    void OutHeightChange();
-    void UpdateScaling();
-    void UpdateFrameRateControls();
-    void rbExportMovieClick();
-    void edtFromFrameChange();
-    void edtToFrameChange();
-    void cbAutoscrollClick();
-    void UpdateAutoscrollNote();
     void btnGetFromCropRectClick();
     void cbSoundClick();
     void rdSoundFormatClick();
@@ -192,6 +141,7 @@ public:
     void HelpBtnClick();
 
 protected:
+    bool QuickTimeScaling() const override { return QuickTimeMode; }
     void showEvent(QShowEvent* event) override; // FormShow
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -206,12 +156,7 @@ private:
     QWidget* BuildMorePage();
     void Connect();
     void FormShow();
-    void UpdateMovieSizeLabel();
 
-    vantor::video::OutputSizeRules m_rules;
-    int m_fullFrameRate = 25;
-    int m_frameCount = 1;
     int m_visibleWidth = 0;
     int m_visibleHeight = 0;
-    bool m_updating = false;
 };

@@ -74,7 +74,7 @@ WmvFormat ViewOf(const AudioFormatRecord& record)
 } // namespace
 
 TWMVExportForm::TWMVExportForm(const vantor::WMVExportFunctions* library, QWidget* parent)
-    : QDialog(parent)
+    : TOutputSizeControls(vantor::video::kWmvFormVariant, parent)
     , m_library(library)
 {
     TraceMethod trace("TWMVExportForm::FormCreate");
@@ -396,4 +396,10 @@ void TWMVExportForm::FormShow()
     cbAutoscrollClick();
     UpdateAutoscrollNote();
     cbSoundClick();
+}
+
+void TWMVExportForm::SetMaxOutputSize(int width, int height)
+{
+    m_rules.SetMaxOutputSize(width, height);
+    UpdateScaling();
 }

@@ -10,6 +10,7 @@
 
 #include "video/BlockList.h"
 #include "video/OutputSizeRules.h"
+#include "video/QtOutputSizeControls.h"
 #include "video/WMVCatalogue.h"
 #include "video/WMVExportFormRules.h"
 #include "video/WMVExportLibrary.h"
@@ -29,7 +30,7 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 
-class TWMVExportForm final : public QDialog, public vantor::IWMVCatalogueSink {
+class TWMVExportForm final : public TOutputSizeControls, public vantor::IWMVCatalogueSink {
     Q_OBJECT
 
 public:
@@ -42,10 +43,6 @@ public:
     ~TWMVExportForm() override;
     TWMVExportForm(const TWMVExportForm&) = delete;
     TWMVExportForm& operator=(const TWMVExportForm&) = delete;
-
-    // Set by the command on every use: choosing Pixels then clears and
-    // disables "Keep aspect ratio".
-    bool UnlockAspectInPixels = false;
 
     // The catalogue's callbacks fill these.
     void AddVideoCodec(const std::string& name, int id) override;
@@ -61,23 +58,7 @@ public:
     // the selection.
     void GetAudioFormat(int* codecId, int* formatId, int* vbr, int* passes) const;
 
-    void SetMovieSize(int width, int height);
     void SetMaxOutputSize(int width, int height);
-    void SetScalePercents(float widthPercent, float heightPercent);
-    void SetScalePixels(int width, int height);
-    float GetWidthPercent() const;
-    float GetHeightPercent() const;
-    // 0 in percent mode.
-    int GetOutputWidth() const;
-    int GetOutputHeight() const;
-    void SetFrameRate(int fullRate, int customRate, int mode);
-    // Returns the effective rate.
-    int GetFrameRate(int* customRate, int* mode) const;
-    void SetFrameRateCaptions(int fullRate);
-    void SetFrameRange(int frameCount, int from, int to);
-    void SetAutoscroll(int width, int height, int mode);
-    // Returns the mode: 0 off, 1 mouse in centre, 4 mouse near centre.
-    int GetAutoscroll(int* width, int* height) const;
 
     QTabWidget* PageControl = nullptr;
     QWidget* tsGeneral = nullptr;
@@ -88,30 +69,11 @@ public:
     QWidget* tsMore = nullptr;
 
     // General.
-    QGroupBox* gbExportFrames = nullptr;
     QRadioButton* rbExportMovie = nullptr;
-    QRadioButton* rbExportFrames = nullptr;
-    QSpinBox* edtFromFrame = nullptr;
-    QSpinBox* edtToFrame = nullptr;
     QGroupBox* gbScaling = nullptr;
-    QRadioButton* rbScaleToPercents = nullptr;
-    QRadioButton* rbScaleToPixels = nullptr;
-    QSpinBox* OutWidth = nullptr;
-    QSpinBox* OutHeight = nullptr;
-    QLabel* lblWidthUnit = nullptr;
-    QLabel* lblHeightUnit = nullptr;
-    QLabel* lblOutMovieSize = nullptr;
-    QCheckBox* KeepAspect = nullptr;
 
     // Video.
     QGroupBox* GroupBox2 = nullptr;
-    QRadioButton* rbFullFrame = nullptr;
-    QRadioButton* rb2Frame = nullptr;
-    QRadioButton* rb4Frame = nullptr;
-    QRadioButton* rbCustomFrame = nullptr;
-    QSpinBox* CustomRate = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label11 = nullptr;
 
     // Video Quality.
     QComboBox* cbVideoCodec = nullptr;
@@ -134,13 +96,6 @@ public:
     QComboBox* cbAudioQualityBitrate = nullptr;
 
     // Autoscroll.
-    QCheckBox* cbAutoscroll = nullptr;
-    QRadioButton* rbMouseInCenter = nullptr;
-    QRadioButton* rbMouseNearCenter = nullptr;
-    QPushButton* btnGetFromCropRect = nullptr;
-    QLabel* lblAutoscrollNote = nullptr;
-    QSpinBox* AutoScrollWidth = nullptr;
-    QSpinBox* AutoScrollHeight = nullptr;
 
     QPushButton* OK = nullptr;
     QPushButton* Cancel = nullptr;
@@ -155,15 +110,6 @@ public:
     void UpdateVideoSettings(int level);
     void UpdateAudioSettings(int level);
     void cbSoundClick();
-    void OutWidthChange();
-    void OutHeightChange();
-    void UpdateScaling();
-    void UpdateFrameRateControls();
-    void rbExportMovieClick();
-    void edtFromFrameChange();
-    void edtToFrameChange();
-    void cbAutoscrollClick();
-    void UpdateAutoscrollNote();
     void HelpBtnClick();
 
 protected:
@@ -180,7 +126,6 @@ private:
     void Connect();
     void FillCodecLists();
     void FormShow();
-    void UpdateMovieSizeLabel();
     // The (kHz, channels) object of the selected audio format item.
     std::optional<int> SelectedAudioFormat() const;
     std::vector<vantor::video::WmvFormat> VideoFormats() const;
@@ -193,8 +138,4 @@ private:
     // Mutable: a read moves the lists' position cache.
     mutable vantor::TBlockList m_videoFormats { 1 };
     mutable vantor::TBlockList m_audioFormats { 1 };
-    vantor::video::OutputSizeRules m_rules { vantor::video::kWmvFormVariant };
-    int m_fullFrameRate = 25;
-    int m_frameCount = 1;
-    bool m_updating = false;
 };

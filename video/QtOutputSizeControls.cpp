@@ -1,9 +1,10 @@
-// The WMV options dialog's scaling, frame-rate, frame-range and autoscroll
-// pages: OutputSizeRules in the WMV variant decides, these handlers show.
+// The output size, frame-rate, frame-range and autoscroll handlers shared by
+// the AVI/QuickTime and the WMV options dialogs.
+
+#include "video/QtOutputSizeControls.h"
 
 #include "app/StringTable.h"
 #include "strings/StringIds.h"
-#include "video/WMVExportForm.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -47,20 +49,20 @@ void ApplyField(QSpinBox* spin, const SizeField& field)
 
 } // namespace
 
-void TWMVExportForm::SetMovieSize(int width, int height)
+TOutputSizeControls::TOutputSizeControls(OutputSizeVariant variant, QWidget* parent)
+    : QDialog(parent)
+    , m_rules(variant)
+{
+}
+
+void TOutputSizeControls::SetMovieSize(int width, int height)
 {
     m_rules.SetMovieSize(width, height);
     AutoScrollWidth->setMaximum(std::max(AutoScrollWidth->minimum(), width));
     AutoScrollHeight->setMaximum(std::max(AutoScrollHeight->minimum(), height));
 }
 
-void TWMVExportForm::SetMaxOutputSize(int width, int height)
-{
-    m_rules.SetMaxOutputSize(width, height);
-    UpdateScaling();
-}
-
-void TWMVExportForm::SetScalePercents(float widthPercent, float heightPercent)
+void TOutputSizeControls::SetScalePercents(float widthPercent, float heightPercent)
 {
     // Without a reference size there is nothing to scale in pixels or percent.
     const bool scalable = m_rules.SetScalePercents(widthPercent, heightPercent);
@@ -69,33 +71,33 @@ void TWMVExportForm::SetScalePercents(float widthPercent, float heightPercent)
     UpdateScaling();
 }
 
-void TWMVExportForm::SetScalePixels(int width, int height)
+void TOutputSizeControls::SetScalePixels(int width, int height)
 {
     m_rules.SetScalePixels(width, height);
     UpdateScaling();
 }
 
-float TWMVExportForm::GetWidthPercent() const
+float TOutputSizeControls::GetWidthPercent() const
 {
     return m_rules.WidthPercent();
 }
 
-float TWMVExportForm::GetHeightPercent() const
+float TOutputSizeControls::GetHeightPercent() const
 {
     return m_rules.HeightPercent();
 }
 
-int TWMVExportForm::GetOutputWidth() const
+int TOutputSizeControls::GetOutputWidth() const
 {
     return rbScaleToPercents->isChecked() ? 0 : OutWidth->value();
 }
 
-int TWMVExportForm::GetOutputHeight() const
+int TOutputSizeControls::GetOutputHeight() const
 {
     return rbScaleToPercents->isChecked() ? 0 : OutHeight->value();
 }
 
-void TWMVExportForm::OutWidthChange()
+void TOutputSizeControls::OutWidthChange()
 {
     if (m_updating)
         return;
@@ -106,7 +108,7 @@ void TWMVExportForm::OutWidthChange()
     m_updating = false;
 }
 
-void TWMVExportForm::OutHeightChange()
+void TOutputSizeControls::OutHeightChange()
 {
     if (m_updating)
         return;
@@ -117,8 +119,9 @@ void TWMVExportForm::OutHeightChange()
     m_updating = false;
 }
 
-void TWMVExportForm::UpdateScaling()
+void TOutputSizeControls::UpdateScaling()
 {
+    m_rules.quickTimeMode = QuickTimeScaling();
     m_rules.unlockAspectInPixels = UnlockAspectInPixels;
     const ScalingView view = m_rules.UpdateScaling(rbScaleToPercents->isChecked(), KeepAspect->isChecked());
     {
@@ -138,7 +141,7 @@ void TWMVExportForm::UpdateScaling()
     m_updating = wasUpdating;
 }
 
-void TWMVExportForm::UpdateMovieSizeLabel()
+void TOutputSizeControls::UpdateMovieSizeLabel()
 {
     int width = 0;
     int height = 0;
@@ -147,7 +150,7 @@ void TWMVExportForm::UpdateMovieSizeLabel()
             : "");
 }
 
-void TWMVExportForm::UpdateAutoscrollNote()
+void TOutputSizeControls::UpdateAutoscrollNote()
 {
     int width = 0;
     int height = 0;
@@ -163,7 +166,7 @@ void TWMVExportForm::UpdateAutoscrollNote()
     lblAutoscrollNote->setVisible(true);
 }
 
-void TWMVExportForm::SetFrameRate(int fullRate, int customRate, int mode)
+void TOutputSizeControls::SetFrameRate(int fullRate, int customRate, int mode)
 {
     m_fullFrameRate = fullRate;
     CustomRate->setMaximum(std::max(CustomRate->minimum(), fullRate));
@@ -174,21 +177,21 @@ void TWMVExportForm::SetFrameRate(int fullRate, int customRate, int mode)
     UpdateFrameRateControls();
 }
 
-int TWMVExportForm::GetFrameRate(int* customRate, int* mode) const
+int TOutputSizeControls::GetFrameRate(int* customRate, int* mode) const
 {
     *mode = rbFullFrame->isChecked() ? 0 : rb2Frame->isChecked() ? 1 : rb4Frame->isChecked() ? 2 : 3;
     *customRate = CustomRate->value();
     return EffectiveFrameRate(m_fullFrameRate, *mode, *customRate);
 }
 
-void TWMVExportForm::SetFrameRateCaptions(int fullRate)
+void TOutputSizeControls::SetFrameRateCaptions(int fullRate)
 {
     rbFullFrame->setText(Format(vantor::str::kFrameRateFull, fullRate));
     rb2Frame->setText(Format(vantor::str::kFrameRateHalf, fullRate / 2));
     rb4Frame->setText(Format(vantor::str::kFrameRateQuarter, fullRate / 4));
 }
 
-void TWMVExportForm::UpdateFrameRateControls()
+void TOutputSizeControls::UpdateFrameRateControls()
 {
     const bool custom = rbCustomFrame->isChecked();
     Label10->setEnabled(custom);
@@ -196,7 +199,7 @@ void TWMVExportForm::UpdateFrameRateControls()
     CustomRate->setEnabled(custom);
 }
 
-void TWMVExportForm::SetFrameRange(int frameCount, int from, int to)
+void TOutputSizeControls::SetFrameRange(int frameCount, int from, int to)
 {
     m_frameCount = frameCount;
     if (from == -1) {
@@ -216,25 +219,25 @@ void TWMVExportForm::SetFrameRange(int frameCount, int from, int to)
     }
 }
 
-void TWMVExportForm::rbExportMovieClick()
+void TOutputSizeControls::rbExportMovieClick()
 {
     edtFromFrame->setEnabled(rbExportFrames->isChecked());
     edtToFrame->setEnabled(rbExportFrames->isChecked());
 }
 
-void TWMVExportForm::edtFromFrameChange()
+void TOutputSizeControls::edtFromFrameChange()
 {
     if (edtToFrame->value() < edtFromFrame->value())
         edtToFrame->setValue(edtFromFrame->value());
 }
 
-void TWMVExportForm::edtToFrameChange()
+void TOutputSizeControls::edtToFrameChange()
 {
     if (edtFromFrame->value() > edtToFrame->value())
         edtFromFrame->setValue(edtToFrame->value());
 }
 
-void TWMVExportForm::SetAutoscroll(int width, int height, int mode)
+void TOutputSizeControls::SetAutoscroll(int width, int height, int mode)
 {
     AutoScrollWidth->setValue(width);
     AutoScrollHeight->setValue(height);
@@ -245,7 +248,7 @@ void TWMVExportForm::SetAutoscroll(int width, int height, int mode)
         rbMouseNearCenter->setChecked(true);
 }
 
-int TWMVExportForm::GetAutoscroll(int* width, int* height) const
+int TOutputSizeControls::GetAutoscroll(int* width, int* height) const
 {
     *width = AutoScrollWidth->value();
     *height = AutoScrollHeight->value();
@@ -254,7 +257,7 @@ int TWMVExportForm::GetAutoscroll(int* width, int* height) const
     return rbMouseInCenter->isChecked() ? 1 : rbMouseNearCenter->isChecked() ? 4 : 0;
 }
 
-void TWMVExportForm::cbAutoscrollClick()
+void TOutputSizeControls::cbAutoscrollClick()
 {
     const bool on = cbAutoscroll->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*> {
