@@ -25,8 +25,9 @@ AviSettings ReadAviSettings(const std::string& settingsFile)
     s.frameRateCustom = store.GetInteger("FrameRateCustom", 24);
     s.frameRateMode = store.GetInteger("FrameRateMode", 0);
     s.scaleToPercents = store.GetBool("ScaleToPercents", true);
-    s.outputSizeWidthPercent = store.GetFloat("OutputSizeWidthPercent", 100.0);
-    s.outputSizeHeightPercent = store.GetFloat("OutputSizeHeightPercent", 100.0);
+    // Single precision, as the dialog keeps them.
+    s.outputSizeWidthPercent = static_cast<float>(store.GetFloat("OutputSizeWidthPercent", 100.0));
+    s.outputSizeHeightPercent = static_cast<float>(store.GetFloat("OutputSizeHeightPercent", 100.0));
     s.outputSizeWidth = store.GetInteger("OutputSizeWidth", 0);
     s.outputSizeHeight = store.GetInteger("OutputSizeHeight", 0);
     s.outputSizeKeepAspectRatio = store.GetBool("OutputSizeKeepAspectRatio", true);
@@ -67,7 +68,7 @@ FrameSize ViewSize(const AviSettings& settings, FrameSize movie)
         std::min(std::max(kMinimum, settings.autoscrollHeight), movie.height) };
 }
 
-FrameSize OutputSize(const AviSettings& settings, FrameSize view, int multiple)
+FrameSize OutputSize(const AviSettings& settings, FrameSize view, int multiple, double epsilon)
 {
     FrameSize size;
     if (!settings.scaleToPercents && settings.outputSizeWidth > 0 && settings.outputSizeHeight > 0) {
@@ -86,8 +87,8 @@ FrameSize OutputSize(const AviSettings& settings, FrameSize view, int multiple)
         if (settings.outputSizeKeepAspectRatio)
             heightPercent = widthPercent;
         // The truncation the options dialog shows in its size label.
-        size = { static_cast<int>(view.width * widthPercent * 0.01 + 0.0001),
-            static_cast<int>(view.height * heightPercent * 0.01 + 0.0001) };
+        size = { static_cast<int>(view.width * widthPercent * 0.01 + epsilon),
+            static_cast<int>(view.height * heightPercent * 0.01 + epsilon) };
     }
     multiple = std::max(1, multiple);
     const auto round = [multiple](int value) {

@@ -57,9 +57,16 @@ struct FrameSize {
 // The part of the movie that is exported: the whole frame, or the
 // autoscroll window (at least 10 x 10, at most the movie).
 FrameSize ViewSize(const AviSettings& settings, FrameSize movie);
+// What the options dialogs add to a size in percent before truncating it
+// to whole pixels: the AVI and QuickTime dialog, and the WMV dialog.
+constexpr double kPixelEpsilon = 0.0001;
+constexpr double kWmvPixelEpsilon = 0.00001;
+
 // The output size for a view of `view` pixels, rounded down to multiples of
-// `multiple` (never below one multiple).
-FrameSize OutputSize(const AviSettings& settings, FrameSize view, int multiple);
+// `multiple` (never below one multiple), as the dialog adding `epsilon`
+// shows it.
+FrameSize OutputSize(
+    const AviSettings& settings, FrameSize view, int multiple, double epsilon = kPixelEpsilon);
 
 struct SoundFormat {
     int sampleRate = 0;

@@ -21,8 +21,8 @@ QuickTimeSettings ReadQuickTimeSettings(const std::string& settingsFile)
     c.frameRateCustom = store.GetInteger("FrameRateCustom", 24);
     c.frameRateMode = store.GetInteger("FrameRateMode", 0);
     c.scaleToPercents = store.GetBool("ScaleToPercents", true);
-    c.outputSizeWidthPercent = store.GetFloat("OutputSizeWidthPercent", 100.0);
-    c.outputSizeHeightPercent = store.GetFloat("OutputSizeHeightPercent", 100.0);
+    c.outputSizeWidthPercent = static_cast<float>(store.GetFloat("OutputSizeWidthPercent", 100.0));
+    c.outputSizeHeightPercent = static_cast<float>(store.GetFloat("OutputSizeHeightPercent", 100.0));
     c.outputSizeWidth = store.GetInteger("OutputSizeWidth", 0);
     c.outputSizeHeight = store.GetInteger("OutputSizeHeight", 0);
     c.outputSizeKeepAspectRatio = store.GetBool("OutputSizeKeepAspectRatio", true);

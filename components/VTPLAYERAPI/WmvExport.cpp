@@ -477,7 +477,7 @@ void WmvExporter::Run(const std::string& outputPath)
     m_layout.outputRate = OutputFrameRate(shared, m_movie.FrameRate());
     m_layout.movie = { m_movie.Width(), m_movie.Height() };
     m_layout.view = ViewSize(shared, m_layout.movie);
-    const FrameSize size = OutputSize(shared, m_layout.view, 2);
+    const FrameSize size = OutputSize(shared, m_layout.view, 2, kWmvPixelEpsilon);
     m_layout.output = { std::clamp(size.width, kMinOutputSide, kMaxOutputSide),
         std::clamp(size.height, kMinOutputSide, kMaxOutputSide) };
     m_layout.autoscrollMode = s.autoscrollMode;
@@ -584,8 +584,10 @@ WmvSettings ReadWmvSettings(const std::string& settingsFile)
     // The order in which the program reads them.
     s.frameRateCustom = store.GetInteger("FrameRateCustom", s.frameRateCustom);
     s.frameRateMode = store.GetInteger("FrameRateMode", s.frameRateMode);
-    s.outputSizeWidthPercent = store.GetFloat("OutputSizeWidthPercent", s.outputSizeWidthPercent);
-    s.outputSizeHeightPercent = store.GetFloat("OutputSizeHeightPercent", s.outputSizeHeightPercent);
+    s.outputSizeWidthPercent
+        = static_cast<float>(store.GetFloat("OutputSizeWidthPercent", s.outputSizeWidthPercent));
+    s.outputSizeHeightPercent
+        = static_cast<float>(store.GetFloat("OutputSizeHeightPercent", s.outputSizeHeightPercent));
     s.outputSizeWidth = store.GetInteger("OutputSizeWidth", s.outputSizeWidth);
     s.outputSizeHeight = store.GetInteger("OutputSizeHeight", s.outputSizeHeight);
     s.outputSizeKeepAspectRatio = store.GetBool("OutputSizeKeepAspectRatio", s.outputSizeKeepAspectRatio);

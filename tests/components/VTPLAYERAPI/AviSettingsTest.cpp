@@ -33,14 +33,14 @@ TEST(AviSettings, MissingFileGivesTheDefaultsAndStoredKeysAreRead)
     vtapi::test::WriteSettings(dir / "AVI.xml",
         { { "VideoCodecId", 0x47504A4D }, { "VideoCodecKeyFrameRate", 12 }, { "VideoCodecQuality", 7500 },
             { "FrameRateCustom", 7 }, { "FrameRateMode", 3 }, { "ScaleToPercents", false },
-            { "OutputSizeWidthPercent", 50.0 }, { "OutputSizeHeightPercent", 25.0 },
+            { "OutputSizeWidthPercent", 50.0 }, { "OutputSizeHeightPercent", 33.3 },
             { "OutputSizeWidth", 320 }, { "OutputSizeHeight", 200 }, { "OutputSizeKeepAspectRatio", false },
             { "UseBestSoundFormat", true }, { "SoundFormat", 0x800 }, { "SoundCompressFormat", 1 },
             { "SoundMP3Profile", 5 }, { "AutoscrollMode", 4 }, { "AutoscrollWidth", 300 },
             { "AutoscrollHeight", 200 }, { "UseOldAVIFormat", true }, { "ExportSounds", false } });
     EXPECT_EQ(Fields(ReadAviSettings(dir / "AVI.xml")),
-        std::make_tuple(0x47504A4Du, 12, 7500, 7, 3, false, 50.0, 25.0, 320, 200, false, true, 0x800, 1, 5, 4,
-            300, 200, true, false));
+        std::make_tuple(0x47504A4Du, 12, 7500, 7, 3, false, 50.0, double { 33.3f }, 320, 200, false, true,
+            0x800, 1, 5, 4, 300, 200, true, false));
 }
 
 TEST(AviSettings, OutputFrameRateFollowsTheMode)
@@ -69,6 +69,7 @@ TEST(AviSettings, ViewAndOutputSizes)
         int multiple;
         FrameSize view;
         FrameSize output;
+        double epsilon = kPixelEpsilon;
     };
     const FrameSize movie { 640, 480 };
     const Case cases[] = {
@@ -87,11 +88,16 @@ TEST(AviSettings, ViewAndOutputSizes)
             { .autoscrollMode = 4, .autoscrollWidth = 0, .autoscrollHeight = 5000 }, 1, { 10, 480 },
             { 10, 480 } },
         { "never below one multiple", { .outputSizeWidthPercent = 0.1 }, 16, { 640, 480 }, { 16, 16 } },
+        // 640 x 49.999992 % is 319.99995 pixels: the AVI dialog's epsilon
+        // makes it 320, the WMV dialog's leaves 319.
+        { "AVI dialog rounding", { .outputSizeWidthPercent = 49.999992f }, 2, { 640, 480 }, { 320, 240 } },
+        { "WMV dialog rounding", { .outputSizeWidthPercent = 49.999992f }, 2, { 640, 480 }, { 318, 238 },
+            kWmvPixelEpsilon },
     };
     for (const Case& c : cases) {
         const FrameSize view = ViewSize(c.settings, movie);
         EXPECT_EQ(view, c.view) << c.name;
-        EXPECT_EQ(OutputSize(c.settings, view, c.multiple), c.output) << c.name;
+        EXPECT_EQ(OutputSize(c.settings, view, c.multiple, c.epsilon), c.output) << c.name;
     }
 }
 
