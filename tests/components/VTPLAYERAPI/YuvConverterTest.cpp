@@ -83,8 +83,8 @@ TEST(YuvConverter, MatchesLibswscaleOnRamps)
                     SWS_BICUBIC, nullptr, nullptr, nullptr));
                 ASSERT_GE(sws_scale_frame(scaler.get(), theirs.get(), frame.get()), 0);
                 EXPECT_LE(MaxDifference(ours.get(), theirs.get(), 0, 0, size[1]), 1);
-                EXPECT_LE(MaxDifference(ours.get(), theirs.get(), 1, 0, size[1], size[0] / 2 * 2), 1);
-                EXPECT_LE(MaxDifference(ours.get(), theirs.get(), 2, 0, size[1], size[0] / 2 * 2), 1);
+                for (int plane : { 1, 2 })
+                    EXPECT_LE(MaxDifference(ours.get(), theirs.get(), plane, 0, size[1], size[0] / 2 * 2), 1);
             }
 }
 
