@@ -13,10 +13,11 @@ namespace vtapi {
 
 namespace {
 
-// Rows are compared and converted again in bands of this height.
+// Rows are compared and converted again in bands of this height (even, so
+// that a band holds whole 4:2:0 chroma rows).
 constexpr int kBandRows = 16;
-// An output row depends on the source rows this close to it: the chroma
-// rows of 4:2:0 come from a bicubic filter over about ten source rows.
+// An output row of libswscale depends on the source rows this close to it:
+// the chroma rows of 4:2:0 come from a bicubic filter over about ten rows.
 constexpr int kFilterReach = 16;
 
 // A scaler that converts on several threads, as FFmpeg's own scale filter does.
@@ -136,8 +137,16 @@ bool AviExportPicture::Partial(const AVFrame* view, int left, int top) const
 
 void AviExportPicture::Convert(const AVFrame* view, int left, int top)
 {
-    if (!m_scaler)
-        m_scaler = MakeScaler(view, m_picture.get());
+    const AVFrame* picture = m_picture.get();
+    if (!m_converter && !m_scaler) {
+        const auto from = static_cast<AVPixelFormat>(view->format);
+        const auto to = static_cast<AVPixelFormat>(picture->format);
+        if (!m_bottomUp && view->width == picture->width && view->height == picture->height
+            && YuvConverter::Handles(from, to))
+            m_converter.emplace(from, to);
+        else
+            m_scaler = MakeScaler(view, picture);
+    }
     if (Partial(view, left, top))
         ConvertChangedRows(view);
     else
@@ -163,7 +172,9 @@ void AviExportPicture::ConvertAll(const AVFrame* view)
         av_frame_unref(picture);
         av_frame_move_ref(picture, fresh.get());
     }
-    if (m_bottomUp) {
+    if (m_converter) {
+        m_converter->Convert(view, picture, 0, picture->height);
+    } else if (m_bottomUp) {
         std::uint8_t* planes[4]
             = { picture->data[0] + static_cast<std::ptrdiff_t>(picture->height - 1) * picture->linesize[0],
                   nullptr, nullptr, nullptr };
@@ -181,6 +192,24 @@ void AviExportPicture::ConvertChangedRows(const AVFrame* view)
     // The rows that stay are the last picture's: keep them, copying only
     // when the encoder still holds that buffer.
     Check(av_frame_make_writable(picture), "out of memory");
+    if (m_converter) {
+        // Each output row pair comes from its own two rows: a changed band
+        // needs only its rows (bands start on even rows).
+        const int bands = static_cast<int>(m_changedBands.size());
+        for (int band = 0; band < bands; ++band) {
+            if (m_changedBands[static_cast<size_t>(band)] == 0)
+                continue;
+            int last = band;
+            while (last + 1 < bands && m_changedBands[static_cast<size_t>(last + 1)] != 0)
+                ++last;
+            const int top = band * kBandRows;
+            const int bottom = std::min(picture->height, (last + 1) * kBandRows);
+            m_converter->Convert(view, picture, top, bottom);
+            m_rowsConverted += bottom - top;
+            band = last;
+        }
+        return;
+    }
     SwsContext* s = m_scaler.get();
     const int align = static_cast<int>(std::max(1u, sws_receive_slice_alignment(s)));
     Check(sws_frame_start(s, picture, view), "cannot convert the frames");

@@ -7,8 +7,10 @@
 // frame where one line of text changed costs the rows around that line.
 
 #include "FFmpeg.h"
+#include "YuvConverter.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vtapi {
@@ -51,6 +53,9 @@ private:
     bool Partial(const AVFrame* view, int left, int top) const;
 
     FramePtr m_picture;
+    // Our own converter where it can make the picture (the same size, RGB
+    // to 4:2:0, top-down), libswscale for everything else.
+    std::optional<YuvConverter> m_converter;
     SwsPtr m_scaler;
     bool m_bottomUp = false;
     bool m_made = false; // the picture shows a frame

@@ -12,10 +12,11 @@ TEST(AviExportPicture, ChangedRowsGiveTheWholeConversion)
 {
     struct Case {
         bool still;
-        std::int64_t rowsAtMost; // converted over 20 frames of 120 rows
+        std::int64_t
+            rowsAtMost; // converted over 20 frames of 120 rows: a typed character changes one band of 16
         int unchangedFrames;
     };
-    const Case cases[] = { { true, 120 + 10 * 64, 10 }, { false, 20 * 120, 0 } };
+    const Case cases[] = { { true, 120 + 9 * 16, 10 }, { false, 20 * 120, 0 } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.still);
         SyntheticOptions options { .width = 160, .height = 120, .frameRate = { 10, 1 }, .still = c.still };
