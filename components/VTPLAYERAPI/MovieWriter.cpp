@@ -19,6 +19,8 @@ MovieWriter::MovieWriter(const std::string& path, const MovieWriterOptions& opti
         throw MovieError("bad frame size");
     if (options.frameRate.num <= 0 || options.frameRate.den <= 0)
         throw MovieError("bad frame rate");
+    if (options.keyFrameInterval < 1)
+        throw MovieError("bad key frame interval");
     if (options.sampleRate < 0 || (options.sampleRate > 0 && (options.channels < 1 || options.channels > 2)))
         throw MovieError("bad sound format");
 
@@ -37,6 +39,7 @@ MovieWriter::MovieWriter(const std::string& path, const MovieWriterOptions& opti
     m_video->framerate = options.frameRate;
     m_video->thread_count = 0;
     m_video->level = 3;
+    m_video->gop_size = options.keyFrameInterval;
     // Slices let the player decode one frame on several threads.
     const bool sliced = options.width >= 256 && options.height >= 256;
     av_opt_set_int(m_video->priv_data, "slices", sliced ? 4 : 1, 0);
