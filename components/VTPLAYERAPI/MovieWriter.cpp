@@ -19,8 +19,6 @@ MovieWriter::MovieWriter(const std::string& path, const MovieWriterOptions& opti
         throw MovieError("bad frame size");
     if (options.frameRate.num <= 0 || options.frameRate.den <= 0)
         throw MovieError("bad frame rate");
-    if (options.keyFrameInterval < 1)
-        throw MovieError("bad key frame interval");
     if (options.sampleRate < 0 || (options.sampleRate > 0 && (options.channels < 1 || options.channels > 2)))
         throw MovieError("bad sound format");
 
@@ -39,7 +37,10 @@ MovieWriter::MovieWriter(const std::string& path, const MovieWriterOptions& opti
     m_video->framerate = options.frameRate;
     m_video->thread_count = 0;
     m_video->level = 3;
-    m_video->gop_size = options.keyFrameInterval;
+    // Every frame a key frame costs no space on a screen recording, and a
+    // still stretch then repeats the same packet, which a reader need not
+    // decode again. Older recorders wrote a key frame every 12 frames.
+    m_video->gop_size = 1;
     // Slices let the player decode one frame on several threads.
     const bool sliced = options.width >= 256 && options.height >= 256;
     av_opt_set_int(m_video->priv_data, "slices", sliced ? 4 : 1, 0);

@@ -19,11 +19,6 @@ struct MovieWriterOptions {
     int channels = 1;
     MovieLayout layout = MovieLayout::Current;
     CursorTrack cursor; // current layout only
-    // Frames from one key frame to the next. Every frame a key frame costs
-    // no space on a screen recording, and a still stretch then repeats the
-    // same packet, which a reader need not decode again; older recorders
-    // wrote a key frame every 12 frames.
-    int keyFrameInterval = 1;
 };
 
 class MovieWriter final {
