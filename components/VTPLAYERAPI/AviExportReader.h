@@ -71,7 +71,8 @@ private:
     MovieSource& m_movie;
     AVCodecContext* m_video;
     AVCodecContext* m_audio;
-    FramePtr m_lastVideo; // the thread's own, as the members up to m_mutex
+    // The thread's own, up to m_skipped.
+    FramePtr m_lastVideo;
     // Key frames of the video codec decode alone and leave the decoder as
     // they find it.
     bool m_repeatable = false;
@@ -80,7 +81,7 @@ private:
     std::int64_t m_received = 0; // video frames it gave out
     std::deque<Repeat> m_repeats;
     std::optional<FrameChanges> m_unchanged; // "nothing changed" at the last frame's size
-    std::atomic<std::int64_t> m_skipped = 0;
+    std::atomic<std::int64_t> m_skipped = 0; // written by the thread
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<DecodedFrame> m_frames;
