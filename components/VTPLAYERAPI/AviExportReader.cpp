@@ -1,5 +1,7 @@
 #include "AviExportReader.h"
 
+#include <cstring>
+
 namespace vtapi {
 
 namespace {
@@ -19,8 +21,15 @@ AviExportReader::AviExportReader(MovieSource& movie, AVCodecContext* video, AVCo
     , m_video(video)
     , m_audio(audio)
     , m_lastVideo(MakeFrame())
-    , m_thread([this] { Run(); })
+    , m_lastKeyPacket(MakePacket())
 {
+    // FFV1 carries its coder's state from a frame to the next, but a key
+    // frame starts afresh: decoding it again would give the same picture
+    // and the same state.
+    const AVCodecDescriptor* codec = avcodec_descriptor_get(video->codec_id);
+    m_repeatable = video->codec_id == AV_CODEC_ID_FFV1
+        || (codec != nullptr && (codec->props & AV_CODEC_PROP_INTRA_ONLY) != 0);
+    m_thread = std::thread([this] { Run(); });
 }
 
 AviExportReader::~AviExportReader()
@@ -67,13 +76,20 @@ void AviExportReader::Run()
     try {
         const PacketPtr packet = MakePacket();
         while (m_movie.ReadPacket(packet.get())) {
-            if (packet->stream_index == m_movie.VideoStream())
+            if (packet->stream_index == m_movie.VideoStream() && RepeatsLast(packet.get())) {
+                m_repeats.push_back({ m_sent, packet->pts, packet->dts });
+                PutRepeats(false);
+            } else if (packet->stream_index == m_movie.VideoStream()) {
+                // A discarded packet gives no frame.
+                if ((packet->flags & AV_PKT_FLAG_DISCARD) == 0)
+                    ++m_sent;
                 Decode(m_video, packet.get(), true);
-            else if (m_audio != nullptr && packet->stream_index == m_movie.AudioStream())
+            } else if (m_audio != nullptr && packet->stream_index == m_movie.AudioStream())
                 Decode(m_audio, packet.get(), false);
             av_packet_unref(packet.get());
         }
         Decode(m_video, nullptr, true);
+        PutRepeats(true);
         if (m_audio != nullptr)
             Decode(m_audio, nullptr, false);
     } catch (const Stopping&) {
@@ -86,6 +102,50 @@ void AviExportReader::Run()
         m_error = error;
     }
     m_changed.notify_all();
+}
+
+bool AviExportReader::RepeatsLast(const AVPacket* packet)
+{
+    const bool key = (packet->flags & (AV_PKT_FLAG_KEY | AV_PKT_FLAG_DISCARD)) == AV_PKT_FLAG_KEY;
+    // Side data (a palette, say) could change what the same bytes show.
+    if (!m_repeatable || !key || packet->size <= 0 || packet->side_data_elems > 0) {
+        av_packet_unref(m_lastKeyPacket.get());
+        return false;
+    }
+    const AVPacket* last = m_lastKeyPacket.get();
+    if (last->size == packet->size
+        && std::memcmp(last->data, packet->data, static_cast<size_t>(packet->size)) == 0)
+        return true;
+    av_packet_unref(m_lastKeyPacket.get());
+    Check(av_packet_ref(m_lastKeyPacket.get(), packet), "out of memory");
+    return false;
+}
+
+void AviExportReader::PutRepeats(bool all)
+{
+    // With frame threads the decoder gives out a frame some packets after
+    // it got it: a repeat waits until the frames before it are out.
+    while (!m_repeats.empty() && (all || m_repeats.front().after <= m_received)) {
+        if (m_lastVideo->data[0] == nullptr)
+            throw MovieError("damaged movie \"" + m_movie.Path() + "\"");
+        if (!m_unchanged)
+            m_unchanged = CompareFrames(m_lastVideo.get(), m_lastVideo.get());
+        DecodedFrame repeat { MakeFrame(), true, *m_unchanged };
+        Check(av_frame_ref(repeat.frame.get(), m_lastVideo.get()), "out of memory");
+        const Repeat& timing = m_repeats.front();
+        repeat.frame->pts = timing.pts;
+        repeat.frame->pkt_dts = timing.dts;
+        repeat.frame->best_effort_timestamp = timing.pts != AV_NOPTS_VALUE ? timing.pts : timing.dts;
+        m_repeats.pop_front();
+        ++m_skipped;
+        PutOrStop(std::move(repeat));
+    }
+}
+
+void AviExportReader::PutOrStop(DecodedFrame frame)
+{
+    if (!Put(std::move(frame)))
+        throw Stopping {};
 }
 
 void AviExportReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
@@ -101,11 +161,15 @@ void AviExportReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bo
             // Comparing here keeps the export's own thread for converting.
             decoded.changes = CompareFrames(
                 m_lastVideo->data[0] != nullptr ? m_lastVideo.get() : nullptr, decoded.frame.get());
+            if (decoded.changes.all)
+                m_unchanged.reset(); // a new size, perhaps
             av_frame_unref(m_lastVideo.get());
             Check(av_frame_ref(m_lastVideo.get(), decoded.frame.get()), "out of memory");
+            ++m_received;
         }
-        if (!Put(std::move(decoded)))
-            throw Stopping {};
+        PutOrStop(std::move(decoded));
+        if (video)
+            PutRepeats(false);
     }
 }
 

@@ -2,15 +2,20 @@
 
 // Reads and decodes a movie on a thread of its own, a few frames ahead of
 // the AVI export, so that decoding the next frame overlaps converting and
-// encoding this one.
+// encoding this one. A recording where the screen stands still repeats the
+// same key-frame packet: such a packet is not decoded again, the frame
+// before is handed out once more.
 
 #include "AviExportPicture.h"
 #include "MovieFile.h"
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace vtapi {
@@ -37,16 +42,46 @@ public:
     // met (MovieError for a damaged movie).
     bool Next(DecodedFrame* out);
 
+    // Video packets handed out as the frame before without decoding them,
+    // for the tests.
+    std::int64_t DecodesSkipped() const { return m_skipped; }
+
 private:
+    // A video packet equal to the one before, waiting for the decoder to
+    // give out the frames of the packets sent before it.
+    struct Repeat {
+        std::int64_t after; // video packets sent to the decoder before it
+        std::int64_t pts;
+        std::int64_t dts;
+    };
+
     void Run();
     void Decode(AVCodecContext* decoder, const AVPacket* packet, bool video);
+    // True when `packet` decodes to the last video frame: a key frame equal
+    // to the video packet before, itself a key frame. Keeps `packet` for the
+    // next call.
+    bool RepeatsLast(const AVPacket* packet);
+    // Hands out the repeats whose packets' frames have all come out.
+    void PutRepeats(bool all);
+    // Throws Stopping when the reader is stopping.
+    void PutOrStop(DecodedFrame frame);
     // False when the reader is stopping.
     bool Put(DecodedFrame frame);
 
     MovieSource& m_movie;
     AVCodecContext* m_video;
     AVCodecContext* m_audio;
-    FramePtr m_lastVideo; // the thread's own
+    // The thread's own, up to m_skipped.
+    FramePtr m_lastVideo;
+    // Key frames of the video codec decode alone and leave the decoder as
+    // they find it.
+    bool m_repeatable = false;
+    PacketPtr m_lastKeyPacket; // empty when the last video packet cannot be repeated
+    std::int64_t m_sent = 0; // video packets sent to the decoder
+    std::int64_t m_received = 0; // video frames it gave out
+    std::deque<Repeat> m_repeats;
+    std::optional<FrameChanges> m_unchanged; // "nothing changed" at the last frame's size
+    std::atomic<std::int64_t> m_skipped = 0; // written by the thread
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<DecodedFrame> m_frames;

@@ -37,6 +37,10 @@ MovieWriter::MovieWriter(const std::string& path, const MovieWriterOptions& opti
     m_video->framerate = options.frameRate;
     m_video->thread_count = 0;
     m_video->level = 3;
+    // Every frame a key frame costs no space on a screen recording, and a
+    // still stretch then repeats the same packet, which a reader need not
+    // decode again. Older recorders wrote a key frame every 12 frames.
+    m_video->gop_size = 1;
     // Slices let the player decode one frame on several threads.
     const bool sliced = options.width >= 256 && options.height >= 256;
     av_opt_set_int(m_video->priv_data, "slices", sliced ? 4 : 1, 0);
