@@ -247,6 +247,12 @@ void AviExporter::SetUpVideo()
     const int keyFrames = m_settings.videoCodecKeyFrameRate > 0 ? m_settings.videoCodecKeyFrameRate
                                                                 : m_compressor->defaultKeyFrameRate;
     c->gop_size = std::max(1, keyFrames);
+    // AVI keeps no presentation times: without B-frames every chunk is
+    // shown in the order it is stored, so a frame equal to the one before
+    // can be an empty chunk instead of a picture the encoder must analyse.
+    // On screen recordings B-frames buy little (libx264 at rate factor
+    // 12.75: a smaller file without them on the moving sample).
+    c->max_b_frames = 0;
     const int quality
         = m_settings.videoCodecQuality >= 0 ? m_settings.videoCodecQuality : m_compressor->defaultQuality;
     switch (m_compressor->quality) {
