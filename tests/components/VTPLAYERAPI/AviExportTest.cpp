@@ -80,9 +80,6 @@ TEST_F(AviExportTest, HonoursEveryVideoAndSoundSetting)
         // Every second frame repeats the one before: a null frame, but the last.
         { "custom rate above the movie's", "mono.vtr", { .frameRateCustom = 20, .frameRateMode = 3 },
             { "mpeg4", "XVID", 64, 48, 20, 11, "mp3", 1, 22050 } },
-        { "H.264 above the movie's rate: null frames too", "mono.vtr",
-            { .videoCodecId = Fourcc("H264"), .frameRateCustom = 20, .frameRateMode = 3 },
-            { "h264", "H264", 64, 48, 20, 11, "mp3", 1, 22050 } },
         { "50 percent, aspect kept", "mono.vtr",
             { .outputSizeWidthPercent = 50, .outputSizeHeightPercent = 80 },
             { "mpeg4", "XVID", 32, 24, 10, 10, "mp3", 1, 22050 } },
