@@ -1,8 +1,8 @@
 #include "AviExport.h"
 
 #include "AviExportPicture.h"
-#include "AviExportReader.h"
 #include "EncoderOptions.h"
+#include "FrameReader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -186,7 +186,7 @@ void AviExporter::Run(const std::string& outputPath)
     {
         // Decoding runs ahead on its own thread; the reader is gone (and
         // its thread stopped) before the decoders, also when this throws.
-        AviExportReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
+        FrameReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
         for (DecodedFrame decoded; reader.Next(&decoded);) {
             m_control.CheckCancel();
             if (decoded.video)

@@ -7,6 +7,7 @@
 // frame where one line of text changed costs the rows around that line.
 
 #include "FFmpeg.h"
+#include "FrameChanges.h"
 #include "YuvConverter.h"
 
 #include <cstdint>
@@ -14,18 +15,6 @@
 #include <vector>
 
 namespace vtapi {
-
-// Which bands of rows differ between a decoded frame and the one before it.
-struct FrameChanges {
-    bool all = true; // nothing to compare with: every row counts as changed
-    std::vector<std::uint8_t> bands; // 1 for a band with a row that differs
-
-    // Adds what a later frame changed after this one.
-    void Add(const FrameChanges& later);
-};
-
-// Compares `next` with `previous` (nullptr for the first frame).
-FrameChanges CompareFrames(const AVFrame* previous, const AVFrame* next);
 
 class AviExportPicture final {
 public:

@@ -1,12 +1,12 @@
 #pragma once
 
 // Reads and decodes a movie on a thread of its own, a few frames ahead of
-// the AVI export, so that decoding the next frame overlaps converting and
+// an export, so that decoding the next frame overlaps converting and
 // encoding this one. A recording where the screen stands still repeats the
 // same key-frame packet: such a packet is not decoded again, the frame
 // before is handed out once more.
 
-#include "AviExportPicture.h"
+#include "FrameChanges.h"
 #include "MovieFile.h"
 
 #include <atomic>
@@ -26,16 +26,16 @@ struct DecodedFrame {
     FrameChanges changes; // video: what changed after the frame before
 };
 
-class AviExportReader final {
+class FrameReader final {
 public:
     // Starts reading `movie` from where it stands. `video` decodes the
     // movie's video stream; `audio` (or nullptr) its sound stream. Both are
     // the reader's until Next returns false or the reader is destroyed.
-    AviExportReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio);
+    FrameReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio);
     // Stops the thread, dropping what it has not handed over.
-    ~AviExportReader();
-    AviExportReader(const AviExportReader&) = delete;
-    AviExportReader& operator=(const AviExportReader&) = delete;
+    ~FrameReader();
+    FrameReader(const FrameReader&) = delete;
+    FrameReader& operator=(const FrameReader&) = delete;
 
     // The next frame in decoding order, after every frame both decoders
     // keep back at the end; false after the last. Throws what the thread

@@ -1,4 +1,4 @@
-#include "AviExportReader.h"
+#include "FrameReader.h"
 #include "TestEnvironment.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@ using namespace vtapi;
 // decoded, in its place after the frames that a frame-threaded decoder (Ut
 // Video's) holds back; a movie with non-key frames is decoded whole. The
 // frames read "shade@time", then "+" when they changed, "=" when not.
-TEST(AviExportReader, RepeatedKeyFramesAreNotDecodedAgain)
+TEST(FrameReader, RepeatedKeyFramesAreNotDecodedAgain)
 {
     // The movie's codec, decodes skipped.
     const std::pair<std::string, int> cases[] = { { "ffv1 -g 1", 4 }, { "ffv1 -g 12", 0 }, { "utvideo", 4 } };
@@ -25,7 +25,7 @@ TEST(AviExportReader, RepeatedKeyFramesAreNotDecodedAgain)
         avcodec_parameters_to_context(decoder.get(), movie.Format()->streams[movie.VideoStream()]->codecpar);
         decoder->thread_count = 4; // Ut Video's decoder then holds three frames back
         ASSERT_GE(avcodec_open2(decoder.get(), avcodec_find_decoder(decoder->codec_id), nullptr), 0);
-        AviExportReader reader(movie, decoder.get(), nullptr);
+        FrameReader reader(movie, decoder.get(), nullptr);
         std::string got;
         for (DecodedFrame f; reader.Next(&f);)
             got += std::to_string(f.frame->data[0][0]) + "@" + std::to_string(f.frame->best_effort_timestamp)

@@ -1,4 +1,4 @@
-#include "AviExportReader.h"
+#include "FrameReader.h"
 
 #include <cstring>
 
@@ -16,7 +16,7 @@ struct Stopping { };
 
 } // namespace
 
-AviExportReader::AviExportReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio)
+FrameReader::FrameReader(MovieSource& movie, AVCodecContext* video, AVCodecContext* audio)
     : m_movie(movie)
     , m_video(video)
     , m_audio(audio)
@@ -32,7 +32,7 @@ AviExportReader::AviExportReader(MovieSource& movie, AVCodecContext* video, AVCo
     m_thread = std::thread([this] { Run(); });
 }
 
-AviExportReader::~AviExportReader()
+FrameReader::~FrameReader()
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -42,7 +42,7 @@ AviExportReader::~AviExportReader()
     m_thread.join();
 }
 
-bool AviExportReader::Next(DecodedFrame* out)
+bool FrameReader::Next(DecodedFrame* out)
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_frames.empty() || m_done; });
@@ -58,7 +58,7 @@ bool AviExportReader::Next(DecodedFrame* out)
     return true;
 }
 
-bool AviExportReader::Put(DecodedFrame frame)
+bool FrameReader::Put(DecodedFrame frame)
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_frames.size() < kAhead || m_stop; });
@@ -70,7 +70,7 @@ bool AviExportReader::Put(DecodedFrame frame)
     return true;
 }
 
-void AviExportReader::Run()
+void FrameReader::Run()
 {
     std::exception_ptr error;
     try {
@@ -104,7 +104,7 @@ void AviExportReader::Run()
     m_changed.notify_all();
 }
 
-bool AviExportReader::RepeatsLast(const AVPacket* packet)
+bool FrameReader::RepeatsLast(const AVPacket* packet)
 {
     const bool key = (packet->flags & (AV_PKT_FLAG_KEY | AV_PKT_FLAG_DISCARD)) == AV_PKT_FLAG_KEY;
     // Side data (a palette, say) could change what the same bytes show.
@@ -121,7 +121,7 @@ bool AviExportReader::RepeatsLast(const AVPacket* packet)
     return false;
 }
 
-void AviExportReader::PutRepeats(bool all)
+void FrameReader::PutRepeats(bool all)
 {
     // With frame threads the decoder gives out a frame some packets after
     // it got it: a repeat waits until the frames before it are out.
@@ -142,13 +142,13 @@ void AviExportReader::PutRepeats(bool all)
     }
 }
 
-void AviExportReader::PutOrStop(DecodedFrame frame)
+void FrameReader::PutOrStop(DecodedFrame frame)
 {
     if (!Put(std::move(frame)))
         throw Stopping {};
 }
 
-void AviExportReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
+void FrameReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
 {
     Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
     while (true) {
