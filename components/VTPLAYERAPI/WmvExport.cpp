@@ -1,21 +1,17 @@
 #include "WmvExport.h"
 
+#include "AviExportPicture.h"
 #include "AviSettings.h"
+#include "FrameReader.h"
 #include "WmvEncoderLibrary.h"
 #include "support/Trace.h"
 #include "xml/XMLSettings.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
 
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
 }
 
 namespace vtapi {
@@ -26,63 +22,8 @@ constexpr std::int64_t kTicksPerSecond = 10'000'000; // the library's sample tim
 constexpr int kMaxOutputSide = 4096;
 constexpr int kMinOutputSide = 16;
 constexpr int kMaxInputChannels = 8;
-constexpr std::size_t kQueuedItems = 6;
 
-// A picture or a piece of sound on its way from the decoding thread to the
-// library.
-struct Item {
-    enum class Kind { Video, Audio, End } kind = Kind::End;
-    FramePtr picture; // I420 with packed rows, in one buffer
-    std::vector<std::uint8_t> sound; // interleaved 16-bit
-    std::int64_t time = 0; // 100 ns
-};
-
-// A bounded queue between the decoding thread and the encoding one.
-class ItemQueue final {
-public:
-    // Blocks while the queue is full; false once stopped.
-    bool Push(Item item)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_stopped || m_items.size() < kQueuedItems; });
-        if (m_stopped)
-            return false;
-        m_items.push_back(std::move(item));
-        m_changed.notify_all();
-        return true;
-    }
-    Item Pop()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_items.empty(); });
-        Item item = std::move(m_items.front());
-        m_items.pop_front();
-        m_changed.notify_all();
-        return item;
-    }
-    // Ends the queue: pushes fail from now on.
-    void Stop()
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopped = true;
-        m_changed.notify_all();
-    }
-    // Queues the end at once, full or stopped: the reader has failed.
-    void Finish()
-    {
-        std::lock_guard lock(m_mutex);
-        m_items.push_back(Item {});
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Item> m_items;
-    bool m_stopped = false;
-};
-
-// What the decoding thread makes of the movie.
+// What the export makes of the movie.
 struct PictureLayout {
     AVRational outputRate {};
     FrameSize movie;
@@ -139,248 +80,6 @@ CodecContextPtr OpenDecoder(const AVStream* stream)
     return context;
 }
 
-// Reads the movie once and queues its output pictures (and its sound).
-class MovieReader final {
-public:
-    MovieReader(MovieSource& movie, const PictureLayout& layout, bool withSound, ItemQueue& queue,
-        const TaskControl& control)
-        : m_movie(movie)
-        , m_layout(layout)
-        , m_queue(queue)
-        , m_control(control)
-        , m_autoscroll(layout.autoscrollMode, layout.view, layout.movie)
-    {
-        m_videoDecoder = OpenDecoder(movie.Format()->streams[movie.VideoStream()]);
-        if (withSound && movie.AudioStream() >= 0)
-            SetUpSound();
-        m_packet = MakePacket();
-        m_decoded = MakeFrame();
-        m_view = MakeFrame();
-    }
-    ~MovieReader() { av_buffer_pool_uninit(&m_pool); }
-    MovieReader(const MovieReader&) = delete;
-    MovieReader& operator=(const MovieReader&) = delete;
-
-    // Queues every output picture and the sound, then the end. Throws
-    // Cancelled when the queue was stopped.
-    void Run();
-
-private:
-    void SetUpSound();
-    void Decode(AVCodecContext* decoder, const AVPacket* packet, bool video);
-    void TakePicture(AVFrame* frame);
-    void EmitUpTo(std::int64_t limit);
-    void EmitPicture(std::int64_t index);
-    void TakeSound(const AVFrame* frame);
-    void Queue(Item item)
-    {
-        if (!m_queue.Push(std::move(item)))
-            throw Cancelled();
-    }
-
-    MovieSource& m_movie;
-    const PictureLayout& m_layout;
-    ItemQueue& m_queue;
-    const TaskControl& m_control;
-    AutoscrollWindow m_autoscroll;
-    CodecContextPtr m_videoDecoder;
-    CodecContextPtr m_audioDecoder;
-    SwrPtr m_resampler;
-    int m_soundChannels = 0;
-    PacketPtr m_packet;
-    FramePtr m_decoded;
-    FramePtr m_held; // the last decoded picture, shown until the next one
-    FramePtr m_view;
-    SwsPtr m_scaler;
-    std::int64_t m_firstPts = AV_NOPTS_VALUE;
-    std::int64_t m_lastPts = AV_NOPTS_VALUE;
-    std::int64_t m_decodedFrames = 0;
-    std::int64_t m_nextOutput = 0;
-    std::int64_t m_soundStart = AV_NOPTS_VALUE;
-    AVBufferPool* m_pool = nullptr; // freed when its last picture is
-};
-
-void MovieReader::SetUpSound()
-{
-    m_audioDecoder = OpenDecoder(m_movie.Format()->streams[m_movie.AudioStream()]);
-    AVCodecContext* d = m_audioDecoder.get();
-    m_soundChannels = std::clamp(d->ch_layout.nb_channels, 1, kMaxInputChannels);
-    AVChannelLayout layout {};
-    av_channel_layout_default(&layout, m_soundChannels);
-    SwrContext* resampler = nullptr;
-    Check(swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_S16, d->sample_rate, &d->ch_layout,
-              d->sample_fmt, d->sample_rate, 0, nullptr),
-        "sound conversion");
-    m_resampler.reset(resampler);
-    Check(swr_init(resampler), "sound conversion");
-}
-
-void MovieReader::Run()
-{
-    const AVStream* video = m_movie.Format()->streams[m_movie.VideoStream()];
-    while (true) {
-        m_control.CheckCancel();
-        if (!m_movie.ReadPacket(m_packet.get()))
-            break;
-        if (m_packet->stream_index == m_movie.VideoStream())
-            Decode(m_videoDecoder.get(), m_packet.get(), true);
-        else if (m_audioDecoder && m_packet->stream_index == m_movie.AudioStream())
-            Decode(m_audioDecoder.get(), m_packet.get(), false);
-        av_packet_unref(m_packet.get());
-    }
-    Decode(m_videoDecoder.get(), nullptr, true);
-    if (m_held) {
-        // The last picture lasts one frame of the movie's own rate.
-        const std::int64_t end = m_lastPts
-            + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), video->time_base));
-        EmitUpTo(
-            OutputFramesBefore(end - m_firstPts, video->time_base, m_layout.outputRate, m_movie.FrameRate()));
-    }
-    if (m_audioDecoder)
-        Decode(m_audioDecoder.get(), nullptr, false);
-    Queue(Item {});
-}
-
-void MovieReader::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
-{
-    Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
-    while (true) {
-        const int result = avcodec_receive_frame(decoder, m_decoded.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return;
-        Check(result, "damaged movie \"" + m_movie.Path() + "\"");
-        if (video)
-            TakePicture(m_decoded.get());
-        else
-            TakeSound(m_decoded.get());
-        av_frame_unref(m_decoded.get());
-    }
-}
-
-void MovieReader::TakePicture(AVFrame* frame)
-{
-    const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
-    std::int64_t pts = frame->best_effort_timestamp;
-    if (pts == AV_NOPTS_VALUE)
-        pts = av_rescale_q(m_decodedFrames, av_inv_q(m_movie.FrameRate()), stream->time_base);
-    ++m_decodedFrames;
-    if (m_firstPts == AV_NOPTS_VALUE)
-        m_firstPts = pts;
-    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts)
-        return; // a repeated time stamp: the first picture of that time wins
-    if (m_held)
-        EmitUpTo(OutputFramesBefore(
-            pts - m_firstPts, stream->time_base, m_layout.outputRate, m_movie.FrameRate()));
-    else
-        m_held = MakeFrame();
-    av_frame_unref(m_held.get());
-    av_frame_move_ref(m_held.get(), frame);
-    m_lastPts = pts;
-}
-
-void MovieReader::EmitUpTo(std::int64_t limit)
-{
-    for (; m_nextOutput < limit; ++m_nextOutput) {
-        m_control.CheckCancel();
-        EmitPicture(m_nextOutput);
-    }
-}
-
-void MovieReader::EmitPicture(std::int64_t index)
-{
-    const AVRational rate = m_layout.outputRate;
-    const AVFrame* source = m_held.get();
-    if (m_layout.autoscrollMode != 0) {
-        int x = m_layout.movie.width / 2;
-        int y = m_layout.movie.height / 2;
-        CursorAt(m_movie.Cursor(), av_rescale_q(index, av_inv_q(rate), AVRational { 1, 1000 }), &x, &y);
-        int left = 0;
-        int top = 0;
-        m_autoscroll.Follow(x, y, &left, &top);
-        av_frame_unref(m_view.get());
-        Check(av_frame_ref(m_view.get(), source), "out of memory");
-        m_view->crop_left = static_cast<size_t>(left);
-        m_view->crop_top = static_cast<size_t>(top);
-        m_view->crop_right = static_cast<size_t>(source->width - left - m_layout.view.width);
-        m_view->crop_bottom = static_cast<size_t>(source->height - top - m_layout.view.height);
-        Check(av_frame_apply_cropping(m_view.get(), AV_FRAME_CROP_UNALIGNED), "autoscroll");
-        source = m_view.get();
-    }
-    const FrameSize out = m_layout.output;
-    if (!m_scaler) {
-        // Converts on several threads, as FFmpeg's own scale filter does.
-        m_scaler.reset(sws_alloc_context());
-        if (!m_scaler)
-            throw MovieError("out of memory");
-        SwsContext* s = m_scaler.get();
-        av_opt_set_int(s, "srcw", source->width, 0);
-        av_opt_set_int(s, "srch", source->height, 0);
-        av_opt_set_int(s, "src_format", source->format, 0);
-        av_opt_set_int(s, "dstw", out.width, 0);
-        av_opt_set_int(s, "dsth", out.height, 0);
-        av_opt_set_int(s, "dst_format", AV_PIX_FMT_YUV420P, 0);
-        av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-        av_opt_set_int(s, "threads", 0, 0);
-        Check(sws_init_context(s, nullptr, nullptr), "cannot convert the frames");
-    }
-    Item item;
-    item.kind = Item::Kind::Video;
-    item.time = av_rescale(index, kTicksPerSecond * rate.den, rate.num);
-    // The rows packed as the library takes them, in a buffer of the pool
-    // (spent pictures come back to it).
-    if (m_pool == nullptr) {
-        m_pool = av_buffer_pool_init(
-            static_cast<size_t>(av_image_get_buffer_size(AV_PIX_FMT_YUV420P, out.width, out.height, 1)),
-            nullptr);
-        if (m_pool == nullptr)
-            throw MovieError("out of memory");
-    }
-    item.picture = MakeFrame();
-    AVFrame* picture = item.picture.get();
-    picture->format = AV_PIX_FMT_YUV420P;
-    picture->width = out.width;
-    picture->height = out.height;
-    picture->buf[0] = av_buffer_pool_get(m_pool);
-    if (picture->buf[0] == nullptr)
-        throw MovieError("out of memory");
-    Check(av_image_fill_arrays(picture->data, picture->linesize, picture->buf[0]->data, AV_PIX_FMT_YUV420P,
-              out.width, out.height, 1),
-        "out of memory");
-    // The frame interface converts on the scaler's threads.
-    Check(sws_scale_frame(m_scaler.get(), picture, source), "cannot convert the frames");
-    if (m_layout.autoscrollMode != 0)
-        av_frame_unref(m_view.get());
-    Queue(std::move(item));
-}
-
-void MovieReader::TakeSound(const AVFrame* frame)
-{
-    const AVStream* stream = m_movie.Format()->streams[m_movie.AudioStream()];
-    if (m_soundStart == AV_NOPTS_VALUE) {
-        const std::int64_t pts = frame->best_effort_timestamp;
-        const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-        m_soundStart = pts == AV_NOPTS_VALUE
-            ? 0
-            : std::max<std::int64_t>(
-                0, av_rescale_q(pts - start, stream->time_base, AVRational { 1, 10'000'000 }));
-    }
-    const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
-    if (capacity <= 0)
-        return;
-    Item item;
-    item.kind = Item::Kind::Audio;
-    item.time = m_soundStart;
-    item.sound.resize(static_cast<std::size_t>(capacity) * 2 * m_soundChannels);
-    std::uint8_t* out[1] = { item.sound.data() };
-    const int converted
-        = Check(swr_convert(m_resampler.get(), out, capacity,
-                    const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples),
-            "sound conversion");
-    item.sound.resize(static_cast<std::size_t>(converted) * 2 * m_soundChannels);
-    if (converted > 0)
-        Queue(std::move(item));
-}
-
 // Frees the library's encoder, which deletes an unfinished file.
 struct EncoderOwner {
     const WmvFunctions* library = nullptr;
@@ -396,6 +95,221 @@ void CheckWmv(std::int32_t result, const char* what)
 {
     if (result != WMV_OK)
         throw MovieError(std::string(what) + ": " + WmvResultText(result));
+}
+
+// Reads the movie once and hands its output pictures (and its sound) to
+// the library: to its first pass, or to the file. An output frame that
+// shows what the last picture written shows is left out: the next picture
+// comes with its later time, and players hold the one before until then.
+// Both passes leave out the same frames.
+class MoviePass final {
+public:
+    MoviePass(MovieSource& movie, const PictureLayout& layout, const WmvFunctions& library,
+        WMVEncoder* encoder, bool firstPass, bool withSound, const TaskControl& control)
+        : m_movie(movie)
+        , m_layout(layout)
+        , m_library(library)
+        , m_encoder(encoder)
+        , m_firstPass(firstPass)
+        , m_control(control)
+        , m_autoscroll(layout.autoscrollMode, layout.view, layout.movie)
+        , m_pictures(AV_PIX_FMT_YUV420P, layout.output.width, layout.output.height, false)
+    {
+        m_videoDecoder = OpenDecoder(movie.Format()->streams[movie.VideoStream()]);
+        if (withSound && movie.AudioStream() >= 0)
+            SetUpSound();
+        m_view = MakeFrame();
+    }
+
+    // Hands over every output picture and the sound. `done` counts the
+    // output frames for the progress.
+    void Run(std::int64_t* done, std::int64_t total);
+
+private:
+    void SetUpSound();
+    void TakePicture(AVFrame* frame, const FrameChanges& changes);
+    void EmitUpTo(std::int64_t limit);
+    void EmitPicture(std::int64_t index);
+    void WritePicture(std::int64_t index);
+    void TakeSound(const AVFrame* frame);
+
+    MovieSource& m_movie;
+    const PictureLayout& m_layout;
+    const WmvFunctions& m_library;
+    WMVEncoder* m_encoder;
+    bool m_firstPass;
+    const TaskControl& m_control;
+    AutoscrollWindow m_autoscroll;
+    AviExportPicture m_pictures;
+    CodecContextPtr m_videoDecoder;
+    CodecContextPtr m_audioDecoder;
+    SwrPtr m_resampler;
+    int m_soundChannels = 0;
+    FramePtr m_held; // the last decoded picture, shown until the next one
+    FramePtr m_view;
+    std::vector<std::uint8_t> m_packed; // the picture's rows packed as the library takes them
+    std::vector<std::uint8_t> m_sound; // interleaved 16-bit
+    std::int64_t m_firstPts = AV_NOPTS_VALUE;
+    std::int64_t m_lastPts = AV_NOPTS_VALUE;
+    std::int64_t m_decodedFrames = 0;
+    std::int64_t m_nextOutput = 0;
+    bool m_lastLeftOut = false; // the last output frame was not written
+    std::int64_t* m_done = nullptr;
+    std::int64_t m_total = 1;
+    std::int64_t m_soundStart = AV_NOPTS_VALUE;
+};
+
+void MoviePass::SetUpSound()
+{
+    m_audioDecoder = OpenDecoder(m_movie.Format()->streams[m_movie.AudioStream()]);
+    AVCodecContext* d = m_audioDecoder.get();
+    m_soundChannels = std::clamp(d->ch_layout.nb_channels, 1, kMaxInputChannels);
+    AVChannelLayout layout {};
+    av_channel_layout_default(&layout, m_soundChannels);
+    SwrContext* resampler = nullptr;
+    Check(swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_S16, d->sample_rate, &d->ch_layout,
+              d->sample_fmt, d->sample_rate, 0, nullptr),
+        "sound conversion");
+    m_resampler.reset(resampler);
+    Check(swr_init(resampler), "sound conversion");
+}
+
+void MoviePass::Run(std::int64_t* done, std::int64_t total)
+{
+    m_done = done;
+    m_total = total;
+    {
+        // Decoding runs ahead on its own thread; the reader is gone (and
+        // its thread stopped) before the decoders, also when this throws.
+        FrameReader reader(m_movie, m_videoDecoder.get(), m_audioDecoder.get());
+        for (DecodedFrame decoded; reader.Next(&decoded);) {
+            m_control.CheckCancel();
+            if (decoded.video)
+                TakePicture(decoded.frame.get(), decoded.changes);
+            else
+                TakeSound(decoded.frame.get());
+        }
+    }
+    if (m_held) {
+        // The last picture lasts one frame of the movie's own rate.
+        const AVStream* video = m_movie.Format()->streams[m_movie.VideoStream()];
+        const std::int64_t end = m_lastPts
+            + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), video->time_base));
+        EmitUpTo(
+            OutputFramesBefore(end - m_firstPts, video->time_base, m_layout.outputRate, m_movie.FrameRate()));
+    }
+    // A file that ended on a gap would be shorter: the last frame is
+    // always a picture.
+    if (m_lastLeftOut)
+        WritePicture(m_nextOutput - 1);
+}
+
+void MoviePass::TakePicture(AVFrame* frame, const FrameChanges& changes)
+{
+    const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
+    std::int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        pts = av_rescale_q(m_decodedFrames, av_inv_q(m_movie.FrameRate()), stream->time_base);
+    ++m_decodedFrames;
+    if (m_firstPts == AV_NOPTS_VALUE)
+        m_firstPts = pts;
+    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts) {
+        // A repeated time stamp: the first picture of that time wins. What
+        // this one changed counts as changed from the held one (at worst,
+        // one picture more).
+        m_pictures.AddChanges(changes);
+        return;
+    }
+    if (m_held)
+        EmitUpTo(OutputFramesBefore(
+            pts - m_firstPts, stream->time_base, m_layout.outputRate, m_movie.FrameRate()));
+    else
+        m_held = MakeFrame();
+    m_pictures.AddChanges(changes);
+    av_frame_unref(m_held.get());
+    av_frame_move_ref(m_held.get(), frame);
+    m_lastPts = pts;
+}
+void MoviePass::EmitUpTo(std::int64_t limit)
+{
+    for (; m_nextOutput < limit; ++m_nextOutput) {
+        m_control.CheckCancel();
+        EmitPicture(m_nextOutput);
+        m_control.Progress(std::min(++*m_done, m_total), m_total);
+    }
+}
+
+void MoviePass::EmitPicture(std::int64_t index)
+{
+    const AVFrame* source = m_held.get();
+    int left = 0;
+    int top = 0;
+    if (m_layout.autoscrollMode != 0) {
+        int x = m_layout.movie.width / 2;
+        int y = m_layout.movie.height / 2;
+        const AVRational rate = m_layout.outputRate;
+        CursorAt(m_movie.Cursor(), av_rescale_q(index, av_inv_q(rate), AVRational { 1, 1000 }), &x, &y);
+        m_autoscroll.Follow(x, y, &left, &top);
+    }
+    m_lastLeftOut = !m_pictures.Changed(left, top);
+    if (m_lastLeftOut)
+        return;
+    if (m_layout.autoscrollMode != 0) {
+        av_frame_unref(m_view.get());
+        Check(av_frame_ref(m_view.get(), source), "out of memory");
+        m_view->crop_left = static_cast<size_t>(left);
+        m_view->crop_top = static_cast<size_t>(top);
+        m_view->crop_right = static_cast<size_t>(source->width - left - m_layout.view.width);
+        m_view->crop_bottom = static_cast<size_t>(source->height - top - m_layout.view.height);
+        Check(av_frame_apply_cropping(m_view.get(), AV_FRAME_CROP_UNALIGNED), "autoscroll");
+        source = m_view.get();
+    }
+    m_pictures.Convert(source, left, top);
+    if (m_layout.autoscrollMode != 0)
+        av_frame_unref(m_view.get());
+    WritePicture(index);
+}
+
+void MoviePass::WritePicture(std::int64_t index)
+{
+    const AVFrame* picture = m_pictures.Picture();
+    const int size = av_image_get_buffer_size(AV_PIX_FMT_YUV420P, picture->width, picture->height, 1);
+    m_packed.resize(static_cast<size_t>(size));
+    Check(av_image_copy_to_buffer(m_packed.data(), size, picture->data, picture->linesize, AV_PIX_FMT_YUV420P,
+              picture->width, picture->height, 1),
+        "out of memory");
+    const AVRational rate = m_layout.outputRate;
+    const std::int64_t time = av_rescale(index, kTicksPerSecond * rate.den, rate.num);
+    CheckWmv(m_firstPass ? m_library.preprocessVideo(m_encoder, m_packed.data(), size, time)
+                         : m_library.writeVideo(m_encoder, m_packed.data(), size, time),
+        m_firstPass ? "the first pass" : "the Windows Media encoder");
+    m_lastLeftOut = false;
+}
+
+void MoviePass::TakeSound(const AVFrame* frame)
+{
+    const AVStream* stream = m_movie.Format()->streams[m_movie.AudioStream()];
+    if (m_soundStart == AV_NOPTS_VALUE) {
+        const std::int64_t pts = frame->best_effort_timestamp;
+        const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+        m_soundStart = pts == AV_NOPTS_VALUE
+            ? 0
+            : std::max<std::int64_t>(
+                0, av_rescale_q(pts - start, stream->time_base, AVRational { 1, 10'000'000 }));
+    }
+    const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
+    if (capacity <= 0)
+        return;
+    m_sound.resize(static_cast<std::size_t>(capacity) * 2 * m_soundChannels);
+    std::uint8_t* out[1] = { m_sound.data() };
+    const int converted
+        = Check(swr_convert(m_resampler.get(), out, capacity,
+                    const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples),
+            "sound conversion");
+    if (converted > 0)
+        CheckWmv(
+            m_library.writeAudio(m_encoder, m_sound.data(), converted * 2 * m_soundChannels, m_soundStart),
+            "the Windows Media encoder");
 }
 
 // The codec to use: the stored one when the library still has it, else its
@@ -447,8 +361,8 @@ public:
     void Run(const std::string& outputPath);
 
 private:
-    // Reads the movie once on a second thread and hands everything to the
-    // library: to its first pass, or to the file.
+    // Reads the movie once and hands everything to the library: to its
+    // first pass, or to the file.
     void RunPass(bool firstPass, bool withSound);
 
     MovieSource& m_movie;
@@ -528,50 +442,8 @@ void WmvExporter::Run(const std::string& outputPath)
 
 void WmvExporter::RunPass(bool firstPass, bool withSound)
 {
-    ItemQueue queue;
-    MovieReader reader(m_movie, m_layout, withSound, queue, m_control);
-    std::exception_ptr readerFailure;
-    std::thread thread([&] {
-        try {
-            reader.Run();
-        } catch (...) {
-            readerFailure = std::current_exception();
-            queue.Finish();
-        }
-    });
-    // However this pass ends, the reader is released and awaited.
-    struct Joiner {
-        ItemQueue& queue;
-        std::thread& thread;
-        ~Joiner()
-        {
-            queue.Stop();
-            thread.join();
-        }
-    } joiner { queue, thread };
-
-    const WmvFunctions& library = *m_library;
-    while (true) {
-        Item item = queue.Pop();
-        if (item.kind == Item::Kind::End)
-            break;
-        m_control.CheckCancel();
-        if (item.kind == Item::Kind::Video) {
-            const std::uint8_t* data = item.picture->buf[0]->data;
-            const auto size
-                = static_cast<std::int32_t>(m_layout.output.width * m_layout.output.height * 3 / 2);
-            CheckWmv(firstPass ? library.preprocessVideo(m_encoder, data, size, item.time)
-                               : library.writeVideo(m_encoder, data, size, item.time),
-                firstPass ? "the first pass" : "the Windows Media encoder");
-            m_control.Progress(std::min(++m_done, m_total), m_total);
-        } else {
-            const auto size = static_cast<std::int32_t>(item.sound.size());
-            CheckWmv(library.writeAudio(m_encoder, item.sound.data(), size, item.time),
-                "the Windows Media encoder");
-        }
-    }
-    if (readerFailure)
-        std::rethrow_exception(readerFailure);
+    MoviePass pass(m_movie, m_layout, *m_library, m_encoder, firstPass, withSound, m_control);
+    pass.Run(&m_done, m_total);
 }
 
 } // namespace

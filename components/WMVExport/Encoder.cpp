@@ -1,7 +1,10 @@
 #include "Encoder.h"
 
+#include "components/VTPLAYERAPI/YuvConverter.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -12,7 +15,6 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 namespace {
@@ -46,9 +48,6 @@ struct FrameDeleter {
 };
 struct PacketDeleter {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsDeleter {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
 struct SwrDeleter {
     void operator()(SwrContext* s) const { swr_free(&s); }
@@ -122,8 +121,10 @@ struct WMVEncoderState {
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
     std::int64_t lastVideoPts = AV_NOPTS_VALUE;
+    std::int64_t lastKeyPts = AV_NOPTS_VALUE; // of the pass under way
     FramePtr picture;
-    std::unique_ptr<SwsContext, SwsDeleter> scaler;
+    std::optional<vtapi::YuvConverter> converter; // of RGB pictures
+    FramePtr rgb; // an RGB picture handed in, around the caller's rows
     PacketPtr packet;
 
     std::unique_ptr<SwrContext, SwrDeleter> resampler;
@@ -146,6 +147,7 @@ struct WMVEncoderState {
     void ConvertPicture(
         const std::uint8_t* data, std::int32_t size, std::int64_t time, std::int64_t* lastPts);
     void Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
+    void EncodePicture(AVCodecContext* encoder, AVStream* stream);
     void DrainAudio(bool final);
 };
 
@@ -277,14 +279,16 @@ void WMVEncoderState::ConvertPicture(
             WMV_E_INVALIDARG);
     } else {
         Check(av_frame_get_buffer(picture.get(), 0), WMV_E_OUTOFMEMORY);
-        if (!scaler) {
-            scaler.reset(sws_getContext(video.width, video.height, AV_PIX_FMT_BGR0, video.width, video.height,
-                AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-            Allocated(scaler.get());
+        if (!converter) {
+            converter.emplace(AV_PIX_FMT_BGR0, AV_PIX_FMT_YUV420P);
+            rgb.reset(Allocated(av_frame_alloc()));
+            rgb->format = AV_PIX_FMT_BGR0;
+            rgb->width = video.width;
+            rgb->height = video.height;
+            rgb->linesize[0] = video.width * 4;
         }
-        const std::uint8_t* planes[4] = { data, nullptr, nullptr, nullptr };
-        const int strides[4] = { video.width * 4, 0, 0, 0 };
-        sws_scale(scaler.get(), planes, strides, 0, video.height, picture->data, picture->linesize);
+        rgb->data[0] = const_cast<std::uint8_t*>(data); // only read
+        converter->Convert(rgb.get(), picture.get(), 0, video.height);
     }
     picture->pts = pts;
 }
@@ -299,6 +303,8 @@ void WMVEncoderState::Encode(AVCodecContext* encoder, AVStream* stream, const AV
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             break;
         Check(result, WMV_E_ENCODER);
+        if (encoder->codec_type == AVMEDIA_TYPE_VIDEO && (packet->flags & AV_PKT_FLAG_KEY) != 0)
+            lastKeyPts = packet->pts;
         if (stream == nullptr) {
             av_packet_unref(packet.get());
         } else {
@@ -309,6 +315,19 @@ void WMVEncoderState::Encode(AVCodecContext* encoder, AVStream* stream, const AV
         if (encoder->stats_out != nullptr && stream == nullptr)
             firstPassStats += encoder->stats_out;
     }
+}
+
+// Encodes `picture`. Pictures may come with gaps between them (players hold
+// the one before): the first picture a key-frame interval or more after the
+// last key frame is one, so that a still stretch has key frames as often
+// as a moving one. Both passes make the same choice.
+void WMVEncoderState::EncodePicture(AVCodecContext* encoder, AVStream* stream)
+{
+    const bool keyDue = lastKeyPts != AV_NOPTS_VALUE && picture->pts - lastKeyPts >= encoder->gop_size;
+    picture->pict_type = keyDue ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    // A fixed quantiser is taken from each picture.
+    picture->quality = encoder->global_quality;
+    Encode(encoder, stream, picture.get());
 }
 
 // Hands the encoder whole frames from the queue; at the end also the rest.
@@ -411,9 +430,7 @@ std::int32_t WMVEncoder::PreprocessVideo(const std::uint8_t* data, std::int32_t 
     return Run(s, [&] {
         Require(s.stage == Stage::Preprocessing, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastPreprocessPts);
-        s.picture->pict_type = AV_PICTURE_TYPE_NONE;
-        s.picture->quality = s.firstPass->global_quality;
-        s.Encode(s.firstPass.get(), nullptr, s.picture.get());
+        s.EncodePicture(s.firstPass.get(), nullptr);
     });
 }
 
@@ -442,6 +459,7 @@ std::int32_t WMVEncoder::Start()
         if (!s.packet)
             s.packet.reset(Allocated(av_packet_alloc()));
         s.videoEncoder = s.OpenVideoEncoder(s.video.passes == 2 ? 2 : 0);
+        s.lastKeyPts = AV_NOPTS_VALUE;
         s.videoStream = Allocated(avformat_new_stream(format, nullptr));
         Check(avcodec_parameters_from_context(s.videoStream->codecpar, s.videoEncoder.get()), WMV_E_ENCODER);
         s.videoStream->time_base = s.videoEncoder->time_base;
@@ -460,10 +478,7 @@ std::int32_t WMVEncoder::WriteVideo(const std::uint8_t* data, std::int32_t size,
     return Run(s, [&] {
         Require(s.stage == Stage::Encoding, WMV_E_STATE);
         s.ConvertPicture(data, size, time, &s.lastVideoPts);
-        s.picture->pict_type = AV_PICTURE_TYPE_NONE;
-        // A fixed quantiser is taken from each picture.
-        s.picture->quality = s.videoEncoder->global_quality;
-        s.Encode(s.videoEncoder.get(), s.videoStream, s.picture.get());
+        s.EncodePicture(s.videoEncoder.get(), s.videoStream);
     });
 }
 
