@@ -251,9 +251,15 @@ void MoviePass::EmitPicture(std::int64_t index)
         CursorAt(m_movie.Cursor(), av_rescale_q(index, av_inv_q(rate), AVRational { 1, 1000 }), &x, &y);
         m_autoscroll.Follow(x, y, &left, &top);
     }
-    m_lastLeftOut = !m_pictures.Changed(left, top);
-    if (m_lastLeftOut)
+    if (!m_pictures.Changed(left, top)) {
+        m_lastLeftOut = true;
         return;
+    }
+    // Players hold a picture until the next, but GStreamer's rate converter
+    // shows the picture nearest in time: a gap ends on the last picture
+    // again (an unchanged picture, which costs little to encode).
+    if (m_lastLeftOut)
+        WritePicture(index - 1);
     if (m_layout.autoscrollMode != 0) {
         av_frame_unref(m_view.get());
         Check(av_frame_ref(m_view.get(), source), "out of memory");
