@@ -153,7 +153,7 @@ private:
     std::int64_t m_lastPts = AV_NOPTS_VALUE;
     std::int64_t m_decodedFrames = 0;
     std::int64_t m_nextOutput = 0;
-    bool m_lastLeftOut = false; // the last output frame was not written
+    std::int64_t m_written = -1; // the last output frame written
     std::int64_t* m_done = nullptr;
     std::int64_t m_total = 1;
     std::int64_t m_soundStart = AV_NOPTS_VALUE;
@@ -199,9 +199,13 @@ void MoviePass::Run(std::int64_t* done, std::int64_t total)
             OutputFramesBefore(end - m_firstPts, video->time_base, m_layout.outputRate, m_movie.FrameRate()));
     }
     // A file that ended on a gap would be shorter: the last frame is
-    // always a picture.
-    if (m_lastLeftOut)
-        WritePicture(m_nextOutput - 1);
+    // always a picture, and so is the one before (libavformat reckons the
+    // last picture's duration from the time between the two).
+    const std::int64_t last = m_nextOutput - 1;
+    if (m_written < last - 1)
+        WritePicture(last - 1);
+    if (m_written < last)
+        WritePicture(last);
 }
 
 void MoviePass::TakePicture(AVFrame* frame, const FrameChanges& changes)
@@ -251,14 +255,12 @@ void MoviePass::EmitPicture(std::int64_t index)
         CursorAt(m_movie.Cursor(), av_rescale_q(index, av_inv_q(rate), AVRational { 1, 1000 }), &x, &y);
         m_autoscroll.Follow(x, y, &left, &top);
     }
-    if (!m_pictures.Changed(left, top)) {
-        m_lastLeftOut = true;
+    if (!m_pictures.Changed(left, top))
         return;
-    }
     // Players hold a picture until the next, but GStreamer's rate converter
     // shows the picture nearest in time: a gap ends on the last picture
     // again (an unchanged picture, which costs little to encode).
-    if (m_lastLeftOut)
+    if (m_written < index - 1)
         WritePicture(index - 1);
     if (m_layout.autoscrollMode != 0) {
         av_frame_unref(m_view.get());
@@ -289,7 +291,7 @@ void MoviePass::WritePicture(std::int64_t index)
     CheckWmv(m_firstPass ? m_library.preprocessVideo(m_encoder, m_packed.data(), size, time)
                          : m_library.writeVideo(m_encoder, m_packed.data(), size, time),
         m_firstPass ? "the first pass" : "the Windows Media encoder");
-    m_lastLeftOut = false;
+    m_written = index;
 }
 
 void MoviePass::TakeSound(const AVFrame* frame)

@@ -133,6 +133,61 @@ TEST_F(WmvExportTest, WritesWhatTheSettingsAskAndGStreamerPlaysIt)
                         "gstreamer1.0-libav); only libavformat read the files";
 }
 
+// Where the picture changes in `path` shown at 30 frames per second, by
+// FFmpeg or by GStreamer's rate converter: the changed frames' numbers, then
+// the number of frames.
+std::string Changes(const std::string& path, bool gstreamer)
+{
+    const std::string frames = gstreamer
+        ? "gst-launch-1.0 -q filesrc location='" + path
+            + "' ! asfdemux ! decodebin ! videorate ! "
+              "video/x-raw,framerate=30/1 ! videoconvert ! video/x-raw,format=I420 ! checksumsink hash=0"
+        : "ffmpeg -v error -i '" + path + "' -map 0:v -vf fps=30 -pix_fmt rgb24 -f framemd5 - | grep -v '^#'";
+    return RunProgram(
+        { "/bin/sh", "-c",
+            frames + " | awk '{ if ($NF != last) printf \"%d \", n; last = $NF; n++ } END { print n }'" })
+        .output;
+}
+
+// A still recording: frames that show the last picture are mostly left out,
+// yet FFmpeg at the constant rate and GStreamer show every frame for the
+// whole duration, each change of the picture where the movie has it. With
+// a bit rate, an unchanged picture encoded again may come out sharper:
+// there only the number of frames is compared.
+TEST_F(WmvExportTest, StillRecordingLeavesOutRepeatsAndKeepsEveryFrameInItsPlace)
+{
+    SyntheticOptions options = TinyOptions(4.0);
+    options.width = 160;
+    options.height = 120;
+    options.frameRate = AVRational { 30, 1 };
+    options.sampleRate = 0; // the sound encoder's delay would start the picture later
+    options.still = true;
+    MakeMovie(temp / "still.vtr", MovieKind::Current, options);
+    const std::string changes = "0 5 10 15 20 30 35 40 45 50 60 65 70 80 85 90 95 100 105 110 115 120\n";
+    ASSERT_EQ(Changes(temp / "still.vtr", false), changes);
+    struct Case {
+        std::map<std::string, SettingValue> settings;
+        bool sameChanges;
+    };
+    const Case cases[] = { { {}, true },
+        { { { "IsVideoVBR", 0 }, { "VideoNumPasses", 2 }, { "VideoBitrate", 100000 } }, false } };
+    const bool gstreamer = HasProgram("gst-launch-1.0");
+    for (const Case& c : cases) {
+        ASSERT_EQ(Export(temp / "still.vtr", c.settings), 0) << output;
+        const std::string wmv = temp / "out/still.wmv";
+        EXPECT_EQ(ProbeFile(wmv).videoPackets, 43);
+        for (int reader = 0; reader < (gstreamer ? 2 : 1); ++reader) {
+            const std::string shown = Changes(wmv, reader == 1);
+            EXPECT_EQ(
+                c.sameChanges ? shown : shown.substr(shown.rfind(' ')), c.sameChanges ? changes : " 120\n")
+                << (reader == 1 ? "GStreamer" : "FFmpeg");
+        }
+        if (gstreamer) {
+            EXPECT_EQ(GStreamerProblem(wmv, { "Duration: 0:00:04.000000000" }, false), "");
+        }
+    }
+}
+
 // A second pass that cannot reach the bit rate fails the export: the line
 // says so and no file is left.
 TEST_F(WmvExportTest, FailedExportLeavesNoFile)
