@@ -199,13 +199,9 @@ void MoviePass::Run(std::int64_t* done, std::int64_t total)
             OutputFramesBefore(end - m_firstPts, video->time_base, m_layout.outputRate, m_movie.FrameRate()));
     }
     // A file that ended on a gap would be shorter: the last frame is
-    // always a picture, and so is the one before (libavformat reckons the
-    // last picture's duration from the time between the two).
-    const std::int64_t last = m_nextOutput - 1;
-    if (m_written < last - 1)
-        WritePicture(last - 1);
-    if (m_written < last)
-        WritePicture(last);
+    // always a picture.
+    if (m_written < m_nextOutput - 1)
+        WritePicture(m_nextOutput - 1);
 }
 
 void MoviePass::TakePicture(AVFrame* frame, const FrameChanges& changes)
