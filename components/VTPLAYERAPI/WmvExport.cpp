@@ -230,6 +230,7 @@ void MoviePass::TakePicture(AVFrame* frame, const FrameChanges& changes)
     av_frame_move_ref(m_held.get(), frame);
     m_lastPts = pts;
 }
+
 void MoviePass::EmitUpTo(std::int64_t limit)
 {
     for (; m_nextOutput < limit; ++m_nextOutput) {
