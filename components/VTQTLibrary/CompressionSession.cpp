@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 extern "C" {
@@ -172,6 +173,7 @@ int VTQTSession::BeginPass()
     m_passBytes = 0;
     m_passFrames = 0;
     m_lastIndex = -1;
+    m_lastKey = std::numeric_limits<std::int64_t>::min() / 2;
     m_indexes.clear();
     m_waiting.clear();
     m_inPass = true;
@@ -293,6 +295,12 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
     else
         Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source.get()), "cannot convert the pictures");
     m_picture->pts = index;
+    // Key frames come at least every so many frames of the movie, also
+    // where frames between were not sent.
+    const bool key = index - m_lastKey >= c->gop_size;
+    m_picture->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (key)
+        m_lastKey = index;
     m_lastIndex = index;
     if (LastPass())
         m_indexes.push_back(index);

@@ -75,6 +75,7 @@ private:
     std::int64_t m_passBytes = 0;
     std::int64_t m_passFrames = 0;
     std::int64_t m_lastIndex = -1; // of the pass
+    std::int64_t m_lastKey = 0; // the index of the last key frame asked for
     std::int64_t m_firstPassBitRate = 0;
     vtapi::CodecContextPtr m_encoder;
     std::unique_ptr<vtapi::YuvConverter> m_converter; // same-size packed RGB
