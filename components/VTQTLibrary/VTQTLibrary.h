@@ -131,7 +131,8 @@ int BeginPassQT(VTQTSession* session);
  * sample in the movie lasts until this one (3 frames). An index not later
  * than the one before fails. The last picture lasts one frame: a movie
  * that ends on a still picture sends its last frame all the same. Every
- * pass gets the same indexes. */
+ * pass gets the same indexes. Key frames are counted in frames of the
+ * session's rate, sent or not. */
 int CompressFrame(VTQTSession* session, const VTQTPicture* picture, long long frameIndex);
 /* Ends the current pass: non-zero when another pass must follow. After
  * the last pass every picture is in the movie. A failure ends the passes:
