@@ -281,7 +281,12 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
             throw MovieError("out of memory");
     }
 
+    // Key frames come at least every so many frames of the movie: where
+    // the interval runs out among frames not sent, the picture before,
+    // which they show, is sent again there as a key frame.
     AVCodecContext* c = m_encoder.get();
+    while (m_lastIndex >= 0 && index - m_lastKey > c->gop_size)
+        Send(m_lastKey + c->gop_size, true);
     if (!m_picture->buf[0] || !av_frame_is_writable(m_picture.get())) {
         // The encoder still holds the last picture: take a new buffer.
         av_frame_unref(m_picture.get());
@@ -294,10 +299,12 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
         m_converter->Convert(source.get(), m_picture.get(), 0, m_height);
     else
         Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source.get()), "cannot convert the pictures");
+    Send(index, index - m_lastKey >= c->gop_size);
+}
+
+void VTQTSession::Send(std::int64_t index, bool key)
+{
     m_picture->pts = index;
-    // Key frames come at least every so many frames of the movie, also
-    // where frames between were not sent.
-    const bool key = index - m_lastKey >= c->gop_size;
     m_picture->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     if (key)
         m_lastKey = index;

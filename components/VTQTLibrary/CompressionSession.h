@@ -58,6 +58,8 @@ struct VTQTSession final {
 private:
     bool LastPass() const { return m_pass == m_passes; }
     void OpenEncoder();
+    // Encodes the converted picture as frame `index`.
+    void Send(std::int64_t index, bool key);
     void Drain(const AVFrame* frame);
     // Writes the waiting packets whose durations are known (`all`: every one).
     void WriteWaiting(bool all);
