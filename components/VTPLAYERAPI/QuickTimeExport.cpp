@@ -1,5 +1,6 @@
 #include "QuickTimeExport.h"
 
+#include "FrameReader.h"
 #include "QuickTimeLibrary.h"
 #include "support/Trace.h"
 
@@ -103,10 +104,10 @@ public:
 private:
     void WriteSoundFile(const std::string& path, const QuickTimeSound& sound);
     void EncodePass(const QuickTimeLibrary& library, VTQTSession* session, int pass);
-    void Decode(AVCodecContext* decoder, const AVPacket* packet);
-    void TakeFrame(AVFrame* frame);
+    void TakeFrame(AVFrame* frame, const FrameChanges& changes);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
+    void SendPicture(std::int64_t index, int left, int top);
 
     MovieSource& m_movie;
     const QuickTimeSettings& m_settings;
@@ -124,8 +125,6 @@ private:
     const QuickTimeLibrary* m_library = nullptr;
     VTQTSession* m_session = nullptr;
     int m_pass = 0;
-    PacketPtr m_packet;
-    FramePtr m_decoded;
     FramePtr m_held; // the last decoded frame, shown until the next one
     FramePtr m_converted;
     SwsPtr m_converter;
@@ -133,7 +132,21 @@ private:
     std::int64_t m_lastPts = AV_NOPTS_VALUE;
     std::int64_t m_nextOutput = 0;
     std::int64_t m_decodedFrames = 0;
+    // What the last picture sent shows: the held frame changed since (or
+    // a frame between), and where the view stood in it.
+    bool m_changed = true;
+    bool m_skippedChanged = false; // frames of a repeated time stamp changed
+    int m_sentLeft = 0;
+    int m_sentTop = 0;
+    std::int64_t m_lastSent = -1;
 };
+
+bool AnyChange(const FrameChanges& changes)
+{
+    return changes.all || std::any_of(changes.bands.begin(), changes.bands.end(), [](std::uint8_t band) {
+        return band != 0;
+    });
+}
 
 void QuickTimeExporter::Run(const std::string& outputPath, const std::string& libraryPath)
 {
@@ -319,48 +332,41 @@ void QuickTimeExporter::EncodePass(const QuickTimeLibrary& library, VTQTSession*
     m_library = &library;
     m_session = session;
     m_pass = pass;
-    m_packet = MakePacket();
-    m_decoded = MakeFrame();
     m_held.reset();
     m_firstPts = AV_NOPTS_VALUE;
     m_lastPts = AV_NOPTS_VALUE;
     m_nextOutput = 0;
     m_decodedFrames = 0;
+    m_changed = true;
+    m_skippedChanged = false;
+    m_lastSent = -1;
 
     const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
     CodecContextPtr decoder = OpenDecoder(stream);
     m_movie.Rewind();
-    while (true) {
-        m_control.CheckCancel();
-        if (!m_movie.ReadPacket(m_packet.get()))
-            break;
-        if (m_packet->stream_index == m_movie.VideoStream())
-            Decode(decoder.get(), m_packet.get());
-        av_packet_unref(m_packet.get());
+    {
+        // Decoding runs ahead on its own thread; the reader is gone (and
+        // its thread stopped) before the decoder, also when this throws.
+        FrameReader reader(m_movie, decoder.get(), nullptr);
+        for (DecodedFrame decoded; reader.Next(&decoded);) {
+            m_control.CheckCancel();
+            if (decoded.video)
+                TakeFrame(decoded.frame.get(), decoded.changes);
+        }
     }
-    Decode(decoder.get(), nullptr);
     if (m_held) {
         // The last frame lasts one frame of the movie's own rate.
         const std::int64_t end = m_lastPts
             + std::max<std::int64_t>(1, av_rescale_q(1, av_inv_q(m_movie.FrameRate()), stream->time_base));
         EmitUpTo(OutputFramesBefore(end - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
+        // The movie ends with a picture of its own, or the sample before
+        // would end early.
+        if (m_lastSent < m_nextOutput - 1)
+            SendPicture(m_nextOutput - 1, m_sentLeft, m_sentTop);
     }
 }
 
-void QuickTimeExporter::Decode(AVCodecContext* decoder, const AVPacket* packet)
-{
-    Check(avcodec_send_packet(decoder, packet), "damaged movie \"" + m_movie.Path() + "\"");
-    while (true) {
-        const int result = avcodec_receive_frame(decoder, m_decoded.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return;
-        Check(result, "damaged movie \"" + m_movie.Path() + "\"");
-        TakeFrame(m_decoded.get());
-        av_frame_unref(m_decoded.get());
-    }
-}
-
-void QuickTimeExporter::TakeFrame(AVFrame* frame)
+void QuickTimeExporter::TakeFrame(AVFrame* frame, const FrameChanges& changes)
 {
     const AVStream* stream = m_movie.Format()->streams[m_movie.VideoStream()];
     std::int64_t pts = frame->best_effort_timestamp;
@@ -369,12 +375,18 @@ void QuickTimeExporter::TakeFrame(AVFrame* frame)
     ++m_decodedFrames;
     if (m_firstPts == AV_NOPTS_VALUE)
         m_firstPts = pts;
-    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts)
-        return; // a repeated time stamp: the first frame of that time wins
+    if (m_lastPts != AV_NOPTS_VALUE && pts <= m_lastPts) {
+        // A repeated time stamp: the first frame of that time wins. What
+        // this frame changed still lies between the held frame and the next.
+        m_skippedChanged = m_skippedChanged || AnyChange(changes);
+        return;
+    }
     if (m_held)
         EmitUpTo(OutputFramesBefore(pts - m_firstPts, stream->time_base, m_outputRate, m_movie.FrameRate()));
     else
         m_held = MakeFrame();
+    m_changed = m_changed || m_skippedChanged || AnyChange(changes);
+    m_skippedChanged = false;
     av_frame_unref(m_held.get());
     av_frame_move_ref(m_held.get(), frame);
     m_lastPts = pts;
@@ -391,6 +403,24 @@ void QuickTimeExporter::EmitUpTo(std::int64_t limit)
 }
 
 void QuickTimeExporter::EmitFrame(std::int64_t index)
+{
+    int left = 0;
+    int top = 0;
+    if (m_settings.common.autoscrollMode != 0) {
+        int x = m_movieSize.width / 2;
+        int y = m_movieSize.height / 2;
+        const std::int64_t timeMs = av_rescale_q(index, av_inv_q(m_outputRate), AVRational { 1, 1000 });
+        CursorAt(m_movie.Cursor(), timeMs, &x, &y);
+        m_autoscroll.Follow(x, y, &left, &top);
+    }
+    // A frame showing what the last picture shows is not sent: the
+    // library's sample of that picture lasts until the next one.
+    if (m_lastSent >= 0 && !m_changed && left == m_sentLeft && top == m_sentTop)
+        return;
+    SendPicture(index, left, top);
+}
+
+void QuickTimeExporter::SendPicture(std::int64_t index, int left, int top)
 {
     const AVFrame* source = m_held.get();
     if (source->format != AV_PIX_FMT_BGR0 && source->format != AV_PIX_FMT_YUV420P) {
@@ -413,15 +443,8 @@ void QuickTimeExporter::EmitFrame(std::int64_t index)
         source = m_converted.get();
     }
 
-    int left = 0;
-    int top = 0;
-    if (m_settings.common.autoscrollMode != 0) {
-        int x = m_movieSize.width / 2;
-        int y = m_movieSize.height / 2;
-        const std::int64_t timeMs = av_rescale_q(index, av_inv_q(m_outputRate), AVRational { 1, 1000 });
-        CursorAt(m_movie.Cursor(), timeMs, &x, &y);
-        m_autoscroll.Follow(x, y, &left, &top);
-    }
+    m_sentLeft = left;
+    m_sentTop = top;
     VTQTPicture picture {};
     picture.width = m_viewSize.width;
     picture.height = m_viewSize.height;
@@ -442,6 +465,8 @@ void QuickTimeExporter::EmitFrame(std::int64_t index)
         }
     }
     m_library->Check(m_library->CompressFrame(m_session, &picture, index), "CompressFrame");
+    m_lastSent = index;
+    m_changed = false;
 }
 
 } // namespace

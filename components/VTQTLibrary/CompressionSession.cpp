@@ -1,9 +1,12 @@
 #include "CompressionSession.h"
 
+#include "components/VTPLAYERAPI/YuvConverter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 extern "C" {
@@ -169,6 +172,10 @@ int VTQTSession::BeginPass()
     }
     m_passBytes = 0;
     m_passFrames = 0;
+    m_lastIndex = -1;
+    m_lastKey = std::numeric_limits<std::int64_t>::min() / 2;
+    m_indexes.clear();
+    m_waiting.clear();
     m_inPass = true;
     return m_pass;
 }
@@ -212,6 +219,16 @@ void VTQTSession::OpenEncoder()
 
 void VTQTSession::PrepareScaler(const VTQTPicture& picture)
 {
+    // Recordings come as packed RGB at the movie's size: our converter
+    // makes those pictures at a fraction of libswscale's cost.
+    const AVPixelFormat format = vtqt::PixelFormat(picture.format);
+    if (picture.width == m_width && picture.height == m_height
+        && vtapi::YuvConverter::Handles(format, AV_PIX_FMT_YUV420P)) {
+        if (!m_converter)
+            m_converter = std::make_unique<vtapi::YuvConverter>(format, AV_PIX_FMT_YUV420P);
+        return;
+    }
+    m_converter.reset();
     if (m_scaler && m_scalerFormat == picture.format && m_scalerWidth == picture.width
         && m_scalerHeight == picture.height)
         return;
@@ -239,6 +256,11 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
         throw MovieError("CompressFrame outside a pass");
     if (picture.width <= 0 || picture.height <= 0 || picture.planes[0] == nullptr)
         throw MovieError("an empty picture");
+    if (index <= m_lastIndex)
+        throw MovieError("frame " + std::to_string(index) + " is not later than frame "
+            + std::to_string(m_lastIndex) + " before it");
+    if (index < 0)
+        throw MovieError("frame " + std::to_string(index) + " is before the first frame");
     PrepareScaler(picture);
 
     // The caller's planes, lent to the scaler without a copy for this call.
@@ -259,7 +281,12 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
             throw MovieError("out of memory");
     }
 
+    // Key frames come at least every so many frames of the movie: where
+    // the interval runs out among frames not sent, the picture before,
+    // which they show, is sent again there as a key frame.
     AVCodecContext* c = m_encoder.get();
+    while (m_lastIndex >= 0 && index - m_lastKey > c->gop_size)
+        Send(m_lastKey + c->gop_size, true);
     if (!m_picture->buf[0] || !av_frame_is_writable(m_picture.get())) {
         // The encoder still holds the last picture: take a new buffer.
         av_frame_unref(m_picture.get());
@@ -268,8 +295,22 @@ void VTQTSession::Compress(const VTQTPicture& picture, std::int64_t index)
         m_picture->height = c->height;
         Check(av_frame_get_buffer(m_picture.get(), 0), "out of memory");
     }
-    Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source.get()), "cannot convert the pictures");
+    if (m_converter)
+        m_converter->Convert(source.get(), m_picture.get(), 0, m_height);
+    else
+        Check(sws_scale_frame(m_scaler.get(), m_picture.get(), source.get()), "cannot convert the pictures");
+    Send(index, index - m_lastKey >= c->gop_size);
+}
+
+void VTQTSession::Send(std::int64_t index, bool key)
+{
     m_picture->pts = index;
+    m_picture->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (key)
+        m_lastKey = index;
+    m_lastIndex = index;
+    if (LastPass())
+        m_indexes.push_back(index);
     Drain(m_picture.get());
 }
 
@@ -285,10 +326,29 @@ void VTQTSession::Drain(const AVFrame* frame)
         m_passBytes += m_packet->size;
         ++m_passFrames;
         if (LastPass()) {
-            av_packet_rescale_ts(m_packet.get(), c->time_base, m_stream->time_base);
-            movie->WriteVideo(m_packet.get(), m_stream);
+            m_waiting.push_back(vtapi::MakePacket());
+            av_packet_move_ref(m_waiting.back().get(), m_packet.get());
+            WriteWaiting(false);
         }
         av_packet_unref(m_packet.get());
+    }
+}
+
+void VTQTSession::WriteWaiting(bool all)
+{
+    // A picture shows until the next index sent, the last one for one
+    // frame. The mov writer ends the track where the latest packet ends, so
+    // each packet gets its duration: in decoding order, each once the index
+    // after it is known.
+    while (!m_waiting.empty()) {
+        AVPacket* packet = m_waiting.front().get();
+        const auto next = std::upper_bound(m_indexes.begin(), m_indexes.end(), packet->pts);
+        if (next == m_indexes.end() && !all)
+            return;
+        packet->duration = next == m_indexes.end() ? 1 : *next - packet->pts;
+        av_packet_rescale_ts(packet, m_encoder->time_base, m_stream->time_base);
+        movie->WriteVideo(packet, m_stream);
+        m_waiting.pop_front();
     }
 }
 
@@ -297,6 +357,8 @@ bool VTQTSession::EndPass()
     if (!m_inPass)
         throw MovieError("AnotherPassRequired outside a pass");
     Drain(nullptr);
+    if (LastPass())
+        WriteWaiting(true);
     m_inPass = false;
     if (m_passFrames > 0)
         m_firstPassBitRate = std::max<std::int64_t>(

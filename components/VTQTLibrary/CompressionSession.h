@@ -5,7 +5,14 @@
 
 #include "MovieFileQT.h"
 
+#include <deque>
+#include <memory>
 #include <string>
+#include <vector>
+
+namespace vtapi {
+class YuvConverter;
+}
 
 namespace vtqt {
 
@@ -51,7 +58,11 @@ struct VTQTSession final {
 private:
     bool LastPass() const { return m_pass == m_passes; }
     void OpenEncoder();
+    // Encodes the converted picture as frame `index`.
+    void Send(std::int64_t index, bool key);
     void Drain(const AVFrame* frame);
+    // Writes the waiting packets whose durations are known (`all`: every one).
+    void WriteWaiting(bool all);
     void PrepareScaler(const VTQTPicture& picture);
 
     int m_width;
@@ -65,12 +76,19 @@ private:
     std::string m_statsFolder; // x264's statistics between the passes
     std::int64_t m_passBytes = 0;
     std::int64_t m_passFrames = 0;
+    std::int64_t m_lastIndex = -1; // of the pass
+    std::int64_t m_lastKey = 0; // the index of the last key frame asked for
     std::int64_t m_firstPassBitRate = 0;
     vtapi::CodecContextPtr m_encoder;
-    vtapi::SwsPtr m_scaler;
+    std::unique_ptr<vtapi::YuvConverter> m_converter; // same-size packed RGB
+    vtapi::SwsPtr m_scaler; // any other picture
     int m_scalerFormat = -1;
     int m_scalerWidth = 0;
     int m_scalerHeight = 0;
     vtapi::FramePtr m_picture;
     vtapi::PacketPtr m_packet;
+    // Of the last pass: the indexes sent, rising, and the packets waiting
+    // for the index after theirs.
+    std::vector<std::int64_t> m_indexes;
+    std::deque<vtapi::PacketPtr> m_waiting;
 };

@@ -27,7 +27,7 @@
  *   BeginMediaEditsQT(movie)                        tracks are fixed from here
  *   do {
  *       BeginPassQT(session)
- *       CompressFrame(session, &picture, n) for n = 0, 1, 2, ...
+ *       CompressFrame(session, &picture, n) for rising n = 0, 1, 2, 5, 6, ...
  *   } while (AnotherPassRequired(session))
  *   EndMediaEditsQT(movie)
  *   DestroyCompressionSession(session)
@@ -124,8 +124,15 @@ int MultipassYES(VTQTSession* session);
 int IsMultipass(VTQTSession* session);
 /* Starts the next pass; answers its number (1, 2), 0 on failure. */
 int BeginPassQT(VTQTSession* session);
-/* Compresses picture number `frameIndex` (0, 1, 2, ... in display order,
- * one frame of the session's rate each) of the current pass. */
+/* Compresses picture number `frameIndex` of the current pass: frames are
+ * numbered in display order, one frame of the session's rate each, from
+ * 0. Each index is later than the one before; a later one than the next
+ * (say 5 after 2) means the frames between show the picture before, whose
+ * sample in the movie lasts until this one (3 frames). An index not later
+ * than the one before fails. The last picture lasts one frame: a movie
+ * that ends on a still picture sends its last frame all the same. Every
+ * pass gets the same indexes. Key frames are counted in frames of the
+ * session's rate, sent or not. */
 int CompressFrame(VTQTSession* session, const VTQTPicture* picture, long long frameIndex);
 /* Ends the current pass: non-zero when another pass must follow. After
  * the last pass every picture is in the movie. A failure ends the passes:

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 using namespace vtapi;
@@ -195,5 +196,60 @@ TEST(QuickTimeCodecParamsTest, MapsDataRatesOntoX264)
         EXPECT_EQ(rc.maxRate, c.maxRate);
         EXPECT_EQ(rc.bufferSize, c.bufferSize);
         EXPECT_EQ(rc.gopSize, c.gop);
+    }
+}
+
+// A still recording, where only typed text changes: a frame showing what
+// the one before shows is no sample of its own, the sample before lasts
+// longer, and libavformat and GStreamer at the movie's rate see every
+// frame in its place, to the end.
+TEST_F(QuickTimeExportTest, StillFramesLengthenTheSampleBefore)
+{
+    if (!HasProgram("ffmpeg") || !HasProgram("gst-launch-1.0") || !HasProgram("gst-discoverer-1.0"))
+        GTEST_SKIP() << "ffmpeg, gst-launch-1.0 or gst-discoverer-1.0 is missing";
+    SyntheticOptions options = TinyOptions(2.0);
+    options.still = true;
+    MakeMovie(m_dir / "still.vtr", MovieKind::Current, options);
+    // At 10 frames per second, "=" for a frame equal to the one before.
+    const auto repeats = [](const std::string& path) {
+        std::istringstream lines(
+            vantor::test::RunProgram({ "/usr/bin/env", "ffmpeg", "-v", "error", "-i", path, "-map", "0:v",
+                                         "-vf", "fps=10", "-f", "framemd5", "-" })
+                .output);
+        std::string marks, last;
+        for (std::string line; std::getline(lines, line);)
+            if (line[0] != '#') {
+                marks += line.substr(line.rfind(',') + 1) == last ? '=' : '+';
+                last = line.substr(line.rfind(',') + 1);
+            }
+        return marks;
+    };
+    const std::string recording = repeats(m_dir / "still.vtr");
+    for (const bool multipass : { false, true }) {
+        QuickTimeSettings settings;
+        settings.multipass = multipass;
+        settings.common.exportSounds = false;
+        MovieSource movie(m_dir / "still.vtr", TaskControl {});
+        const std::string out = m_dir / "still.mov";
+        ExportQuickTimeMovie(movie, settings, out, {}, vantor::test::BinDir() / "libVTQTLibrary.so");
+        EXPECT_EQ(ProbeFile(out).videoPackets, 11) << multipass;
+        // The last frame is a picture of its own, encoded again.
+        EXPECT_EQ(repeats(out), recording.substr(0, 19) + "+");
+        const auto gst = vantor::test::RunProgram({ "/usr/bin/env", "gst-launch-1.0", "-v", "filesrc",
+            "location=" + out, "!", "qtdemux", "!", "decodebin", "!", "videorate", "!",
+            "video/x-raw,framerate=10/1", "!", "fakesink", "silent=false" });
+        std::size_t buffers = 0;
+        for (std::size_t at = 0; (at = gst.output.find("offset_end", at)) != std::string::npos; ++at)
+            ++buffers;
+        ASSERT_EQ(buffers, 20u) << gst.output;
+        // From the segment's start (where the edit list says) the last
+        // buffer shows at 1.9 s.
+        const std::size_t start = gst.output.find("start=(guint64)");
+        EXPECT_NEAR(std::stod(gst.output.substr(gst.output.rfind("pts: 0:00:") + 10))
+                - std::stod(gst.output.substr(start + 15)) / 1e9,
+            1.9, 0.001);
+        EXPECT_NE(vantor::test::RunProgram({ "/usr/bin/env", "gst-discoverer-1.0", out })
+                      .output.find("Duration: 0:00:02.0"),
+            std::string::npos);
     }
 }
