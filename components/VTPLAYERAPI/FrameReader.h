@@ -20,6 +20,20 @@
 
 namespace vtapi {
 
+// A decoder for `stream`, on as many threads as it likes.
+CodecContextPtr OpenDecoder(const AVStream* stream);
+
+// Output frame n shows the last movie frame stamped at or before n / rate
+// plus a tolerance of half a frame (of the faster of the two rates): time
+// stamps are rounded to the stream's time base (Matroska keeps whole
+// milliseconds, so frame 1 of a 15 fps movie sits at 67 ms, after 1/15 s),
+// and without the tolerance a frame stamped a little late would lose its
+// output frame to the next one. Returns how many output frames come before
+// a movie frame stamped `ticks` after the first: the smallest n with
+// n / rate + tolerance >= ticks.
+std::int64_t OutputFramesBefore(
+    std::int64_t ticks, AVRational timeBase, AVRational outputRate, AVRational movieRate);
+
 struct DecodedFrame {
     FramePtr frame;
     bool video = false;

@@ -22,35 +22,6 @@ struct AudioFifoDeleter {
 };
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
-// Output frame n shows the last movie frame stamped at or before n / rate
-// plus half a frame of the faster rate, the rule of the AVI export: the
-// smallest n with n / rate + tolerance >= ticks.
-std::int64_t OutputFramesBefore(
-    std::int64_t ticks, AVRational timeBase, AVRational outputRate, AVRational movieRate)
-{
-    const AVRational faster = av_cmp_q(outputRate, movieRate) > 0 ? outputRate : movieRate;
-    const AVRational tolerance { faster.den, 2 * faster.num };
-    const std::int64_t numerator
-        = ticks * timeBase.num * tolerance.den - std::int64_t { tolerance.num } * timeBase.den;
-    const std::int64_t denominator = std::int64_t { timeBase.den } * tolerance.den * outputRate.den;
-    return std::max<std::int64_t>(0, av_rescale_rnd(numerator, outputRate.num, denominator, AV_ROUND_UP));
-}
-
-CodecContextPtr OpenDecoder(const AVStream* stream)
-{
-    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (decoder == nullptr)
-        throw MovieError("no decoder for the movie's streams");
-    CodecContextPtr context(avcodec_alloc_context3(decoder));
-    if (!context)
-        throw MovieError("out of memory");
-    Check(avcodec_parameters_to_context(context.get(), stream->codecpar), "decoder set-up");
-    context->thread_count = 0;
-    context->pkt_timebase = stream->time_base;
-    Check(avcodec_open2(context.get(), decoder, nullptr), "cannot start the decoder");
-    return context;
-}
-
 // The library's movie and session, closed in the right order on every path.
 class MovieHandles final {
 public:

@@ -1,5 +1,6 @@
 #include "SwfExport.h"
 
+#include "FrameReader.h"
 #include "flash/swf/SwfBitWriter.h"
 #include "flash/swf/SwfDefinitions.h"
 #include "flash/swf/SwfShape.h"
@@ -18,21 +19,6 @@ namespace {
 
 // Changes are found, and pictures kept, on tiles of this many pixels.
 constexpr int kTile = 32;
-
-CodecContextPtr OpenDecoder(const AVStream* stream)
-{
-    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (decoder == nullptr)
-        throw MovieError("no decoder for the movie's streams");
-    CodecContextPtr context(avcodec_alloc_context3(decoder));
-    if (!context)
-        throw MovieError("out of memory");
-    Check(avcodec_parameters_to_context(context.get(), stream->codecpar), "decoder set-up");
-    context->thread_count = 0;
-    context->pkt_timebase = stream->time_base;
-    Check(avcodec_open2(context.get(), decoder, nullptr), "cannot start the decoder");
-    return context;
-}
 
 // The arrow drawn for the cursor, its tip at the origin.
 SwfShape CursorShape()
