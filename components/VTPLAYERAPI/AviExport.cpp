@@ -3,6 +3,7 @@
 #include "AviExportPicture.h"
 #include "EncoderOptions.h"
 #include "FrameReader.h"
+#include "SoundQueue.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <vector>
 
 extern "C" {
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 }
@@ -19,11 +19,6 @@ extern "C" {
 namespace vtapi {
 
 namespace {
-
-struct AudioFifoDeleter {
-    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
-using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
 bool Supports(const AVCodec* codec, AVPixelFormat format)
 {
@@ -76,8 +71,8 @@ private:
     void TakeVideoFrame(AVFrame* frame, const FrameChanges& changes);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
+    // Hands the sound encoder `frame` (nullptr: the end) through the queue.
     void TakeAudioFrame(const AVFrame* frame);
-    void DrainAudio(bool final);
     void EncodePicture(std::int64_t index);
     void Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
 
@@ -117,10 +112,7 @@ private:
     CodecContextPtr m_audioDecoder;
     CodecContextPtr m_audioEncoder;
     AVStream* m_audioOut = nullptr;
-    SwrPtr m_resampler;
-    AudioFifoPtr m_fifo;
-    FramePtr m_audioFrame;
-    std::int64_t m_samplesOut = 0;
+    std::optional<SoundQueue> m_sound;
 };
 
 void AviExporter::Run(const std::string& outputPath)
@@ -173,7 +165,7 @@ void AviExporter::Run(const std::string& outputPath)
         EncodePicture(m_nextOutput - 1);
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
-        DrainAudio(true);
+        TakeAudioFrame(nullptr);
         Encode(m_audioEncoder.get(), m_audioOut, nullptr);
     }
     Check(av_write_trailer(m_output.get()), "cannot write \"" + outputPath + "\"");
@@ -289,17 +281,7 @@ void AviExporter::SetUpAudio()
     Check(avcodec_parameters_from_context(m_audioOut->codecpar, c), "sound stream");
     m_audioOut->time_base = c->time_base;
 
-    SwrContext* resampler = nullptr;
-    Check(
-        swr_alloc_set_opts2(&resampler, &c->ch_layout, c->sample_fmt, c->sample_rate,
-            &m_audioDecoder->ch_layout, m_audioDecoder->sample_fmt, m_audioDecoder->sample_rate, 0, nullptr),
-        "sound conversion");
-    m_resampler.reset(resampler);
-    Check(swr_init(m_resampler.get()), "sound conversion");
-    m_fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
-    if (!m_fifo)
-        throw MovieError("out of memory");
-    m_audioFrame = MakeFrame();
+    m_sound.emplace(m_audioDecoder.get(), c);
 }
 
 void AviExporter::TakeVideoFrame(AVFrame* frame, const FrameChanges& changes)
@@ -398,54 +380,7 @@ void AviExporter::EncodePicture(std::int64_t index)
 
 void AviExporter::TakeAudioFrame(const AVFrame* frame)
 {
-    AVCodecContext* c = m_audioEncoder.get();
-    const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
-    if (capacity <= 0)
-        return;
-    std::vector<uint8_t*> planes(static_cast<size_t>(c->ch_layout.nb_channels), nullptr);
-    Check(av_samples_alloc(planes.data(), nullptr, c->ch_layout.nb_channels, capacity, c->sample_fmt, 0),
-        "out of memory");
-    std::unique_ptr<uint8_t, void (*)(uint8_t*)> owner(planes[0], [](uint8_t* p) { av_free(p); });
-    const int converted = Check(swr_convert(m_resampler.get(), planes.data(), capacity,
-                                    const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples),
-        "sound conversion");
-    if (converted > 0)
-        Check(av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(planes.data()), converted),
-            "out of memory");
-    DrainAudio(false);
-}
-
-void AviExporter::DrainAudio(bool final)
-{
-    AVCodecContext* c = m_audioEncoder.get();
-    if (final) {
-        // What the resampler still holds.
-        const int capacity = std::max(1, swr_get_out_samples(m_resampler.get(), 0));
-        std::vector<uint8_t*> planes(static_cast<size_t>(c->ch_layout.nb_channels), nullptr);
-        Check(av_samples_alloc(planes.data(), nullptr, c->ch_layout.nb_channels, capacity, c->sample_fmt, 0),
-            "out of memory");
-        std::unique_ptr<uint8_t, void (*)(uint8_t*)> owner(planes[0], [](uint8_t* p) { av_free(p); });
-        const int converted
-            = Check(swr_convert(m_resampler.get(), planes.data(), capacity, nullptr, 0), "sound conversion");
-        if (converted > 0)
-            Check(av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(planes.data()), converted),
-                "out of memory");
-    }
-    // PCM takes any frame size; MP3 wants its own (1152 samples).
-    const int frameSize = c->frame_size > 0 ? c->frame_size : 4096;
-    while (av_audio_fifo_size(m_fifo.get()) >= frameSize || (final && av_audio_fifo_size(m_fifo.get()) > 0)) {
-        const int count = std::min(frameSize, av_audio_fifo_size(m_fifo.get()));
-        av_frame_unref(m_audioFrame.get());
-        m_audioFrame->nb_samples = count;
-        m_audioFrame->format = c->sample_fmt;
-        m_audioFrame->sample_rate = c->sample_rate;
-        Check(av_channel_layout_copy(&m_audioFrame->ch_layout, &c->ch_layout), "out of memory");
-        Check(av_frame_get_buffer(m_audioFrame.get(), 0), "out of memory");
-        Check(av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(m_audioFrame->data), count), "sound");
-        m_audioFrame->pts = m_samplesOut;
-        m_samplesOut += count;
-        Encode(c, m_audioOut, m_audioFrame.get());
-    }
+    m_sound->Add(frame, [this](const AVFrame* chunk) { Encode(m_audioEncoder.get(), m_audioOut, chunk); });
 }
 
 void AviExporter::Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame)

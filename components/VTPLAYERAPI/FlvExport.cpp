@@ -2,14 +2,15 @@
 
 #include "AviSettings.h"
 #include "FrameReader.h"
+#include "SoundQueue.h"
 #include "support/Trace.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 extern "C" {
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 }
 
@@ -19,11 +20,6 @@ namespace {
 
 // Screen Video keeps its size in 12 bits; H.263 in FLV in 16.
 constexpr int kScreenVideoMaxSide = 4095;
-
-struct AudioFifoDeleter {
-    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
-using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
 // The frame-rate, size, sound and autoscroll options in the form the
 // shared arithmetic takes; the autoscroll frame becomes pixels.
@@ -122,9 +118,8 @@ private:
     void TakeVideoFrame(AVFrame* frame);
     void EmitUpTo(std::int64_t limit);
     void EmitFrame(std::int64_t index);
+    // Hands the sound encoder `frame` (nullptr: the end) through the queue.
     void TakeAudioFrame(const AVFrame* frame);
-    void WriteSamples(uint8_t** planes, int count);
-    void DrainAudio(bool final);
     void Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
 
     MovieSource& m_movie;
@@ -157,10 +152,7 @@ private:
     CodecContextPtr m_audioDecoder;
     CodecContextPtr m_audioEncoder;
     AVStream* m_audioOut = nullptr;
-    SwrPtr m_resampler;
-    AudioFifoPtr m_fifo;
-    FramePtr m_audioFrame = MakeFrame();
-    std::int64_t m_samplesOut = 0;
+    std::optional<SoundQueue> m_sound;
 };
 
 void FlvWriter::Run(const std::string& path)
@@ -198,7 +190,7 @@ void FlvWriter::Run(const std::string& path)
     Encode(m_videoEncoder.get(), m_videoOut, nullptr);
     if (m_audioDecoder) {
         Decode(m_audioDecoder.get(), nullptr, false);
-        DrainAudio(true);
+        TakeAudioFrame(nullptr);
         Encode(m_audioEncoder.get(), m_audioOut, nullptr);
     }
     Check(av_write_trailer(m_output.get()), "cannot write \"" + path + "\"");
@@ -296,16 +288,7 @@ void FlvWriter::SetUpAudio()
     Check(avcodec_parameters_from_context(m_audioOut->codecpar, c), "sound stream");
     m_audioOut->time_base = c->time_base;
 
-    SwrContext* resampler = nullptr;
-    Check(
-        swr_alloc_set_opts2(&resampler, &c->ch_layout, c->sample_fmt, c->sample_rate,
-            &m_audioDecoder->ch_layout, m_audioDecoder->sample_fmt, m_audioDecoder->sample_rate, 0, nullptr),
-        "sound conversion");
-    m_resampler.reset(resampler);
-    Check(swr_init(m_resampler.get()), "sound conversion");
-    m_fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
-    if (!m_fifo)
-        throw MovieError("out of memory");
+    m_sound.emplace(m_audioDecoder.get(), c);
 }
 
 void FlvWriter::Decode(AVCodecContext* decoder, const AVPacket* packet, bool video)
@@ -410,54 +393,7 @@ void FlvWriter::EmitFrame(std::int64_t index)
 
 void FlvWriter::TakeAudioFrame(const AVFrame* frame)
 {
-    const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
-    if (capacity <= 0)
-        return;
-    const AVCodecContext* c = m_audioEncoder.get();
-    std::vector<uint8_t*> planes(static_cast<size_t>(c->ch_layout.nb_channels), nullptr);
-    Check(av_samples_alloc(planes.data(), nullptr, c->ch_layout.nb_channels, capacity, c->sample_fmt, 0),
-        "out of memory");
-    std::unique_ptr<uint8_t, void (*)(uint8_t*)> owner(planes[0], [](uint8_t* p) { av_free(p); });
-    const int converted = Check(swr_convert(m_resampler.get(), planes.data(), capacity,
-                                    const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples),
-        "sound conversion");
-    WriteSamples(planes.data(), converted);
-    DrainAudio(false);
-}
-
-void FlvWriter::WriteSamples(uint8_t** planes, int count)
-{
-    if (count > 0)
-        Check(av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(planes), count), "out of memory");
-}
-
-void FlvWriter::DrainAudio(bool final)
-{
-    AVCodecContext* c = m_audioEncoder.get();
-    if (final) {
-        const int capacity = std::max(1, swr_get_out_samples(m_resampler.get(), 0));
-        std::vector<uint8_t*> planes(static_cast<size_t>(c->ch_layout.nb_channels), nullptr);
-        Check(av_samples_alloc(planes.data(), nullptr, c->ch_layout.nb_channels, capacity, c->sample_fmt, 0),
-            "out of memory");
-        std::unique_ptr<uint8_t, void (*)(uint8_t*)> owner(planes[0], [](uint8_t* p) { av_free(p); });
-        WriteSamples(planes.data(),
-            Check(swr_convert(m_resampler.get(), planes.data(), capacity, nullptr, 0), "sound conversion"));
-    }
-    // PCM takes any frame size; MP3 wants its own (1152 samples).
-    const int frameSize = c->frame_size > 0 ? c->frame_size : 4096;
-    while (av_audio_fifo_size(m_fifo.get()) >= frameSize || (final && av_audio_fifo_size(m_fifo.get()) > 0)) {
-        const int count = std::min(frameSize, av_audio_fifo_size(m_fifo.get()));
-        av_frame_unref(m_audioFrame.get());
-        m_audioFrame->nb_samples = count;
-        m_audioFrame->format = c->sample_fmt;
-        m_audioFrame->sample_rate = c->sample_rate;
-        Check(av_channel_layout_copy(&m_audioFrame->ch_layout, &c->ch_layout), "out of memory");
-        Check(av_frame_get_buffer(m_audioFrame.get(), 0), "out of memory");
-        Check(av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(m_audioFrame->data), count), "sound");
-        m_audioFrame->pts = m_samplesOut;
-        m_samplesOut += count;
-        Encode(c, m_audioOut, m_audioFrame.get());
-    }
+    m_sound->Add(frame, [this](const AVFrame* chunk) { Encode(m_audioEncoder.get(), m_audioOut, chunk); });
 }
 
 void FlvWriter::Encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame)

@@ -2,13 +2,13 @@
 
 #include "FrameReader.h"
 #include "QuickTimeLibrary.h"
+#include "SoundQueue.h"
 #include "support/Trace.h"
 
 #include <algorithm>
 #include <vector>
 
 extern "C" {
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 }
@@ -16,11 +16,6 @@ extern "C" {
 namespace vtapi {
 
 namespace {
-
-struct AudioFifoDeleter {
-    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
-using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
 // The library's movie and session, closed in the right order on every path.
 class MovieHandles final {
@@ -211,20 +206,10 @@ void QuickTimeExporter::WriteSoundFile(const std::string& path, const QuickTimeS
     out->time_base = c->time_base;
     Check(avformat_write_header(output.get(), nullptr), "cannot write the sound");
 
-    SwrContext* rawResampler = nullptr;
-    Check(swr_alloc_set_opts2(&rawResampler, &c->ch_layout, c->sample_fmt, c->sample_rate,
-              &decoder->ch_layout, decoder->sample_fmt, decoder->sample_rate, 0, nullptr),
-        "sound conversion");
-    SwrPtr resampler(rawResampler);
-    Check(swr_init(resampler.get()), "sound conversion");
-    AudioFifoPtr fifo(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
-    if (!fifo)
-        throw MovieError("out of memory");
+    SoundQueue queue(decoder.get(), c);
     PacketPtr packet = MakePacket();
     PacketPtr encoded = MakePacket();
     FramePtr decoded = MakeFrame();
-    FramePtr chunk = MakeFrame();
-    std::int64_t samplesOut = 0;
 
     const auto encode = [&](const AVFrame* frame) {
         Check(avcodec_send_frame(c, frame), "sound encoding failed");
@@ -238,39 +223,6 @@ void QuickTimeExporter::WriteSoundFile(const std::string& path, const QuickTimeS
             Check(av_interleaved_write_frame(output.get(), encoded.get()), "cannot write the sound");
         }
     };
-    // Converts `samples` (none: what the resampler still holds) into the
-    // queue, then encodes whole frames; `final` also the rest.
-    const auto convert = [&](const uint8_t** data, int samples, bool final) {
-        const int capacity = std::max(1, swr_get_out_samples(resampler.get(), samples));
-        uint8_t** planes = nullptr;
-        Check(av_samples_alloc_array_and_samples(
-                  &planes, nullptr, c->ch_layout.nb_channels, capacity, c->sample_fmt, 0),
-            "out of memory");
-        const auto release = [](uint8_t** p) {
-            av_freep(&p[0]);
-            av_freep(&p);
-        };
-        std::unique_ptr<uint8_t*, decltype(release)> owner(planes, release);
-        const int converted
-            = Check(swr_convert(resampler.get(), planes, capacity, data, samples), "sound conversion");
-        if (converted > 0)
-            Check(av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes), converted),
-                "out of memory");
-        const int frameSize = c->frame_size > 0 ? c->frame_size : 4096;
-        while (av_audio_fifo_size(fifo.get()) >= frameSize || (final && av_audio_fifo_size(fifo.get()) > 0)) {
-            const int count = std::min(frameSize, av_audio_fifo_size(fifo.get()));
-            av_frame_unref(chunk.get());
-            chunk->nb_samples = count;
-            chunk->format = c->sample_fmt;
-            chunk->sample_rate = c->sample_rate;
-            Check(av_channel_layout_copy(&chunk->ch_layout, &c->ch_layout), "out of memory");
-            Check(av_frame_get_buffer(chunk.get(), 0), "out of memory");
-            Check(av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(chunk->data), count), "sound");
-            chunk->pts = samplesOut;
-            samplesOut += count;
-            encode(chunk.get());
-        }
-    };
     const auto decode = [&](const AVPacket* input) {
         Check(avcodec_send_packet(decoder.get(), input), "damaged movie \"" + m_movie.Path() + "\"");
         while (true) {
@@ -278,7 +230,7 @@ void QuickTimeExporter::WriteSoundFile(const std::string& path, const QuickTimeS
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return;
             Check(result, "damaged movie \"" + m_movie.Path() + "\"");
-            convert(const_cast<const uint8_t**>(decoded->extended_data), decoded->nb_samples, false);
+            queue.Add(decoded.get(), encode);
             av_frame_unref(decoded.get());
         }
     };
@@ -293,7 +245,7 @@ void QuickTimeExporter::WriteSoundFile(const std::string& path, const QuickTimeS
         av_packet_unref(packet.get());
     }
     decode(nullptr);
-    convert(nullptr, 0, true);
+    queue.Add(nullptr, encode);
     encode(nullptr);
     Check(av_write_trailer(output.get()), "cannot write the sound");
 }
